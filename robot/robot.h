@@ -1,0 +1,41 @@
+// CRobot: one robot as a value record, and its robot file.
+#pragma once
+
+#include "framework/collections.h"
+#include "framework/cstring.h"
+#include "robot/recwininfo.h"
+
+class CRobot {
+public:
+  CRobot() = default;
+  CRobot(const CRobot&) = default;
+  CRobot& operator=(const CRobot&) = default;
+  virtual ~CRobot() = default;
+
+  // Writes "<folder>\<Name>.txt". The old file is replaced only once the new one is fully
+  // written, so a failed save never loses a robot. FALSE when the file could not be written.
+  BOOL SaveToFile(const CString& folder) const;
+  // Reads a robot file; 1 on success, 0 when it cannot be opened or a window record is malformed.
+  int LoadFromFile(const CString& path);
+  void AddWindowRecord(const RecWinInfo& record) { WinRecords.Add(record); }
+
+  CString GetName() const { return Name; }
+  CString GetTriggerRobot() const { return TriggerRobot; }
+  CString GetStartKey() const { return StartKey; }
+  CString GetEndKey() const { return EndKey; }
+
+  CString Name;
+  CString TriggerRobot;  // a run is refused while no robot file of this name exists
+  CString StartKey;      // hotkey display text, "None" when not set
+  CString EndKey;
+  CString Description;
+  int Enable = 0;
+  int RepeatOption = 0;  // 1 = repeat until stopped, else RepeatTimes runs
+  int RepeatTimes = 1;
+  CStringArray ActionLines;  // script statements in playback order
+  int RobotSpeedMode = 0;    // 0 original speed; 1 and 2 faster
+  int UseRecWin = 0;
+  int UseSimilarWin = 0;
+  int RunAtBackground = 0;
+  CArray<RecWinInfo> WinRecords;
+};

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite under Wine on a
+# private Xvfb display, in a throw-away Wine prefix inside the build folder.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${PINDREL_BUILD:-$root/build}"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+
+source "$root/scripts/wine-env.sh"
+trap pindrel_cleanup EXIT
+pindrel_start_xvfb
+pindrel_prepare_prefix "$build/wineprefix"
+export PINDREL_WINEPREFIX="$WINEPREFIX"
+
+ctest --test-dir "$build" --output-on-failure "$@"

@@ -1,0 +1,49 @@
+# Sourced by test.sh and run.sh: a display, a throw-away Wine prefix and its wineserver.
+# Never touches the user's own prefix: WINEPREFIX always points inside the build folder
+# unless the caller chose another one on purpose.
+
+pindrel_started_xvfb=""
+
+# A private Xvfb display (tests move the mouse, so they never use the user's own display).
+pindrel_start_xvfb() {
+  local n
+  for n in $(seq 91 199); do
+    if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
+      Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      pindrel_started_xvfb=$!
+      local i
+      for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X${n}" ] && break
+        sleep 0.05
+      done
+      export DISPLAY=":${n}"
+      return 0
+    fi
+  done
+  echo "no free X display number" >&2
+  return 1
+}
+
+# Creates the prefix once (about 15 s) and starts its persistent wineserver.
+pindrel_prepare_prefix() {
+  export WINEPREFIX="$1"
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win32
+  if [ ! -f "$WINEPREFIX/.pindrel-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    touch "$WINEPREFIX/.pindrel-ready"
+  fi
+  wineserver -p
+  # Start Wine's own services now, with their output going nowhere: started from inside a
+  # test they would inherit CTest's output pipe and keep it open after the test ends.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+pindrel_cleanup() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$pindrel_started_xvfb" ]; then kill "$pindrel_started_xvfb" >/dev/null 2>&1 || true; fi
+}

@@ -1,0 +1,70 @@
+// Helpers shared by the test programs: temporary folders, files, message-box capture, waiting.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "framework/cstring.h"
+#include "framework/msgbox.h"
+
+// Lets GoogleTest print our strings as text.
+inline void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.GetString() << '"'; }
+
+namespace testing_support {
+
+// A fresh folder under the (throw-away) Windows temp folder, removed with everything in it.
+class TempFolder {
+public:
+  explicit TempFolder(const char* tag = "pindrel");
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// The folder of the running test program (the build's bin folder, where pindrel_target.exe lives).
+std::string ProgramFolder();
+
+// Drains this thread's message queue until the test is true or the time is up.
+bool PumpUntil(const std::function<bool()>& test, int timeoutMs);
+void PumpFor(int milliseconds);
+
+struct CapturedBox {
+  std::string text;
+  std::string caption;
+  UINT type;
+};
+
+// Records every message box shown while it lives and answers it with `answer`.
+class MessageBoxCapture {
+public:
+  explicit MessageBoxCapture(int answer = IDOK);
+  ~MessageBoxCapture();
+  MessageBoxCapture(const MessageBoxCapture&) = delete;
+  MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
+  const std::vector<CapturedBox>& boxes() const { return boxes_; }
+  void set_answer(int answer) { answer_ = answer; }
+
+private:
+  std::vector<CapturedBox> boxes_;
+  int answer_;
+  MessageBoxSink previous_;
+};
+
+// Splits text into lines (CR LF or LF).
+std::vector<std::string> SplitLines(const std::string& text);
+
+}  // namespace testing_support
