@@ -6,22 +6,24 @@ pindrel_started_xvfb=""
 
 # A private Xvfb display (tests move the mouse, so they never use the user's own display).
 pindrel_start_xvfb() {
-  local n
-  for n in $(seq 91 199); do
-    if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-      Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      pindrel_started_xvfb=$!
-      local i
-      for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X${n}" ] && break
-        sleep 0.05
-      done
-      export DISPLAY=":${n}"
-      return 0
-    fi
+  # Xvfb picks a free display number itself and writes it to the given descriptor.
+  local numfile
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  pindrel_started_xvfb=$!
+  local i
+  for i in $(seq 1 200); do
+    [ -s "$numfile" ] && break
+    sleep 0.05
   done
-  echo "no free X display number" >&2
-  return 1
+  local n
+  n=$(tr -dc 0-9 <"$numfile")
+  rm -f "$numfile"
+  if [ -z "$n" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":${n}"
 }
 
 # Creates the prefix once (about 15 s) and starts its persistent wineserver.
