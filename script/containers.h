@@ -1,0 +1,188 @@
+// The script engine's small owning containers: tokens, value lists and stacks, block records,
+// variable tables and the scope stack.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "script/scriptstring.h"
+#include "script/scriptvalue.h"
+
+// Token kinds of the lexer.
+enum TokenKind {
+  TOK_KEYWORD = 0,
+  TOK_BUILTIN = 1,
+  TOK_LITERAL = 2,
+  TOK_EQUAL = 3,         // =
+  TOK_GREATER = 4,       // >
+  TOK_LESS = 5,          // <
+  TOK_NOTEQUAL = 6,      // <>
+  TOK_GREATEREQUAL = 7,  // >=
+  TOK_LESSEQUAL = 8,     // <=
+  TOK_LEFTPAREN = 9,
+  TOK_RIGHTPAREN = 10,
+  TOK_PLUS = 11,
+  TOK_MINUS = 12,
+  TOK_DIVIDE = 13,
+  TOK_MULTIPLY = 14,
+  TOK_VARIABLE = 15,
+  TOK_END = 16,
+  TOK_USERFUNCTION = 17,
+  TOK_COMMA = 18,
+  TOK_CONCAT = 19,        // &
+  TOK_LEFTSUBSCRIPT = 20,   // [
+  TOK_RIGHTSUBSCRIPT = 21,  // ]
+  TOK_MACRO = 22,
+  TOK_STRINGEQUAL = 23,  // ==
+  TOK_POWER = 24,        // ^
+};
+
+struct CScriptToken {
+  int kind = TOK_END;
+  CScriptValue value;
+  int column = 0;
+};
+
+class CTokenList {
+public:
+  int GetCount() const { return static_cast<int>(tokens_.size()); }
+  // Token i, or a shared end-of-line token past the end.
+  const CScriptToken& GetAt(int i) const;
+  const CScriptToken& operator[](int i) const { return GetAt(i); }
+  void Add(const CScriptToken& token) { tokens_.push_back(token); }
+  void Add(CScriptToken&& token) { tokens_.push_back(std::move(token)); }
+  void AddEnd(int column);
+  void Clear() { tokens_.clear(); }
+
+private:
+  std::vector<CScriptToken> tokens_;
+};
+
+// The argument list of built-in and user-function calls.
+class CValueList {
+public:
+  int GetCount() const { return static_cast<int>(values_.size()); }
+  // Value i, or a shared number 0 past the end.
+  const CScriptValue& GetAt(int i) const;
+  CScriptValue& Add(const CScriptValue& value);
+  CScriptValue& Add(CScriptValue&& value);
+  void Clear() { values_.clear(); }
+
+private:
+  std::vector<CScriptValue> values_;
+};
+
+class CValueStack {
+public:
+  int GetCount() const { return static_cast<int>(values_.size()); }
+  bool IsEmpty() const { return values_.empty(); }
+  // The top value, or an empty value when the stack is empty.
+  CScriptValue& Top();
+  void Push(const CScriptValue& value) { values_.push_back(value); }
+  void Push(CScriptValue&& value) { values_.push_back(std::move(value)); }
+  void Pop() {
+    if (!values_.empty()) values_.pop_back();
+  }
+
+private:
+  std::vector<CScriptValue> values_;
+  CScriptValue empty_;
+};
+
+class CIntStack {
+public:
+  int GetCount() const { return static_cast<int>(items_.size()); }
+  bool IsEmpty() const { return items_.empty(); }
+  int Top() const { return items_.empty() ? 0 : items_.back(); }
+  void Push(int n) { items_.push_back(n); }
+  void Pop() {
+    if (!items_.empty()) items_.pop_back();
+  }
+
+private:
+  std::vector<int> items_;
+};
+
+// One open block of the statement executor.
+enum BlockKind { BLOCK_IF = 0, BLOCK_WHILE = 1, BLOCK_DO = 2, BLOCK_FOR = 3, BLOCK_SELECT = 4, BLOCK_TAG = 5 };
+
+struct CBlockRecord {
+  int kind = BLOCK_IF;
+  int ifLine = 0;
+  int endIfLine = 0;
+  int tagLine = 0;
+  CScriptString label;
+  int loopStart = 0;
+  int loopEnd = 0;
+  CScriptValue loopEndValue;
+  CScriptValue loopStep;
+  int selectLine = 0;
+  int endSelectLine = 0;
+  int ifDepth = 0;
+  int selectDepth = 0;
+  int recursionDepth = 0;
+};
+
+class CBlockStack {
+public:
+  int GetCount() const { return static_cast<int>(records_.size()); }
+  bool IsEmpty() const { return records_.empty(); }
+  void Push(const CBlockRecord& record) { records_.push_back(record); }
+  void Pop() {
+    if (!records_.empty()) records_.pop_back();
+  }
+  // Pops down to `count` records.
+  void PopTo(int count) {
+    if (count >= 0 && count < GetCount()) records_.resize(count);
+  }
+  void Clear() { records_.clear(); }
+  // The top record, or an empty record when the stack is empty.
+  CBlockRecord& Top();
+  // The first (oldest) record, or null.
+  CBlockRecord* Head() { return records_.empty() ? nullptr : &records_.front(); }
+  CBlockRecord& GetAt(int i) { return records_[i]; }
+
+private:
+  std::vector<CBlockRecord> records_;
+  CBlockRecord empty_;
+};
+
+// Variables of one scope, in insertion order. Names are compared exactly (callers upper-case
+// them). Values are shared so that a reference (ByRef) keeps its target alive.
+class CVariableTable {
+public:
+  // Updates the entry's value, or appends an entry owning a copy.
+  void SetValue(const char* name, const CScriptValue& value);
+  // Updates or appends an entry that refers to `value`.
+  void SetReference(const char* name, std::shared_ptr<CScriptValue> value);
+  // The value, or null.
+  CScriptValue* Find(const char* name) const;
+  std::shared_ptr<CScriptValue> FindShared(const char* name) const;
+  bool IsReference(const char* name) const;
+  int GetCount() const { return static_cast<int>(entries_.size()); }
+  void Clear() { entries_.clear(); }
+
+private:
+  struct Entry {
+    CScriptString name;
+    bool reference = false;
+    std::shared_ptr<CScriptValue> value;
+  };
+  const Entry* FindEntry(const char* name) const;
+
+  std::vector<Entry> entries_;
+};
+
+// The local tables of running user functions.
+class CScopeStack {
+public:
+  int GetCount() const { return static_cast<int>(tables_.size()); }
+  void PushNew() { tables_.push_back(std::make_unique<CVariableTable>()); }
+  void Pop() {
+    if (!tables_.empty()) tables_.pop_back();
+  }
+  CVariableTable* Top() const { return tables_.empty() ? nullptr : tables_.back().get(); }
+
+private:
+  std::vector<std::unique_ptr<CVariableTable>> tables_;
+};

@@ -1,0 +1,244 @@
+// CScriptString: growth, search and edit operations.
+#include "script/scriptstring.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+char* NewBuffer(int capacity) {
+  char* p = new char[capacity];
+  p[0] = '\0';
+  return p;
+}
+
+// Capacity for a text of `length` characters that no longer fits: twice the length plus one,
+// without overflowing for very long texts.
+int GrownCapacity(int length) { return length > (INT_MAX - 1) / 2 ? length + 1 : 2 * length + 1; }
+
+}  // namespace
+
+CScriptString::CScriptString() : buffer_(NewBuffer(1)), length_(0), capacity_(1) {}
+
+CScriptString::CScriptString(const char* text) {
+  length_ = text ? static_cast<int>(strlen(text)) : 0;
+  capacity_ = length_ + 1;
+  buffer_ = new char[capacity_];
+  if (length_) memcpy(buffer_, text, length_);
+  buffer_[length_] = '\0';
+}
+
+CScriptString::CScriptString(int room) {
+  capacity_ = (room > 0 ? room : 0) + 1;
+  buffer_ = NewBuffer(capacity_);
+  length_ = 0;
+}
+
+CScriptString::CScriptString(const CScriptString& other) {
+  length_ = other.length_;
+  capacity_ = length_ + 1;
+  buffer_ = new char[capacity_];
+  memcpy(buffer_, other.buffer_, length_ + 1);
+}
+
+CScriptString::CScriptString(CScriptString&& other) noexcept
+    : buffer_(other.buffer_), length_(other.length_), capacity_(other.capacity_) {
+  // The moved-from string keeps a valid (static) empty text until it is assigned or destroyed.
+  static char empty[1] = {'\0'};
+  other.buffer_ = empty;
+  other.length_ = 0;
+  other.capacity_ = 0;
+}
+
+CScriptString& CScriptString::operator=(const CScriptString& other) {
+  if (this != &other) Assign(other);
+  return *this;
+}
+
+CScriptString& CScriptString::operator=(CScriptString&& other) noexcept {
+  if (this != &other) {
+    std::swap(buffer_, other.buffer_);
+    std::swap(length_, other.length_);
+    std::swap(capacity_, other.capacity_);
+  }
+  return *this;
+}
+
+CScriptString::~CScriptString() {
+  if (capacity_ > 0) delete[] buffer_;
+}
+
+void CScriptString::Reserve(int capacity) {
+  if (capacity <= capacity_) return;
+  char* p = new char[capacity];
+  memcpy(p, buffer_, length_ + 1);
+  if (capacity_ > 0) delete[] buffer_;
+  buffer_ = p;
+  capacity_ = capacity;
+}
+
+void CScriptString::Assign(const CScriptString& other) {
+  if (this == &other) return;
+  AssignText(other.buffer_, other.length_);
+}
+
+void CScriptString::AssignText(const char* text) { AssignText(text, text ? static_cast<int>(strlen(text)) : 0); }
+
+void CScriptString::AssignText(const char* text, int length) {
+  if (!text || length < 0) length = 0;
+  if (length + 1 > capacity_) {
+    // Assignment does not copy the old text; a text that points into our own buffer cannot need
+    // more room than the buffer has, so freeing first is safe.
+    char* p = new char[length + 1];
+    if (capacity_ > 0) delete[] buffer_;
+    buffer_ = p;
+    capacity_ = length + 1;
+  }
+  if (length) memmove(buffer_, text, length);
+  buffer_[length] = '\0';
+  length_ = length;
+}
+
+void CScriptString::AssignChar(char ch) {
+  char text[1] = {ch};
+  AssignText(text, 1);
+}
+
+void CScriptString::Append(const CScriptString& other) {
+  if (this == &other) {
+    CScriptString copy(other);
+    AppendText(copy.buffer_, copy.length_);
+  } else {
+    AppendText(other.buffer_, other.length_);
+  }
+}
+
+void CScriptString::AppendText(const char* text) { AppendText(text, text ? static_cast<int>(strlen(text)) : 0); }
+
+void CScriptString::AppendText(const char* text, int length) {
+  if (!text || length <= 0) return;
+  int newLength = length_ + length;
+  if (newLength + 1 > capacity_) {
+    if (text >= buffer_ && text < buffer_ + capacity_) {  // appending a part of ourselves
+      CScriptString copy;
+      copy.AssignText(text, length);
+      AppendText(copy.buffer_, copy.length_);
+      return;
+    }
+    Reserve(GrownCapacity(newLength));
+  }
+  memmove(buffer_ + length_, text, length);
+  length_ = newLength;
+  buffer_[length_] = '\0';
+}
+
+void CScriptString::AppendChar(char ch) {
+  if (length_ + 2 > capacity_) Reserve(length_ > (INT_MAX - 3) / 2 ? length_ + 2 : 2 * length_ + 3);
+  buffer_[length_++] = ch;
+  buffer_[length_] = '\0';
+}
+
+bool CScriptString::Equals(const CScriptString& other) const {
+  return length_ == other.length_ && memcmp(buffer_, other.buffer_, length_) == 0;
+}
+
+bool CScriptString::Equals(const char* text) const { return strcmp(buffer_, text ? text : "") == 0; }
+
+int CScriptString::CompareNoCase(const char* text) const { return _stricmp(buffer_, text ? text : ""); }
+
+void CScriptString::MakeLower() {
+  if (length_) CharLowerBuffA(buffer_, length_);
+}
+
+void CScriptString::MakeUpper() {
+  if (length_) CharUpperBuffA(buffer_, length_);
+}
+
+void CScriptString::Empty() {
+  if (capacity_ > 0) delete[] buffer_;
+  buffer_ = NewBuffer(1);
+  length_ = 0;
+  capacity_ = 1;
+}
+
+void CScriptString::EraseRange(int pos, int off) {
+  if (pos < 0 || pos >= off || off > length_) return;
+  memmove(buffer_ + pos, buffer_ + off, length_ - off + 1);
+  length_ -= off - pos;
+}
+
+void CScriptString::Truncate(int n) {
+  if (n < 0 || n >= length_) return;
+  length_ = n;
+  buffer_[n] = '\0';
+}
+
+void CScriptString::AssignSubstring(const CScriptString& other, int start, int end) {
+  if (start < 0 || start >= end || end > other.length_) {
+    AssignText("", 0);
+    return;
+  }
+  if (this == &other) {
+    CScriptString copy(other);
+    AssignText(copy.buffer_ + start, end - start);
+  } else {
+    AssignText(other.buffer_ + start, end - start);
+  }
+}
+
+int CScriptString::FindLastNotOf(const char* set) const {
+  if (!set) set = "";
+  for (int i = length_ - 1; i >= 0; --i)
+    if (!strchr(set, buffer_[i])) return i;
+  return length_;
+}
+
+int CScriptString::FindFirstOf(const char* set) const {
+  if (!set) set = "";
+  for (int i = 0; i < length_; ++i)
+    if (strchr(set, buffer_[i])) return i;
+  return length_;
+}
+
+int CScriptString::FindOccurrence(const char* text, bool caseSensitive, int n) const {
+  int textLength = text ? static_cast<int>(strlen(text)) : 0;
+  if (n == 0) return length_;
+  if (textLength == 0 || textLength > length_) return n > 0 ? length_ : -1;
+  auto matchesAt = [&](int i) {
+    return caseSensitive ? strncmp(buffer_ + i, text, textLength) == 0
+                         : _strnicmp(buffer_ + i, text, textLength) == 0;
+  };
+  if (n > 0) {
+    for (int i = 0; i + textLength <= length_; ++i)
+      if (matchesAt(i) && --n == 0) return i;
+    return length_;
+  }
+  for (int i = length_ - textLength; i >= 0; --i)
+    if (matchesAt(i) && ++n == 0) return i;
+  return -1;
+}
+
+void CScriptString::TrimRight(const char* set) {
+  int last = FindLastNotOf(set);
+  if (last == length_) {
+    if (length_) Truncate(0);
+  } else {
+    Truncate(last + 1);
+  }
+}
+
+char* CScriptString::GetBuffer(int length) {
+  if (length < 0) length = 0;
+  Reserve(length + 1);
+  return buffer_;
+}
+
+void CScriptString::SetLength(int length) {
+  if (length < 0) length = static_cast<int>(strlen(buffer_));
+  if (length >= capacity_) length = capacity_ - 1;
+  length_ = length;
+  buffer_[length_] = '\0';
+}

@@ -1,0 +1,131 @@
+// CScriptValue: the script language's variant value (number, string, array or reference).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "script/scriptstring.h"
+
+// Text of a number as scripts see it: "%.15g" with a three-digit exponent ("1e+020"),
+// "1.#INF" / "-1.#INF" for infinities, "-1.#IND" / "1.#QNAN" for NaN. `buffer` holds 64 bytes.
+void FormatScriptNumber(double value, char* buffer);
+// Number from a text: "0x"/"0X" and hexadecimal digits, else the leading decimal number
+// (optional blanks, sign, digits, fraction, exponent); no number gives 0.
+double ScriptTextToNumber(const char* text);
+// Integer from a text: the same hexadecimal rule, else the leading decimal integer, saturated.
+int ScriptTextToInt(const char* text);
+// Truncation toward zero, saturated at the 32-bit limits; NaN gives 0.
+int ScriptNumberToInt(double value);
+
+class CScriptValue {
+public:
+  enum Kind { kNumber = 1, kString = 2, kArray = 3, kReference = 4 };
+  enum { kMaxDimensions = 8 };
+  // Arrays hold fewer elements than this (the product of the sizes is checked as it grows).
+  static constexpr std::uint32_t kMaxElements = 0x1000000;
+
+  CScriptValue();  // the number 0
+  CScriptValue(const CScriptValue& other);
+  CScriptValue(CScriptValue&& other) noexcept;
+  CScriptValue& operator=(const CScriptValue& other);
+  CScriptValue& operator=(CScriptValue&& other) noexcept;
+  ~CScriptValue();
+
+  Kind GetKind() const { return kind_; }
+
+  // Setters.
+  void SetInt(int n);
+  void SetNumber(double d);
+  void SetString(const char* text);
+  void SetString(const CScriptString& text);
+  // A reference to another value (ByRef in transit). `keepAlive` may own the target.
+  void SetReference(CScriptValue* value, std::shared_ptr<CScriptValue> keepAlive = nullptr);
+  void Reset();
+  void Copy(const CScriptValue& other);
+
+  // Getters. A number's text is made once and kept until the value changes.
+  const char* GetString() const;
+  int GetStringLength() const;
+  double GetNumber() const;
+  int GetInt() const;
+  CScriptValue* GetReference() const { return kind_ == kReference ? ref_ : nullptr; }
+  const std::shared_ptr<CScriptValue>& GetReferenceHolder() const { return refHold_; }
+
+  // Conversions in place.
+  void ChangeToNumber();
+  void ChangeToString();
+
+  // Tests.
+  bool IsNumber() const { return kind_ == kNumber; }
+  bool IsString() const { return kind_ == kString; }
+  bool IsArray() const { return kind_ == kArray; }
+  bool IsReference() const { return kind_ == kReference; }
+  bool IsInteger() const;
+  bool IsFloat() const;
+  bool IsTrue() const;
+
+  // Arithmetic in place; arrays and references on either side leave the value unchanged.
+  void Add(const CScriptValue& other);
+  void Subtract(const CScriptValue& other);
+  void Multiply(const CScriptValue& other);
+  void Divide(const CScriptValue& other);
+  void Not();
+  void Concat(const CScriptValue& other);
+
+  // Comparisons; false when either side is an array or a reference.
+  bool IsEqual(const CScriptValue& other) const;      // "="
+  bool IsEqualCase(const CScriptValue& other) const;  // "=="
+  bool IsGreater(const CScriptValue& other) const;
+  bool IsLess(const CScriptValue& other) const;
+  bool And(const CScriptValue& other) const;
+  bool Or(const CScriptValue& other) const;
+
+  // Arrays. The pending subscripts are the element to reach, or the sizes of a new array.
+  void ClearSubscripts() { subscriptCount_ = 0; }
+  bool AddSubscript(int i);
+  int GetSubscriptCount() const { return subscriptCount_; }
+  bool SubscriptsValid() const;
+  int ElementIndex() const;
+  CScriptValue* GetElement();
+  // The element with shared ownership, for references that must outlive a ReDim or reassignment.
+  std::shared_ptr<CScriptValue> GetElementShared();
+  // Makes an array of the pending sizes; false (and the number 0) when a size is below 1, the
+  // total reaches kMaxElements or memory runs out. `tooLarge` tells the last two apart from the first.
+  bool CreateArray(bool* tooLarge = nullptr);
+  void FreeArray();
+  int GetDimension(int i) const;
+  // Copies every element of `old` whose subscripts are valid in both arrays (same number of
+  // dimensions only).
+  void CopyArrayElements(const CScriptValue& old);
+  // As CopyArrayElements, but moves the elements themselves out of `old`, so references bound
+  // to them stay bound (used by ReDim).
+  void TakeArrayElements(CScriptValue& old);
+  int GetElementCount() const { return array_ ? static_cast<int>(array_->count) : 0; }
+
+private:
+  struct ArrayData {
+    int dimensions = 0;
+    int sizes[kMaxDimensions] = {};
+    std::uint32_t count = 0;
+    std::vector<std::shared_ptr<CScriptValue>> elements;
+  };
+
+  void DropCaches() { intValid_ = false; textValid_ = false; }
+  void Clear();  // frees string and array storage, kind number 0
+  template <class Transfer>
+  void WalkCommonElements(const ArrayData& from, Transfer transfer);
+
+  Kind kind_ = kNumber;
+  mutable int int_ = 0;
+  mutable bool intValid_ = true;
+  mutable double number_ = 0;
+  mutable bool numberValid_ = true;
+  mutable CScriptString text_;      // the string of kString, or a number's cached text
+  mutable bool textValid_ = false;  // number: text_ holds its text
+  CScriptValue* ref_ = nullptr;
+  std::shared_ptr<CScriptValue> refHold_;
+  std::unique_ptr<ArrayData> array_;
+  int subscripts_[kMaxDimensions] = {};
+  int subscriptCount_ = 0;
+};
