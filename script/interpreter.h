@@ -1,0 +1,500 @@
+// CQuorvex_Script: the interpreter of the script language (run loop, statements, expressions,
+// variables, user functions and the built-in table). One global instance, g_Script.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "robot/recwininfo.h"
+#include "script/containers.h"
+#include "script/scriptfile.h"
+#include "script/scriptstring.h"
+#include "script/scriptvalue.h"
+#include "script/variables.h"
+
+class CQuorvex_Script;
+
+// A built-in handler: 0 = go on; non-zero = a fatal error that the handler has already reported.
+typedef int (CQuorvex_Script::*BuiltinHandler)(CValueList& args, CScriptValue& result);
+
+struct CBuiltinEntry {
+  CScriptString name;  // upper case
+  BuiltinHandler handler = nullptr;
+  unsigned char minArgs = 0;
+  unsigned char maxArgs = 0;
+};
+
+// Keyword ids of the lexer, in table order.
+enum KeywordId {
+  KW_AND, KW_OR, KW_NOT, KW_IF, KW_THEN, KW_ELSE, KW_ELSEIF, KW_ENDIF, KW_WHILE, KW_WEND, KW_DO,
+  KW_UNTIL, KW_FOR, KW_NEXT, KW_TO, KW_STEP, KW_EXITLOOP, KW_CONTINUELOOP, KW_SELECT, KW_CASE,
+  KW_ENDSELECT, KW_DIM, KW_REDIM, KW_LOCAL, KW_GLOBAL, KW_FUNC, KW_ENDFUNC, KW_RETURN, KW_EXIT,
+  KW_TAG, KW_GOTO, KW_BYREF, KW_COUNT
+};
+
+// What holds the next line back (WaitState).
+enum WaitStateKind {
+  WAIT_NONE = 0,
+  WAIT_END = 1,  // end of run
+  WAIT_DELAY = 2,
+  WAIT_WINWAIT = 3,
+  WAIT_WINWAITCLOSE = 4,
+  WAIT_WINWAITACTIVE = 5,
+  WAIT_WINWAITNOTACTIVE = 6,
+  WAIT_RUNWAIT = 7,
+  WAIT_RECWINDOW = 8,
+  WAIT_PROCESSWAIT = 9,
+  WAIT_PROCESSWAITCLOSE = 10,
+};
+
+class CQuorvex_Script {
+public:
+  enum { kMaxDepth = 384, kBuiltinCount = 216 };
+
+  // The line store and variable store default to the process-wide ones (g_ScriptFile,
+  // g_ScriptVariables); tests give their own.
+  explicit CQuorvex_Script(CQuorvex_ScriptFile* file = nullptr, CScriptVariables* variables = nullptr);
+  virtual ~CQuorvex_Script();
+  CQuorvex_Script(const CQuorvex_Script&) = delete;
+  CQuorvex_Script& operator=(const CQuorvex_Script&) = delete;
+
+  CQuorvex_ScriptFile& ScriptFile() { return *file_; }
+  CScriptVariables& Variables() { return *variables_; }
+
+  // ---- driving a run (the shell) ------------------------------------------------------------
+  // Builds the user-function table and checks every call; 0, or 1 after an error report.
+  int PrepareScript(const char* path);
+  // Background flag and the user's cursor position for this run.
+  void SetRunParameters(int background, int cursorX, int cursorY);
+  // Runs from `startLine`; `outermost` 1 for a run started by the shell, 0 for a nested run
+  // (user-function call or a built-in's wait). 0, or 1 when the recursion limit was hit.
+  int Execute(int startLine, int outermost);
+  // Empties the line store, the user-function table and the GOTO labels of the script.
+  void ClearScript();
+  // A quit request (WM_QUIT) was taken from the queue during a run; it is posted again when the
+  // outermost run ends, so the host's own message loop still sees it.
+  bool IsQuitting() const { return quitting_ != 0; }
+
+  // ---- errors -----------------------------------------------------------------------------
+  // The error report that ends the run: "Line n:", the line, the "^ ERROR" mark at `column`
+  // (none when negative), then "Error: " and the message. Returns 1, the "error" answer.
+  int FatalError(const char* message, int column = -1);
+  int FatalErrorDetail(const char* message, const char* detail);
+  // The text of the last report (kept for the host and the tests).
+  const CScriptString& GetLastErrorText() const { return lastErrorText_; }
+  void SetError(int code) { error_ = code; }
+  int GetError() const { return error_; }
+
+  // ---- built-in table ---------------------------------------------------------------------
+  int GetBuiltinCount() const { return static_cast<int>(builtins_.size()); }
+  const CBuiltinEntry& GetBuiltin(int index) const { return builtins_[index]; }
+  // Index of an upper-case name, or -1.
+  int FindBuiltin(const char* upperName) const;
+  // Presets the result to 1 and @error to 0, then calls the handler.
+  int CallBuiltin(int index, CValueList& args, CScriptValue& result);
+
+  // ---- lexer ------------------------------------------------------------------------------
+  int Tokenize(const char* line, CTokenList& tokens);
+  bool ReadNumber(const char* line, int& pos, CScriptToken& token);
+  int ReadString(const char* line, int& pos, CScriptToken& token);
+  void ReadWord(const char* line, int& pos, CScriptToken& token);
+  // Keyword id of an upper-case word, or -1.
+  static int FindKeyword(const char* upperWord);
+
+  // ---- expressions (false on success, true after an error report) --------------------------
+  bool EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result);
+  bool EvaluateCondition(const CTokenList& tokens, int& index, bool& truth);
+  bool GetVariableValue(const CTokenList& tokens, int& index, CScriptValue& result);
+  bool GetMacroValue(const CTokenList& tokens, int& index, CScriptValue& result);
+  // Reads "[n]..." after an array variable and finds the element: `target` becomes the element,
+  // `holder` (when given) shares its ownership, `subscripts` (when given) receives the indexes.
+  bool ParseSubscripts(const CTokenList& tokens, int& index, CScriptValue*& target, int nameColumn,
+                       std::shared_ptr<CScriptValue>* holder = nullptr, std::vector<int>* subscripts = nullptr);
+  // Moves the index over one operand of AND/OR; true when the brackets do not balance.
+  bool SkipArgument(const CTokenList& tokens, int& index);
+
+  // ---- statements -------------------------------------------------------------------------
+  bool ExecuteLine(const CTokenList& tokens, int& nextLine);
+  bool CallBuiltinStatement(const CTokenList& tokens, int& index, CScriptValue& result);
+  bool DoAssignment(const CTokenList& tokens, int& index);
+  bool DoDim(const CTokenList& tokens, int& index, int mode);
+  void RegisterTag(int line);
+
+  // ---- user functions ---------------------------------------------------------------------
+  bool FindUserFunction(const char* name, int& funcLine, int& paramCount, int& endFuncLine);
+  const CUserFuncTable& GetUserFunctions() const { return userFuncs_; }
+  bool CallUserFunction(const CTokenList& tokens, int& index, CScriptValue& result);
+  // Runs a user function's body from `firstLine` (the line after its Func) in a new local
+  // scope; `result` receives its Return value, `preset` when it returns none. @error is put back
+  // afterwards when `keepError` is set. Used by the calls, CALL, adlib and script hotkeys.
+  int CallUserFunctionAt(int firstLine, CScriptValue& result, const CScriptValue& preset, bool keepError = false);
+
+  // ---- waits (for built-ins that wait) ------------------------------------------------------
+  // Sets the wait state with its start time and time-out, then runs a nested run loop that
+  // executes no line until the poll of that state ends the wait. The return value of Execute.
+  int RunWait(int state, DWORD timeoutMs);
+  bool HandleWaitStates();
+  // One poll of the waits 2 to 6 / 9 and 10; false when the wait state is not one of theirs.
+  bool PollWindowWait();
+  bool PollProcessWait();
+  // Ends a pending long wait (clears the flag, kills its timer, releases the resolution).
+  void EndWaitTimer();
+  bool CheckLineWindow(int line);
+  bool ActivateRecWindow();
+  void HandleAdlib();
+  bool HandleHotKey();
+  // Moves the pointer to (x, y) and clicks the left button there.
+  static void MouseClickAt(int x, int y);
+
+  // ---- state that the shell and the built-in families share --------------------------------
+  BOOL UseRecWin = 0;      // window association on for this run
+  BOOL UseSimilarWin = 0;  // a window of the same program with another title is accepted
+  UINT WaitLongTimer = 0;  // pending long wait: multimedia timer id and raised resolution
+  UINT WaitLongResolution = 0;
+  volatile BYTE StopRun = 0;  // ends the run before the next line (end hotkey, failed window)
+  int RunAtBackground = 0;
+  int UserCursorX = 0, UserCursorY = 0;
+  CScriptString ScriptName, ScriptFullPath, ScriptDir;
+  int Depth = 0;        // nested runs in progress
+  int CurrentLine = 0;  // the line that errors are reported against
+  int WaitState = WAIT_NONE;
+  DWORD WaitStart = 0;    // timeGetTime at the start of a wait
+  DWORD WaitTimeout = 0;  // its length in ms; 0 = none
+  CScriptValue WaitResult;  // result of a wait (1, 0 after a time-out, RunWait's exit code)
+  BYTE LeaveRun = 0;        // the innermost run loop returns before the next line
+  HANDLE RunWaitProcess = nullptr;
+  CScriptString AdlibFunction;
+  BYTE AdlibOn = 0, AdlibRunning = 0;
+  DWORD AdlibLastTime = 0, AdlibPeriod = 0;
+  BYTE WindowCheckPending = 0;
+  BYTE AfterRun = 0;  // set by Run, RunWait and RunReadyInput: the next window check waits longer
+  int WindowTries = 0, WindowTryLimit = 0;
+  int CurrentWindowIndex = 0;
+  RecWinInfo CurrentWindow;
+  // Recorded-window retries: tries before giving up (after a Run) and the pause between tries.
+  int WindowTryCount = 40, WindowTryCountAfterRun = 600;
+  DWORD WindowTryInterval = 500;
+
+  // Options (set by RUVEROSETOPTION/OPT).
+  int CaretCoordMode = 1;
+  int ColorMode = 0;
+  int ExpandEnvStrings = 0;
+  int MouseClickDelay = 10;
+  int MouseClickDownDelay = 10;
+  int MouseClickDragDelay = 250;
+  int MouseCoordMode = 1;
+  int MustDeclareVars = 0;
+  int PixelCoordMode = 1;
+  int RunErrorsFatal = 1;
+  int WinSearchChildren = 0;
+  int WinWaitDelay = 250;
+  int WinDetectHiddenText = 0;
+  int WinTextMatchMode = 1;
+  int WinTitleMatchMode = 1;
+
+  // ---- built-in handlers, by family -----------------------------------------------------------
+  // A family not built yet has its handlers in script/builtins/not_built.cpp.
+  // Keystrokes.
+  int F_Send(CValueList& args, CScriptValue& result);
+
+  // Mouse and pixels.
+  int F_BlockInput(CValueList& args, CScriptValue& result);
+  int F_CheckColor(CValueList& args, CScriptValue& result);
+  int F_MouseClick(CValueList& args, CScriptValue& result);
+  int F_MouseClickDrag(CValueList& args, CScriptValue& result);
+  int F_MouseDoubleClick(CValueList& args, CScriptValue& result);
+  int F_MouseDown(CValueList& args, CScriptValue& result);
+  int F_MouseGetCursor(CValueList& args, CScriptValue& result);
+  int F_MouseGetPos(CValueList& args, CScriptValue& result);
+  int F_MouseMove(CValueList& args, CScriptValue& result);
+  int F_MouseRelativeMove(CValueList& args, CScriptValue& result);
+  int F_MouseUp(CValueList& args, CScriptValue& result);
+  int F_MouseWheel(CValueList& args, CScriptValue& result);
+  int F_PixelChecksum(CValueList& args, CScriptValue& result);
+  int F_PixelGetColor(CValueList& args, CScriptValue& result);
+  int F_PixelSearch(CValueList& args, CScriptValue& result);
+
+  // Options, timers, hotkeys, messages and the environment.
+  int F_AdlibDisable(CValueList& args, CScriptValue& result);
+  int F_AdlibEnable(CValueList& args, CScriptValue& result);
+  int F_Break(CValueList& args, CScriptValue& result);
+  int F_Call(CValueList& args, CScriptValue& result);
+  int F_ClipGet(CValueList& args, CScriptValue& result);
+  int F_ClipPut(CValueList& args, CScriptValue& result);
+  int F_Delay(CValueList& args, CScriptValue& result);
+  int F_EnvGet(CValueList& args, CScriptValue& result);
+  int F_EnvSet(CValueList& args, CScriptValue& result);
+  int F_EnvUpdate(CValueList& args, CScriptValue& result);
+  int F_Eval(CValueList& args, CScriptValue& result);
+  int F_HotKeySet(CValueList& args, CScriptValue& result);
+  int F_IsAdmin(CValueList& args, CScriptValue& result);
+  int F_IsDeclared(CValueList& args, CScriptValue& result);
+  int F_MemGetStats(CValueList& args, CScriptValue& result);
+  int F_MsgBox(CValueList& args, CScriptValue& result);
+  int F_Opt(CValueList& args, CScriptValue& result);  // also RUVEROSETOPTION
+  int F_ProgressOff(CValueList& args, CScriptValue& result);
+  int F_ProgressOn(CValueList& args, CScriptValue& result);
+  int F_ProgressSet(CValueList& args, CScriptValue& result);
+  int F_RuveroWinGetTitle(CValueList& args, CScriptValue& result);
+  int F_RuveroWinSetTitle(CValueList& args, CScriptValue& result);
+  int F_SetError(CValueList& args, CScriptValue& result);
+  int F_SoundPlay(CValueList& args, CScriptValue& result);
+  int F_SoundSetWaveVolume(CValueList& args, CScriptValue& result);
+  int F_SplashImageOn(CValueList& args, CScriptValue& result);
+  int F_SplashOff(CValueList& args, CScriptValue& result);
+  int F_SplashTextOn(CValueList& args, CScriptValue& result);
+  int F_TimerDiff(CValueList& args, CScriptValue& result);  // also TIMERSTOP
+  int F_TimerInit(CValueList& args, CScriptValue& result);  // also TIMERSTART
+  int F_TrayTip(CValueList& args, CScriptValue& result);
+  int F_URLDownloadToFile(CValueList& args, CScriptValue& result);
+
+  // Conversion and math.
+  int F_ACos(CValueList& args, CScriptValue& result);
+  int F_ASin(CValueList& args, CScriptValue& result);
+  int F_ATan(CValueList& args, CScriptValue& result);
+  int F_Abs(CValueList& args, CScriptValue& result);
+  int F_Asc(CValueList& args, CScriptValue& result);
+  int F_BitAnd(CValueList& args, CScriptValue& result);
+  int F_BitNot(CValueList& args, CScriptValue& result);
+  int F_BitOr(CValueList& args, CScriptValue& result);
+  int F_BitShift(CValueList& args, CScriptValue& result);
+  int F_BitXor(CValueList& args, CScriptValue& result);
+  int F_Chr(CValueList& args, CScriptValue& result);
+  int F_Cos(CValueList& args, CScriptValue& result);
+  int F_Dec(CValueList& args, CScriptValue& result);
+  int F_Exp(CValueList& args, CScriptValue& result);
+  int F_Hex(CValueList& args, CScriptValue& result);
+  int F_Int(CValueList& args, CScriptValue& result);
+  int F_IsArray(CValueList& args, CScriptValue& result);
+  int F_IsFloat(CValueList& args, CScriptValue& result);
+  int F_IsInt(CValueList& args, CScriptValue& result);
+  int F_IsNumber(CValueList& args, CScriptValue& result);
+  int F_IsString(CValueList& args, CScriptValue& result);
+  int F_Log(CValueList& args, CScriptValue& result);
+  int F_Mod(CValueList& args, CScriptValue& result);
+  int F_Number(CValueList& args, CScriptValue& result);
+  int F_Random(CValueList& args, CScriptValue& result);
+  int F_Round(CValueList& args, CScriptValue& result);
+  int F_Sin(CValueList& args, CScriptValue& result);
+  int F_Sqrt(CValueList& args, CScriptValue& result);
+  int F_String(CValueList& args, CScriptValue& result);
+  int F_Tan(CValueList& args, CScriptValue& result);
+  int F_UBound(CValueList& args, CScriptValue& result);
+
+  // Files, INI files, drives and directories.
+  int F_CDTray(CValueList& args, CScriptValue& result);
+  int F_DirCopy(CValueList& args, CScriptValue& result);
+  int F_DirCreate(CValueList& args, CScriptValue& result);
+  int F_DirMove(CValueList& args, CScriptValue& result);
+  int F_DirRemove(CValueList& args, CScriptValue& result);
+  int F_DriveGetDrive(CValueList& args, CScriptValue& result);
+  int F_DriveGetFileSystem(CValueList& args, CScriptValue& result);
+  int F_DriveGetLabel(CValueList& args, CScriptValue& result);
+  int F_DriveGetSerial(CValueList& args, CScriptValue& result);
+  int F_DriveGetType(CValueList& args, CScriptValue& result);
+  int F_DriveMapAdd(CValueList& args, CScriptValue& result);
+  int F_DriveMapDel(CValueList& args, CScriptValue& result);
+  int F_DriveMapGet(CValueList& args, CScriptValue& result);
+  int F_DriveSetLabel(CValueList& args, CScriptValue& result);
+  int F_DriveSpaceFree(CValueList& args, CScriptValue& result);
+  int F_DriveSpaceTotal(CValueList& args, CScriptValue& result);
+  int F_DriveStatus(CValueList& args, CScriptValue& result);
+  int F_FileChangeDir(CValueList& args, CScriptValue& result);
+  int F_FileClose(CValueList& args, CScriptValue& result);
+  int F_FileCopy(CValueList& args, CScriptValue& result);
+  int F_FileCreateShortcut(CValueList& args, CScriptValue& result);
+  int F_FileDelete(CValueList& args, CScriptValue& result);
+  int F_FileExists(CValueList& args, CScriptValue& result);
+  int F_FileFindFirstFile(CValueList& args, CScriptValue& result);
+  int F_FileFindNextFile(CValueList& args, CScriptValue& result);
+  int F_FileGetAttrib(CValueList& args, CScriptValue& result);
+  int F_FileGetLongName(CValueList& args, CScriptValue& result);
+  int F_FileGetShortName(CValueList& args, CScriptValue& result);
+  int F_FileGetShortcut(CValueList& args, CScriptValue& result);
+  int F_FileGetSize(CValueList& args, CScriptValue& result);
+  int F_FileGetTime(CValueList& args, CScriptValue& result);
+  int F_FileGetVersion(CValueList& args, CScriptValue& result);
+  int F_FileInstall(CValueList& args, CScriptValue& result);
+  int F_FileMove(CValueList& args, CScriptValue& result);
+  int F_FileOpen(CValueList& args, CScriptValue& result);
+  int F_FileOpenDialog(CValueList& args, CScriptValue& result);
+  int F_FileRead(CValueList& args, CScriptValue& result);
+  int F_FileReadLine(CValueList& args, CScriptValue& result);
+  int F_FileRecycle(CValueList& args, CScriptValue& result);
+  int F_FileRecycleEmpty(CValueList& args, CScriptValue& result);
+  int F_FileSaveDialog(CValueList& args, CScriptValue& result);
+  int F_FileSelectFolder(CValueList& args, CScriptValue& result);
+  int F_FileSetAttrib(CValueList& args, CScriptValue& result);
+  int F_FileSetTime(CValueList& args, CScriptValue& result);
+  int F_FileWrite(CValueList& args, CScriptValue& result);
+  int F_FileWriteLine(CValueList& args, CScriptValue& result);
+  int F_IniDelete(CValueList& args, CScriptValue& result);
+  int F_IniRead(CValueList& args, CScriptValue& result);
+  int F_IniWrite(CValueList& args, CScriptValue& result);
+
+  // Robot keys and waits.
+  int F_KeyDown(CValueList& args, CScriptValue& result);
+  int F_KeySend(CValueList& args, CScriptValue& result);
+  int F_KeyUp(CValueList& args, CScriptValue& result);
+  int F_Wait(CValueList& args, CScriptValue& result);
+  int F_WaitLong(CValueList& args, CScriptValue& result);
+
+  // Windows, controls and window waits.
+  int F_ControlClick(CValueList& args, CScriptValue& result);
+  int F_ControlCommand(CValueList& args, CScriptValue& result);
+  int F_ControlDisable(CValueList& args, CScriptValue& result);
+  int F_ControlEnable(CValueList& args, CScriptValue& result);
+  int F_ControlFocus(CValueList& args, CScriptValue& result);
+  int F_ControlGetFocus(CValueList& args, CScriptValue& result);
+  int F_ControlGetPos(CValueList& args, CScriptValue& result);
+  int F_ControlGetText(CValueList& args, CScriptValue& result);
+  int F_ControlHide(CValueList& args, CScriptValue& result);
+  int F_ControlMove(CValueList& args, CScriptValue& result);
+  int F_ControlSend(CValueList& args, CScriptValue& result);
+  int F_ControlSetText(CValueList& args, CScriptValue& result);
+  int F_ControlShow(CValueList& args, CScriptValue& result);
+  int F_StatusbarGetText(CValueList& args, CScriptValue& result);
+  int F_ToolTip(CValueList& args, CScriptValue& result);
+  int F_WinActivate(CValueList& args, CScriptValue& result);
+  int F_WinActive(CValueList& args, CScriptValue& result);
+  int F_WinClose(CValueList& args, CScriptValue& result);
+  int F_WinExists(CValueList& args, CScriptValue& result);
+  int F_WinGetCaretPos(CValueList& args, CScriptValue& result);
+  int F_WinGetClassList(CValueList& args, CScriptValue& result);
+  int F_WinGetClientSize(CValueList& args, CScriptValue& result);
+  int F_WinGetHandle(CValueList& args, CScriptValue& result);
+  int F_WinGetPos(CValueList& args, CScriptValue& result);
+  int F_WinGetState(CValueList& args, CScriptValue& result);
+  int F_WinGetText(CValueList& args, CScriptValue& result);
+  int F_WinGetTitle(CValueList& args, CScriptValue& result);
+  int F_WinKill(CValueList& args, CScriptValue& result);
+  int F_WinMenuSelectItem(CValueList& args, CScriptValue& result);
+  int F_WinMinimizeAll(CValueList& args, CScriptValue& result);
+  int F_WinMinimizeAllUndo(CValueList& args, CScriptValue& result);
+  int F_WinMove(CValueList& args, CScriptValue& result);
+  int F_WinSetOnTop(CValueList& args, CScriptValue& result);
+  int F_WinSetState(CValueList& args, CScriptValue& result);  // also WINSHOW
+  int F_WinSetTitle(CValueList& args, CScriptValue& result);
+  int F_WinWait(CValueList& args, CScriptValue& result);
+  int F_WinWaitActive(CValueList& args, CScriptValue& result);
+  int F_WinWaitClose(CValueList& args, CScriptValue& result);
+  int F_WinWaitNotActive(CValueList& args, CScriptValue& result);
+
+  // Processes and programs.
+  int F_ProcessClose(CValueList& args, CScriptValue& result);
+  int F_ProcessExists(CValueList& args, CScriptValue& result);
+  int F_ProcessSetPriority(CValueList& args, CScriptValue& result);
+  int F_ProcessWait(CValueList& args, CScriptValue& result);
+  int F_ProcessWaitClose(CValueList& args, CScriptValue& result);
+  int F_Run(CValueList& args, CScriptValue& result);
+  int F_RunAsSet(CValueList& args, CScriptValue& result);
+  int F_RunReadyInput(CValueList& args, CScriptValue& result);
+  int F_RunWait(CValueList& args, CScriptValue& result);
+  int F_Shutdown(CValueList& args, CScriptValue& result);
+
+  // Registry and strings.
+  int F_RegDelete(CValueList& args, CScriptValue& result);
+  int F_RegEnumKey(CValueList& args, CScriptValue& result);
+  int F_RegEnumVal(CValueList& args, CScriptValue& result);
+  int F_RegRead(CValueList& args, CScriptValue& result);
+  int F_RegWrite(CValueList& args, CScriptValue& result);
+  int F_StringAddCR(CValueList& args, CScriptValue& result);
+  int F_StringFormat(CValueList& args, CScriptValue& result);
+  int F_StringInStr(CValueList& args, CScriptValue& result);
+  int F_StringIsASCII(CValueList& args, CScriptValue& result);
+  int F_StringIsAlNum(CValueList& args, CScriptValue& result);
+  int F_StringIsAlpha(CValueList& args, CScriptValue& result);
+  int F_StringIsDigit(CValueList& args, CScriptValue& result);
+  int F_StringIsFloat(CValueList& args, CScriptValue& result);
+  int F_StringIsInt(CValueList& args, CScriptValue& result);
+  int F_StringIsLower(CValueList& args, CScriptValue& result);
+  int F_StringIsSpace(CValueList& args, CScriptValue& result);
+  int F_StringIsUpper(CValueList& args, CScriptValue& result);
+  int F_StringIsXDigit(CValueList& args, CScriptValue& result);
+  int F_StringLeft(CValueList& args, CScriptValue& result);
+  int F_StringLen(CValueList& args, CScriptValue& result);
+  int F_StringLower(CValueList& args, CScriptValue& result);
+  int F_StringMid(CValueList& args, CScriptValue& result);
+  int F_StringReplace(CValueList& args, CScriptValue& result);
+  int F_StringRight(CValueList& args, CScriptValue& result);
+  int F_StringSplit(CValueList& args, CScriptValue& result);
+  int F_StringStripCR(CValueList& args, CScriptValue& result);
+  int F_StringStripWS(CValueList& args, CScriptValue& result);
+  int F_StringTrimLeft(CValueList& args, CScriptValue& result);
+  int F_StringTrimRight(CValueList& args, CScriptValue& result);
+  int F_StringUpper(CValueList& args, CScriptValue& result);
+
+private:
+  // Ends the run with "<NAME> is not available yet." (the stub of every handler not built).
+  int NotAvailable();
+
+  // Statement routines.
+  bool ExecuteKeyword(const CTokenList& tokens, int& index, int& nextLine);
+  bool LineMustEnd(const CTokenList& tokens, int index);
+  bool DoIf(const CTokenList& tokens, int& index, int& nextLine);
+  bool DoElse(int& nextLine);
+  bool DoEndIf(const CTokenList& tokens, int index);
+  bool DoWhile(const CTokenList& tokens, int& index, int& nextLine);
+  bool DoWend(const CTokenList& tokens, int index, int& nextLine);
+  bool DoDo(const CTokenList& tokens, int index, int& nextLine);
+  bool DoUntil(const CTokenList& tokens, int& index, int& nextLine);
+  bool DoFor(const CTokenList& tokens, int& index, int& nextLine);
+  bool DoNext(const CTokenList& tokens, int index, int& nextLine);
+  bool DoExitLoop(const CTokenList& tokens, int& index, int& nextLine);
+  bool DoContinueLoop(const CTokenList& tokens, int index, int& nextLine);
+  bool DoSelect(const CTokenList& tokens, int index, int& nextLine);
+  bool DoCase(int& nextLine);
+  bool DoEndSelect(const CTokenList& tokens, int index);
+  bool DoFuncSkip(const CTokenList& tokens, int& nextLine);
+  bool DoReturn(const CTokenList& tokens, int& index);
+  bool DoExit(const CTokenList& tokens, int& index);
+  bool DoTag(int& index, int& nextLine);
+  bool DoGoto(int& nextLine);
+  // Finds the line that closes a block opened at `line`: the first line at nesting level 0
+  // whose first keyword is `closer`; 0 when none. A lexer error is reported (returns -1).
+  int FindBlockEnd(int line, int opener, int closer);
+  bool ForEntryTest(const CScriptValue& value, const CBlockRecord& record) const;
+  bool CopyCallTokens(const CTokenList& tokens, int& index, int nameColumn, CTokenList& callTokens);
+
+  // Preparation.
+  int BuildFunctionTable();
+  int ParseFuncParams(const CTokenList& tokens, CUserFunc& func);
+  int FindEndFunc(int funcLine, int& endFuncLine);
+  int VerifyFunctionCalls();
+  void ScanTagLine(const char* text, int line);
+
+  // Evaluator helpers.
+  bool ApplyOperator(CIntStack& operators, CValueStack& values);
+  // Resolves an assignment target again after its right-hand side ran (the right-hand side may
+  // have reassigned or re-dimensioned the variable).
+  CScriptValue* ResolveTarget(const char* name, const std::vector<int>& subscripts, int column);
+
+  CQuorvex_ScriptFile* file_;
+  CScriptVariables* variables_;
+  std::vector<CBuiltinEntry> builtins_;
+  std::unordered_map<std::string, int> builtinIndex_;
+  CUserFuncTable userFuncs_;
+  CBlockStack ifStack_, loopStack_, selectStack_, tagStack_;
+  std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
+  // Depths of the block stacks when the running user function was called: GOTO never pops below.
+  int ifBase_ = 0, loopBase_ = 0, selectBase_ = 0;
+  CScriptValue* returnSlot_ = nullptr;  // the Return value of the user function that runs
+  int error_ = 0;                       // @error
+  BYTE quitting_ = 0;
+  WPARAM quitCode_ = 0;
+  int callColumn_ = -1;  // column of the built-in being called
+  int callIndex_ = -1;   // its table index
+  CScriptString lastErrorText_;
+};
+
+// The process-wide interpreter, line store and variable store.
+extern CQuorvex_Script g_Script;
+extern CQuorvex_ScriptFile g_ScriptFile;
+extern CScriptVariables g_ScriptVariables;
+
+// The long-wait flag: set while a long wait runs; cleared by its timer (another thread).
+extern volatile LONG g_WaitLongPending;

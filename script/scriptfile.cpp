@@ -1,0 +1,172 @@
+// The script line store and the robot-file reader for playback.
+#include "script/scriptfile.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/msgbox.h"
+#include "framework/stdiofile.h"
+#include "robot/helpers.h"
+
+namespace {
+
+const char kSpeedMark[] = "=> [remove on faster speed]";
+const char kWindowMark[] = "-> At Win [";
+
+}  // namespace
+
+void CQuorvex_ScriptFile::AddLine(int sourceLine, const char* text, int includeIndex) {
+  if (!text) text = "";
+  if (!lines_.empty()) {
+    Line& last = lines_.back();
+    if (last.text.IsEmpty() || last.text.GetText()[0] == ';') {
+      // The replaced line's window record belongs to it, not to the line taking its place.
+      LineToRecord.erase(static_cast<int>(lines_.size()));
+      last.text.AssignText(text);
+      last.sourceLine = sourceLine;
+      last.includeIndex = includeIndex;
+      return;
+    }
+  }
+  Line line;
+  line.text.AssignText(text);
+  line.sourceLine = sourceLine;
+  line.includeIndex = includeIndex;
+  lines_.push_back(std::move(line));
+}
+
+const char* CQuorvex_ScriptFile::GetLine(int n) const {
+  if (n < 1 || n > arrayCount_ || n > static_cast<int>(lines_.size())) return nullptr;
+  return lines_[n - 1].text.GetText();
+}
+
+int CQuorvex_ScriptFile::GetLineNumber(int n) const {
+  if (n < 1 || n > static_cast<int>(lines_.size())) return -1;
+  return lines_[n - 1].sourceLine;
+}
+
+int CQuorvex_ScriptFile::GetLineIncludeIndex(int n) const {
+  if (n < 1 || n > static_cast<int>(lines_.size())) return -1;
+  return lines_[n - 1].includeIndex;
+}
+
+int CQuorvex_ScriptFile::AddIncludeFile(const char* fileName) {
+  if (includes_.size() >= kMaxIncludeFiles) return -1;
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(fileName ? fileName : "", MAX_PATH, full, nullptr);
+  if (n == 0 || n >= MAX_PATH) lstrcpynA(full, fileName ? fileName : "", MAX_PATH);
+  for (size_t i = 0; i < includes_.size(); ++i) {
+    if (includes_[i].path.CompareNoCase(full) == 0) {
+      ++includes_[i].references;
+      return static_cast<int>(i);
+    }
+  }
+  Include include;
+  include.path.AssignText(full);
+  include.references = 1;
+  includes_.push_back(std::move(include));
+  return static_cast<int>(includes_.size()) - 1;
+}
+
+const char* CQuorvex_ScriptFile::GetIncludeFileName(int i) const {
+  if (i < 0 || i >= static_cast<int>(includes_.size())) return nullptr;
+  return includes_[i].path.GetText();
+}
+
+int CQuorvex_ScriptFile::GetIncludeReferences(int i) const {
+  if (i < 0 || i >= static_cast<int>(includes_.size())) return 0;
+  return includes_[i].references;
+}
+
+void CQuorvex_ScriptFile::Clear() {
+  lines_.clear();
+  arrayCount_ = 0;
+  includes_.clear();
+}
+
+bool CQuorvex_ScriptFile::GetLineRecord(int n, int& recordIndex) const {
+  auto it = LineToRecord.find(n);
+  if (it == LineToRecord.end()) return false;
+  recordIndex = it->second;
+  return true;
+}
+
+bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {
+  LineToRecord.clear();
+  Records.clear();
+  RunAtBackground = 0;
+  int counter = 0;
+
+  CStdioFile file;
+  if (!file.Open(path, CStdioFile::modeRead | CStdioFile::typeText)) return false;
+  CString line;
+  for (int i = 0; i < 8; ++i) {  // the [General] head in the writer's order; keys not compared
+    if (!file.ReadString(line)) return false;
+  }
+  for (;;) {
+    if (!file.ReadString(line)) return false;
+    if (line == "[Script]") break;
+    if (line.Left(16) == "RunAtBackground=" && line.Right(1) == "1") RunAtBackground = 1;
+  }
+
+  bool recordsFollow = false;
+  while (file.ReadString(line)) {
+    if (line == "[RecWinInfo]") {
+      recordsFollow = true;
+      break;
+    }
+    ++counter;  // every line counts, also those left out
+    if (line.Left(8).CompareNoCase("Comment:") == 0) continue;
+    int length = line.GetLength();
+    int markLength = static_cast<int>(strlen(kSpeedMark));
+    if (length >= markLength && strcmp(line.GetString() + length - markLength, kSpeedMark) == 0) {
+      if (RobotSpeedMode != 0) continue;
+      line = line.Left(length - markLength);
+    }
+    // The last window mark with a "]" after it splits the statement from its record index.
+    int record = -1;
+    const char* text = line.GetString();
+    const char* mark = nullptr;
+    for (const char* p = strstr(text, kWindowMark); p; p = strstr(p + 1, kWindowMark)) mark = p;
+    CString statement = line;
+    if (mark && strchr(mark + strlen(kWindowMark), ']')) {
+      record = atoi(mark + strlen(kWindowMark));
+      statement = line.Left(static_cast<int>(mark - text));
+      // A hand-edited negative index names no record.
+      if (record < 0) record = -1;
+    }
+    AddLine(counter, statement, includeIndex);
+    if (record >= 0) LineToRecord[GetLineCount()] = record;
+  }
+  if (!recordsFollow) return true;
+
+  RecWinInfo work;
+  while (file.ReadString(line)) {
+    if (line.Left(9) == "WinIndex=") {
+      work.WinIndex = StringToInt(line.Mid(9));
+    } else if (line.Left(9) == "WinTitle=") {
+      work.WinTitle = line.Mid(9);
+    } else if (line.Left(8) == "WinPath=") {
+      work.WinPath = line.Mid(8);
+    } else if (line.Left(15) == "WinParentLevel=") {
+      work.WinParentLevel = StringToInt(line.Mid(15));
+    } else if (line.Left(8) == "WinRect=") {
+      CString rest = line.Mid(8);
+      int c1 = rest.Find(',');
+      int c2 = c1 < 0 ? -1 : rest.Find(',', c1 + 1);
+      int c3 = c2 < 0 ? -1 : rest.Find(',', c2 + 1);
+      if (rest.IsEmpty() || c3 < 0) {
+        AfxMessageBox("Failed to load record Window info");
+        return false;
+      }
+      work.WinRect.left = StringToInt(rest.Left(c1));
+      work.WinRect.top = StringToInt(rest.Mid(c1 + 1, c2 - c1 - 1));
+      work.WinRect.right = StringToInt(rest.Mid(c2 + 1, c3 - c2 - 1));
+      work.WinRect.bottom = StringToInt(rest.Mid(c3 + 1));
+      Records.push_back(work);
+    }
+  }
+  return true;
+}

@@ -1,0 +1,29 @@
+// A private interpreter for tests.
+#include "tests/support/script_harness.h"
+
+namespace testing_support {
+
+ScriptHarness::ScriptHarness() : script_(std::make_unique<CQuorvex_Script>(&file_, &variables_)) {}
+
+ScriptHarness::~ScriptHarness() = default;
+
+void ScriptHarness::Load(const std::string& text) {
+  script_->ClearScript();
+  int n = 0;
+  for (const std::string& line : SplitLines(text)) file_.AddLine(++n, line.c_str(), -1);
+  file_.BuildLineArray();
+}
+
+int ScriptHarness::Tokenize(const std::string& line, CTokenList& tokens) {
+  Load(line);
+  script_->CurrentLine = 1;
+  return script_->Tokenize(line.c_str(), tokens);
+}
+
+std::string ScriptHarness::LastError() const {
+  std::string text = LastBox();
+  size_t at = text.rfind("\nError: ");
+  return at == std::string::npos ? std::string() : text.substr(at + 8);
+}
+
+}  // namespace testing_support
