@@ -11,6 +11,7 @@ source "$root/scripts/wine-env.sh"
 trap pindrel_cleanup EXIT
 pindrel_start_xvfb
 pindrel_prepare_prefix "$build/wineprefix"
+pindrel_unmanaged_windows
 export PINDREL_WINEPREFIX="$WINEPREFIX"
 
 ctest --test-dir "$build" --output-on-failure "$@"
