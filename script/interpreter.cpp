@@ -97,6 +97,7 @@ int CQuorvex_Script::FatalErrorDetail(const char* message, const char* detail) {
 
 void CQuorvex_Script::SetRunParameters(int background, int cursorX, int cursorY) {
   RunAtBackground = background;
+  SendKeys.PostToWindow = background;
   UserCursorX = cursorX;
   UserCursorY = cursorY;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "robot/recwininfo.h"
+#include "script/builtins/sendkeys.h"
 #include "script/containers.h"
 #include "script/scriptfile.h"
 #include "script/scriptstring.h"
@@ -178,6 +179,11 @@ public:
   // Recorded-window retries: tries before giving up (after a Run) and the pause between tries.
   int WindowTryCount = 40, WindowTryCountAfterRun = 600;
   DWORD WindowTryInterval = 500;
+
+  // The keystroke engine of SEND, the robot key built-ins and CONTROLSEND. It also holds the
+  // options SendKeyDelay, SendKeyDownDelay, SendCapslockMode and SendAttachMode, and takes the
+  // background flag of each run as its PostToWindow.
+  CSendKeys SendKeys;
 
   // Options (set by RUVEROSETOPTION/OPT).
   int CaretCoordMode = 1;

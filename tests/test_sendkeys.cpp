@@ -10,6 +10,7 @@
 #include "robot/keynames.h"
 #include "script/builtins/sendkeys.h"
 #include "tests/support/input_recorder.h"
+#include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_target.h"
 
@@ -420,4 +421,61 @@ TEST(SendKeysEndToEnd, BackgroundPlayPostsToTheTargetControl) {
       "edit WM_KEYUP 66 49200", "edit WM_KEYDOWN 46 339", "edit WM_KEYUP 46 49491",
   };
   EXPECT_EQ(KeyLog(target, {"WM_KEYDOWN", "WM_KEYUP"}, true), expected);
+}
+
+namespace {
+
+CScriptValue Text(const char* text) {
+  CScriptValue v;
+  v.SetString(text);
+  return v;
+}
+
+CScriptValue Number(double n) {
+  CScriptValue v;
+  v.SetNumber(n);
+  return v;
+}
+
+}  // namespace
+
+TEST(SendBuiltin, NotationOrRawByTheFlag) {
+  struct Case {
+    std::vector<CScriptValue> args;
+    std::string expected;
+  } cases[] = {
+      {{Text("+{TAB}")}, Shifted(9)},
+      {{Text("+{TAB}"), Number(0)}, Shifted(9)},
+      {{Text("+{TAB}"), Number(1)}, Join({Shifted(187), Shifted(219), Shifted(84), Shifted(65), Shifted(66), Shifted(221)})},
+      {{Text("!"), Number(0.5)}, Shifted(49)},
+      {{Text("!"), Text("yes")}, ""},  // a text that is no number counts as 0: a lone "!" sends nothing
+  };
+  ScriptHarness harness;
+  int send = harness.script().FindBuiltin("SEND");
+  ASSERT_GE(send, 0);
+  for (const Case& c : cases) {
+    InputRecorder rec;
+    CValueList args;
+    for (const CScriptValue& v : c.args) args.Add(v);
+    CScriptValue result;
+    harness.script().SetError(7);
+    EXPECT_EQ(harness.script().CallBuiltin(send, args, result), 0);
+    EXPECT_EQ(result.GetInt(), 1);
+    EXPECT_EQ(harness.script().GetError(), 0);
+    EXPECT_EQ(rec.Keys(), Seq(c.expected)) << c.args[0].GetString();
+  }
+  EXPECT_TRUE(harness.boxes().empty());
+}
+
+TEST(SendBuiltin, RunParametersSwitchBackgroundPlay) {
+  ScriptHarness harness;
+  CQuorvex_Script& script = harness.script();
+  EXPECT_EQ(script.SendKeys.SendKeyDelay, 5);
+  EXPECT_EQ(script.SendKeys.SendKeyDownDelay, 1);
+  EXPECT_EQ(script.SendKeys.SendCapslockMode, 1);
+  EXPECT_EQ(script.SendKeys.SendAttachMode, 0);
+  script.SetRunParameters(1, 10, 20);
+  EXPECT_TRUE(script.SendKeys.PostToWindow);
+  script.SetRunParameters(0, 10, 20);
+  EXPECT_FALSE(script.SendKeys.PostToWindow);
 }

@@ -3,17 +3,22 @@
 
 namespace {
 
-CInputSeam g_realSeam;
-CInputSeam* g_seam = &g_realSeam;
+// Made on first use: engines built during static initialisation already ask for it.
+CInputSeam& RealSeam() {
+  static CInputSeam seam;
+  return seam;
+}
+
+CInputSeam* g_seam = nullptr;  // a test's replacement, or none
 
 }  // namespace
 
-CInputSeam& Input() { return *g_seam; }
+CInputSeam& Input() { return g_seam ? *g_seam : RealSeam(); }
 
 CInputSeam* SetInputSeam(CInputSeam* seam) {
   CInputSeam* previous = g_seam;
-  g_seam = seam ? seam : &g_realSeam;
-  return previous == &g_realSeam ? nullptr : previous;
+  g_seam = seam;
+  return previous;
 }
 
 void CInputSeam::KeybdEvent(BYTE vk, BYTE scan, DWORD flags) { keybd_event(vk, scan, flags, 0); }

@@ -10,9 +10,6 @@
 #define NOT_BUILT(name) \
   int CQuorvex_Script::F_##name(CValueList&, CScriptValue&) { return NotAvailable(); }
 
-// Keystrokes.
-NOT_BUILT(Send)
-
 // Mouse and pixels.
 NOT_BUILT(BlockInput)
 NOT_BUILT(CheckColor)
