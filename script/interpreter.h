@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <memory>
 #include <vector>
 
 #include "robot/recwininfo.h"
@@ -134,6 +135,12 @@ public:
   // afterwards when `keepError` is set. Used by the calls, CALL, adlib and script hotkeys.
   int CallUserFunctionAt(int firstLine, CScriptValue& result, const CScriptValue& preset, bool keepError = false);
 
+  // Open block records (If, loop, Select) and registered GOTO labels.
+  int GetIfDepth() const { return ifStack_.GetCount(); }
+  int GetLoopDepth() const { return loopStack_.GetCount(); }
+  int GetSelectDepth() const { return selectStack_.GetCount(); }
+  int GetTagCount() const { return tagStack_.GetCount(); }
+
   // ---- waits (for built-ins that wait) ------------------------------------------------------
   // Sets the wait state with its start time and time-out, then runs a nested run loop that
   // executes no line until the poll of that state ends the wait. The return value of Execute.
@@ -144,10 +151,20 @@ public:
   bool PollProcessWait();
   // Ends a pending long wait (clears the flag, kills its timer, releases the resolution).
   void EndWaitTimer();
+  // The condition of a window wait (3 to 6) / process wait (9, 10): 1 met, 0 not yet, -1 after
+  // an error report. Built by the window and process families.
+  int WindowWaitCondition(int state);
+  int ProcessWaitCondition(int state);
+  // Ends the wait in progress: the nested run loop returns to the built-in that waits.
+  void EndWait();
   bool CheckLineWindow(int line);
   bool ActivateRecWindow();
-  void HandleAdlib();
+  bool HandleAdlib();
   bool HandleHotKey();
+  // Drains the message queue; true when it took a quit request.
+  bool DrainMessages();
+  // A short wait that stays exact below 10 ms.
+  static void Pause(int milliseconds);
   // Moves the pointer to (x, y) and clicks the left button there.
   static void MouseClickAt(int x, int y);
 
@@ -176,6 +193,15 @@ public:
   int WindowTries = 0, WindowTryLimit = 0;
   int CurrentWindowIndex = 0;
   RecWinInfo CurrentWindow;
+  // Script hotkeys (HotKeySet): slot i is registered with id i and no window.
+  enum { kHotKeySlots = 64 };
+  struct CScriptHotkey {
+    UINT keyCode = 0;  // virtual key << 16 | MOD_* bits
+    CScriptString function;
+  };
+  std::unique_ptr<CScriptHotkey> HotKeys[kHotKeySlots];
+  // Queues a pressed script hotkey; its function runs before the next line.
+  void QueueHotKey(int id);
   // Recorded-window retries: tries before giving up (after a Run) and the pause between tries.
   int WindowTryCount = 40, WindowTryCountAfterRun = 600;
   DWORD WindowTryInterval = 500;
@@ -440,7 +466,10 @@ private:
 
   // Statement routines.
   bool ExecuteKeyword(const CTokenList& tokens, int& index, int& nextLine);
-  bool LineMustEnd(const CTokenList& tokens, int index);
+  // Reports "Illegal text ..." unless the token at `index` ends the line; true after a report.
+  bool ExpectLineEnd(const CTokenList& tokens, int index);
+  bool HasOpenLoop(int kind);  // an open loop of this function level (of that kind; -1 any)
+  CBlockRecord NewLoopRecord(int kind, int start, int end);
   bool DoIf(const CTokenList& tokens, int& index, int& nextLine);
   bool DoElse(int& nextLine);
   bool DoEndIf(const CTokenList& tokens, int index);
@@ -459,7 +488,7 @@ private:
   bool DoReturn(const CTokenList& tokens, int& index);
   bool DoExit(const CTokenList& tokens, int& index);
   bool DoTag(int& index, int& nextLine);
-  bool DoGoto(int& nextLine);
+  bool DoGoto(const CTokenList& tokens, int index, int& nextLine);
   // Finds the line that closes a block opened at `line`: the first line at nesting level 0
   // whose first keyword is `closer`; 0 when none. A lexer error is reported (returns -1).
   int FindBlockEnd(int line, int opener, int closer);
@@ -474,10 +503,12 @@ private:
   void ScanTagLine(const char* text, int line);
 
   // Evaluator helpers.
+  bool RunAsideFunction(int firstLine);
   bool ApplyOperator(CIntStack& operators, CValueStack& values);
   // Resolves an assignment target again after its right-hand side ran (the right-hand side may
   // have reassigned or re-dimensioned the variable).
-  CScriptValue* ResolveTarget(const char* name, const std::vector<int>& subscripts, int column);
+  CScriptValue* ResolveTarget(const char* name, const std::vector<int>* subscripts, int column);
+  int RunFunctionBody(int firstLine, CScriptValue& result, const CScriptValue& preset);
 
   CQuorvex_ScriptFile* file_;
   CScriptVariables* variables_;
@@ -485,6 +516,8 @@ private:
   std::unordered_map<std::string, int> builtinIndex_;
   CUserFuncTable userFuncs_;
   CBlockStack ifStack_, loopStack_, selectStack_, tagStack_;
+  std::unordered_map<long long, int> blockEnds_;  // (line, opener) -> the line that closes it
+  bool tagsScanned_ = false;
   std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
   // Depths of the block stacks when the running user function was called: GOTO never pops below.
   int ifBase_ = 0, loopBase_ = 0, selectBase_ = 0;
@@ -492,6 +525,9 @@ private:
   int error_ = 0;                       // @error
   BYTE quitting_ = 0;
   WPARAM quitCode_ = 0;
+  BYTE quitPosted_ = 0;
+  int hotKeyQueue_[kHotKeySlots] = {};
+  int hotKeyRead_ = 0, hotKeyWrite_ = 0;
   int callColumn_ = -1;  // column of the built-in being called
   int callIndex_ = -1;   // its table index
   CScriptString lastErrorText_;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -11,6 +13,30 @@
 #include "robot/helpers.h"
 
 namespace {
+
+// ---- TEMPORARY stand-ins for the engine utilities that are not on main yet ----------------------
+bool TempGetFullPathNoSlash(const char* name, char* buffer) {
+  DWORD n = GetFullPathNameA(name, MAX_PATH, buffer, nullptr);
+  if (n == 0 || n >= MAX_PATH) {
+    buffer[0] = '\0';
+    return false;
+  }
+  if (buffer[0] && buffer[strlen(buffer) - 1] == '\\') buffer[strlen(buffer) - 1] = '\0';
+  return true;
+}
+bool TempGetLongPathViaShell(const char* path, char* buffer) {
+  char copy[MAX_PATH];
+  lstrcpynA(copy, path, MAX_PATH);
+  DWORD n = GetLongPathNameA(copy, buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    lstrcpynA(buffer, copy, MAX_PATH);
+    return false;
+  }
+  return true;
+}
+#define GetFullPathNoSlash TempGetFullPathNoSlash
+#define GetLongPathViaShell TempGetLongPathViaShell
+// ---- end of the TEMPORARY stand-ins ---------------------------------------------------------
 
 const char kSpeedMark[] = "=> [remove on faster speed]";
 const char kWindowMark[] = "-> At Win [";
@@ -91,6 +117,25 @@ bool CQuorvex_ScriptFile::GetLineRecord(int n, int& recordIndex) const {
   if (it == LineToRecord.end()) return false;
   recordIndex = it->second;
   return true;
+}
+
+bool CQuorvex_ScriptFile::LoadScript(char* path) {
+  if (!path[0]) {
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrTitle = "Run Script:";
+    ofn.lpstrFilter = "Quorvex files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrDefExt = "txt";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    if (!GetOpenFileNameA(&ofn)) return false;
+  }
+  char full[MAX_PATH];
+  GetFullPathNoSlash(path, full);
+  GetLongPathViaShell(full, path);
+  return LoadRobotFile(path, AddIncludeFile(path));
 }
 
 bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {

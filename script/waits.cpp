@@ -15,3 +15,53 @@ void CQuorvex_Script::EndWaitTimer() {
     WaitLongResolution = 0;
   }
 }
+
+namespace {
+
+// Time since `start` reached `timeout` (the difference is taken so that the clock's wrap does
+// no harm); a time-out of 0 never ends.
+bool TimedOut(DWORD start, DWORD timeout) { return timeout != 0 && timeGetTime() - start >= timeout; }
+
+}  // namespace
+
+void CQuorvex_Script::EndWait() {
+  WaitState = WAIT_NONE;
+  LeaveRun = 1;
+}
+
+bool CQuorvex_Script::PollWindowWait() {
+  if (WaitState < WAIT_DELAY || WaitState > WAIT_WINWAITNOTACTIVE) return false;
+  Sleep(10);
+  if (TimedOut(WaitStart, WaitTimeout)) {
+    if (WaitState != WAIT_DELAY) WaitResult.SetInt(0);
+    EndWait();
+    return true;
+  }
+  if (WaitState != WAIT_DELAY && WindowWaitCondition(WaitState)) {
+    EndWait();
+    Pause(WinWaitDelay);
+  }
+  return true;
+}
+
+bool CQuorvex_Script::PollProcessWait() {
+  if (WaitState != WAIT_PROCESSWAIT && WaitState != WAIT_PROCESSWAITCLOSE) return false;
+  Sleep(10);
+  if (TimedOut(WaitStart, WaitTimeout)) {
+    WaitResult.SetInt(0);
+    EndWait();
+    return true;
+  }
+  int met = ProcessWaitCondition(WaitState);
+  if (met < 0) return true;  // reported; the run has ended
+  if (met) {
+    EndWait();
+    Pause(WinWaitDelay);
+  }
+  return true;
+}
+
+// TEMPORARY stand-in until the engine utilities' PreciseDelay is on main.
+void CQuorvex_Script::Pause(int milliseconds) {
+  if (milliseconds >= 0) Sleep(static_cast<DWORD>(milliseconds));
+}

@@ -236,3 +236,6 @@ NOT_BUILT(StringStripWS)
 NOT_BUILT(StringTrimLeft)
 NOT_BUILT(StringTrimRight)
 NOT_BUILT(StringUpper)
+// Conditions of the window and process waits: never met while their families are stubs.
+int CQuorvex_Script::WindowWaitCondition(int) { return 0; }
+int CQuorvex_Script::ProcessWaitCondition(int) { return 0; }

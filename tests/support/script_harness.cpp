@@ -11,7 +11,30 @@ void ScriptHarness::Load(const std::string& text) {
   script_->ClearScript();
   int n = 0;
   for (const std::string& line : SplitLines(text)) file_.AddLine(++n, line.c_str(), -1);
+  if (n == 0) file_.AddLine(1, "", -1);
   file_.BuildLineArray();
+}
+
+bool ScriptHarness::Run(const std::string& text) {
+  size_t before = boxes().size();
+  Load(text);
+  if (script_->PrepareScript("harness.txt") == 0) script_->Execute(1, 1);
+  return boxes().size() == before;
+}
+
+std::string ScriptHarness::Eval(const std::string& expression) {
+  CTokenList tokens;
+  if (Tokenize(expression, tokens)) return "";
+  int index = 0;
+  CScriptValue value;
+  if (script_->EvaluateExpression(tokens, index, value)) return "";
+  return value.GetString();
+}
+
+std::string ScriptHarness::Global(const char* name) {
+  CScriptValue* value = nullptr;
+  if (!variables_.GetRef(name, value, SCOPE_GLOBAL)) return "<undeclared>";
+  return value->GetString();
 }
 
 int ScriptHarness::Tokenize(const std::string& line, CTokenList& tokens) {

@@ -23,6 +23,13 @@ public:
 
   // Puts the text (lines split at "\n") into the line store as lines 1..n and builds the array.
   void Load(const std::string& text);
+  // Loads the text, prepares it and runs it once from line 1 as the shell does; true when no
+  // message box was shown.
+  bool Run(const std::string& text);
+  // Evaluates one expression in the current state (the text becomes line 1); "" after an error.
+  std::string Eval(const std::string& expression);
+  // The text of a global variable, or "<undeclared>".
+  std::string Global(const char* name);
   // Tokenizes one line as line 1 of the store (so error reports show it); 0 or 1 as Tokenize.
   int Tokenize(const std::string& line, CTokenList& tokens);
   // The text of every box shown so far, and of the last one ("" when none).

@@ -1,0 +1,252 @@
+// The run loop: drains the message queue, polls the waits, brings recorded windows back and runs
+// one line at a time.
+#include <cstring>
+#include <new>
+
+#include "framework/msgbox.h"
+#include "robot/activewinpath.h"
+#include "script/interpreter.h"
+
+#include <mmsystem.h>
+
+int CQuorvex_Script::Execute(int startLine, int outermost) {
+  if (outermost) {
+    // A run starts from a clean state, whatever an earlier run left behind.
+    WaitState = WAIT_NONE;
+    ifStack_.Clear();
+    loopStack_.Clear();
+    selectStack_.Clear();
+    ifBase_ = loopBase_ = selectBase_ = 0;
+    returnSlot_ = nullptr;
+    Depth = 0;
+    while (variables_->GetScopeDepth() > 0) variables_->PopScope();
+  } else {
+    if (Depth >= kMaxDepth) {
+      FatalError("Recursion level has been exceeded - Vantorel Pindrel will quit to prevent stack overflow.");
+      return 1;
+    }
+    ++Depth;
+  }
+  LeaveRun = 0;
+  if (startLine >= 1 && !tagsScanned_) {
+    for (int line = startLine; const char* text = file_->GetLine(line); ++line) ScanTagLine(text, line);
+    tagsScanned_ = startLine == 1;
+  }
+
+  CTokenList tokens;
+  int nextLine = startLine;
+  while (!quitting_ && !LeaveRun) {
+    if (DrainMessages()) break;
+    if (WaitState == WAIT_END) break;
+    if (HandleWaitStates()) continue;
+    if (UseRecWin && !StopRun && !WindowCheckPending) {
+      WindowCheckPending = 1;
+      if (!CheckLineWindow(nextLine)) continue;  // the recorded-window wait runs
+    }
+    WindowCheckPending = 0;
+    CurrentLine = nextLine;
+    const char* text = file_->GetLine(nextLine);
+    ++nextLine;
+    if (!text || StopRun) {
+      EndWaitTimer();
+      WaitState = WAIT_END;
+      continue;
+    }
+    try {
+      if (Tokenize(text, tokens) == 0) ExecuteLine(tokens, nextLine);
+    } catch (const std::bad_alloc&) {
+      FatalError("Not enough memory to run this line.");
+    }
+  }
+  LeaveRun = 0;
+  if (!outermost) --Depth;
+  if (outermost && quitting_ && !quitPosted_) {
+    // Hand the quit request on to the host's own message loop.
+    quitPosted_ = 1;
+    PostQuitMessage(static_cast<int>(quitCode_));
+  }
+  return 0;
+}
+
+bool CQuorvex_Script::DrainMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quitting_ = 1;
+      quitCode_ = msg.wParam;
+      WaitState = WAIT_END;
+      return true;
+    }
+    // A script hotkey (registered without a window) runs its function before the next line.
+    if (msg.message == WM_HOTKEY && !msg.hwnd && msg.wParam < kHotKeySlots && HotKeys[msg.wParam]) {
+      QueueHotKey(static_cast<int>(msg.wParam));
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return false;
+}
+
+void CQuorvex_Script::QueueHotKey(int id) {
+  int next = (hotKeyWrite_ + 1) % kHotKeySlots;
+  if (next == hotKeyRead_) return;  // full: the press is dropped
+  hotKeyQueue_[hotKeyWrite_] = id;
+  hotKeyWrite_ = next;
+}
+
+bool CQuorvex_Script::HandleHotKey() {
+  if (hotKeyRead_ == hotKeyWrite_) return false;
+  int id = hotKeyQueue_[hotKeyRead_];
+  hotKeyRead_ = (hotKeyRead_ + 1) % kHotKeySlots;
+  if (id < 0 || id >= kHotKeySlots || !HotKeys[id]) return false;
+  int funcLine, paramCount, endFuncLine;
+  if (!FindUserFunction(HotKeys[id]->function, funcLine, paramCount, endFuncLine)) return false;
+  RunAsideFunction(funcLine + 1);
+  return true;
+}
+
+bool CQuorvex_Script::HandleAdlib() {
+  if (!AdlibOn || AdlibRunning) return false;
+  DWORD now = timeGetTime();
+  DWORD elapsed = now - AdlibLastTime;
+  if (now < AdlibLastTime) --elapsed;  // the clock has wrapped
+  if (elapsed < AdlibPeriod) return false;
+  AdlibLastTime = now;
+  int funcLine, paramCount, endFuncLine;
+  if (!FindUserFunction(AdlibFunction, funcLine, paramCount, endFuncLine)) return false;
+  return RunAsideFunction(funcLine + 1);
+}
+
+bool CQuorvex_Script::RunAsideFunction(int firstLine) {
+  // A function that runs between two lines (adlib, script hotkey): the line that was due runs
+  // next, unless the run ended inside the function.
+  int savedWait = WaitState;
+  WaitState = WAIT_NONE;
+  AdlibRunning = 1;
+  CScriptValue result, preset;
+  CallUserFunctionAt(firstLine, result, preset, true);
+  AdlibRunning = 0;
+  if (WaitState == WAIT_END) return true;
+  WaitState = savedWait;
+  return false;
+}
+
+bool CQuorvex_Script::HandleWaitStates() {
+  if (StopRun) return false;
+  if (HandleHotKey()) return true;
+  if (g_WaitLongPending) {
+    Sleep(10);
+    return true;
+  }
+  if (HandleAdlib()) return true;
+  if (WaitState == WAIT_RECWINDOW) {
+    if (WindowTries < WindowTryLimit) {
+      if (!ActivateRecWindow()) {
+        Sleep(WindowTryInterval);
+        ++WindowTries;
+        return true;
+      }
+      WaitState = WAIT_NONE;
+      return false;
+    }
+    CScriptString text("Cannot find window or application titled '");
+    text.AppendText(CurrentWindow.WinTitle);
+    text.AppendText("' that was open during recording.\n\n");
+    text.AppendText(UseSimilarWin ? "If inputs do not associate with any window, edit the robot and uncheck the option "
+                                    "'Enable RecWin Technology for this robot'."
+                                  : "If the window title changes every time you run the robot, edit the robot and "
+                                    "check the option 'Enable to run with other similar files or window titles'.");
+    ShowMessageBox(nullptr, text, "Vantorel Pindrel Error", MB_ICONERROR);
+    WaitState = WAIT_NONE;
+    StopRun = 1;
+    return false;
+  }
+  if (WaitState == WAIT_RUNWAIT) {
+    // The wait ends when the process has ended, whatever its exit code (259 included).
+    if (RunWaitProcess && WaitForSingleObject(RunWaitProcess, 0) == WAIT_TIMEOUT) {
+      Sleep(10);
+      return true;
+    }
+    DWORD code = 0;
+    if (RunWaitProcess) {
+      GetExitCodeProcess(RunWaitProcess, &code);
+      CloseHandle(RunWaitProcess);
+      RunWaitProcess = nullptr;
+    }
+    WaitResult.SetInt(static_cast<int>(code));
+    LeaveRun = 1;
+    WaitState = WAIT_NONE;
+    return true;
+  }
+  if (PollProcessWait()) return true;
+  return PollWindowWait();
+}
+
+bool CQuorvex_Script::CheckLineWindow(int line) {
+  int record;
+  if (!file_->GetLineRecord(line, record)) return true;
+  if (record < 0 || record >= static_cast<int>(file_->Records.size())) return true;
+  CurrentWindowIndex = record;
+  CurrentWindow = file_->Records[record];
+  WindowTryLimit = WindowTryCount;
+  if (AfterRun) {
+    AfterRun = 0;
+    WindowTryLimit = WindowTryCountAfterRun;
+  }
+  WindowTries = 0;
+  if (ActivateRecWindow()) return true;
+  WaitState = WAIT_RECWINDOW;
+  Sleep(WindowTryInterval);
+  WindowTries = 1;
+  return false;
+}
+
+bool CQuorvex_Script::ActivateRecWindow() {
+  std::vector<RecWinInfo>& records = file_->Records;
+  if (CurrentWindowIndex < 0 || CurrentWindowIndex >= static_cast<int>(records.size())) return false;
+  CActiveWinPath service;
+  // Earlier records of the same program: the same index is the same window; another index is
+  // another window, never to be bound to this record.
+  for (int i = 0; i < CurrentWindowIndex; ++i) {
+    const RecWinInfo& other = records[i];
+    if (other.WinPath.CompareNoCase(CurrentWindow.WinPath) != 0) continue;
+    if (other.WinIndex == CurrentWindow.WinIndex) {
+      service.m_hFoundWnd = other.hWnd;
+      break;
+    }
+    bool listed = false;
+    for (HWND h : service.m_ExcludeList) listed = listed || h == other.hWnd;
+    if (!listed) service.m_ExcludeList.Add(other.hWnd);
+  }
+  if (service.ActivateRecordedWindow(CurrentWindow, TRUE)) {
+    records[CurrentWindowIndex].hWnd = CurrentWindow.hWnd ? CurrentWindow.hWnd : service.m_hFoundWnd;
+    Pause(WinWaitDelay);
+    return true;
+  }
+  if (UseSimilarWin && service.ActivateRecordedWindow(CurrentWindow, FALSE)) {
+    records[CurrentWindowIndex] = CurrentWindow;
+    Pause(WinWaitDelay);
+    return true;
+  }
+  return false;
+}
+
+int CQuorvex_Script::RunWait(int state, DWORD timeoutMs) {
+  WaitState = state;
+  WaitStart = timeGetTime();
+  WaitTimeout = timeoutMs;
+  return Execute(0, 0);
+}
+
+void CQuorvex_Script::MouseClickAt(int x, int y) {
+  RECT desktop;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  int width = desktop.right - 1 > 0 ? desktop.right - 1 : 1;
+  int height = desktop.bottom - 1 > 0 ? desktop.bottom - 1 : 1;
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x * 65535 / width + 1, y * 65535 / height + 1, 0, 0);
+  Sleep(1);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Sleep(1);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
