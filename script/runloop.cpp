@@ -5,6 +5,7 @@
 
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
+#include "script/builtins/input_seam.h"
 #include "script/interpreter.h"
 
 #include <mmsystem.h>
@@ -244,9 +245,9 @@ void CQuorvex_Script::MouseClickAt(int x, int y) {
   GetWindowRect(GetDesktopWindow(), &desktop);
   int width = desktop.right - 1 > 0 ? desktop.right - 1 : 1;
   int height = desktop.bottom - 1 > 0 ? desktop.bottom - 1 : 1;
-  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x * 65535 / width + 1, y * 65535 / height + 1, 0, 0);
-  Sleep(1);
-  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-  Sleep(1);
-  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  Input().MouseEvent(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x * 65535 / width + 1, y * 65535 / height + 1, 0);
+  Input().Pause(1);
+  Input().MouseEvent(MOUSEEVENTF_LEFTDOWN, 0, 0, 0);
+  Input().Pause(1);
+  Input().MouseEvent(MOUSEEVENTF_LEFTUP, 0, 0, 0);
 }
