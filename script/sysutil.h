@@ -1,10 +1,160 @@
 // Operating-system and small text utilities shared by the interpreter and its built-ins.
+// None of them shows a message; each reports failure by its result or an empty buffer.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdio>
+
+class CScriptValue;
+
+// --- Waits ---------------------------------------------------------------------------------
+
+// Waits n milliseconds: Sleep for long waits, a yielding busy wait below 10 ms (55 ms on 9x).
+void PreciseDelay(int milliseconds);
+
+// --- Message box with a time-out ------------------------------------------------------------
+
+// Shows a box through ShowMessageBox; after timeoutMs (0 = never) the box is closed and the
+// result is -1, otherwise it is the button pressed.
+int MessageBoxWithTimeout(HWND owner, const char* text, const char* caption, UINT style, DWORD timeoutMs);
+// Worker of the above (parameter: its private arguments) and its window-enumeration callback.
+DWORD WINAPI MsgBoxTimeoutThread(LPVOID parameter);
+BOOL CALLBACK FindDialogWindowProc(HWND window, LPARAM parameter);
+
+// --- Processes ------------------------------------------------------------------------------
+
+// Looks for a process by executable name with extension (any case) or by id (the text's atoi).
+// Returns false when the process list could not be read; otherwise `found` tells whether a
+// process matched and `processId` is its id.
+bool ProcessFind(const char* nameOrId, DWORD& processId, bool& found);
+bool ProcessFindToolhelp(const char* nameOrId, DWORD& processId, bool& found);
+bool ProcessFindPsapi(const char* nameOrId, DWORD& processId, bool& found);
+
+// Asks a window to close (WM_CLOSE, 500 ms unless hung); when it does not answer, ends its
+// process, never this program's own. True when the window took the message or was ended.
+bool CloseWindowOrKill(HWND window);
+// EnumWindows callback: CloseWindowOrKill on every window of other processes.
+BOOL CALLBACK CloseWindowProc(HWND window, LPARAM parameter);
+// Logs off or shuts down with ExitWindowsEx flags (taking the shutdown privilege on NT);
+// true when Windows accepted the request.
+bool EnableShutdownPrivilege(UINT flags);
+
+// --- Registry -------------------------------------------------------------------------------
+
+// Reads a value as text into buffer (size bytes, always terminated); the buffer is empty when
+// the key or value is missing or does not fit. True when the value was read.
+bool RegReadString(HKEY root, const char* key, const char* value, DWORD size, char* buffer);
+
+// --- Files ----------------------------------------------------------------------------------
+
+// True when the path exists, or when the wildcard pattern matches anything.
+bool FileExistsPattern(const char* path);
+bool IsDirectory(const char* path);
+// Full path (buffer of MAX_PATH bytes) without a final backslash; empty and false on failure.
+bool GetFullPathNoSlash(const char* name, char* buffer);
+// Removes one final backslash from a non-empty text.
+void StripTrailingBackslash(char* text);
+// The path with the long names of its components (buffer of MAX_PATH bytes); on failure the
+// path is copied unchanged and the result is false.
+bool GetLongPathViaShell(const char* path, char* buffer);
+// True when the two paths lie on different drives, or when either has no drive letter.
+bool DrivesDiffer(const char* path1, const char* path2);
+// Deletes every file matching the pattern (a folder stands for every file in it). True when at
+// least one file was deleted and no deletion failed.
+bool FileDeletePattern(const char* path);
+// Copies or moves every file matching the source pattern to the destination (a folder, a file
+// name or a wildcard name such as "x\*.bak"). An existing target is replaced only with
+// `overwrite`; a file is never copied onto itself. True when every match was done.
+bool FileCopyMovePattern(const char* source, const char* destination, bool overwrite, bool move);
+// The target path (MAX_PATH bytes) for a source file name and a destination with wildcards.
+void WildcardTargetName(const char* sourceName, const char* destination, char* target);
+// The pattern's first "*" replaced by text, its other "*" removed (result: MAX_PATH bytes).
+void ReplaceWildcard(const char* text, const char* pattern, char* result);
+// SetFileTimeEx `which`: 0 the last-write time, 1 the creation time, other the last-access time.
+bool SetFileTimeEx(const char* path, const FILETIME& time, int which);
+// "a.b.c.d" from the file's version resource (buffer of at least 24 bytes); false without one.
+bool GetFileVersionText(const char* file, char* buffer);
+// Reads one line ending at LF, CR LF, a lone CR or the end of the file, keeping at most
+// size - 1 characters, without its end. False at the end of the file.
+bool ReadFileLine(char* buffer, int size, FILE* file);
+
+// --- Directories ----------------------------------------------------------------------------
+
+// Creates a directory with every missing parent; an existing directory is success.
+bool CreateDirectoryPath(const char* path);
+// Copies everything in the source folder into the destination (created when missing; an
+// existing one needs `overwrite`).
+bool DirCopyHelper(const char* source, const char* destination, bool overwrite);
+// Moves a folder (across drives: copy, then remove the source tree).
+bool DirMoveHelper(const char* source, const char* destination, bool overwrite);
+// Removes an empty folder, or the whole tree with `wholeTree`.
+bool DirRemoveHelper(const char* path, bool wholeTree);
+
+// --- Network --------------------------------------------------------------------------------
+
+// The n-th (1-4) address of this host in dotted form (buffer of at least 16 bytes);
+// "0.0.0.0" when it has fewer addresses or the sockets library fails.
+void GetIPAddress(int n, char* buffer);
+// Downloads the URL into the file through wininet (loaded here); `libraryMissing` is set when
+// it cannot be loaded. True when the whole resource was written; a partial file is deleted.
+bool InternetDownload(const char* url, const char* file, bool& libraryMissing);
+
+// --- Sound and mouse ------------------------------------------------------------------------
+
+// Plays a sound through MCI under the alias "PlayMe", stopping the previous one; an empty
+// file name only stops it. With `wait` returns when the sound has ended.
+void PlaySoundFile(const char* file, bool wait);
+// "RIGHT", "MIDDLE" or any other text for the left button (any case).
+void MouseButtonDown(const char* button);
+void MouseButtonUp(const char* button);
+// "UP" turns the wheel away from the user, anything else towards.
+void MouseWheelTurn(const char* direction);
+
+// --- Windows --------------------------------------------------------------------------------
+
+// True when the window does not answer WM_NULL within timeoutMs.
+bool IsWindowHung(HWND window, UINT timeoutMs);
+// Attaches (or detaches) this thread's input to the window's thread; not to a hung window.
+void AttachToWindowThread(HWND window, bool attach);
+// The texts of the window's children, one a line ("\n" after each), in a shared 32768-byte
+// buffer that the next call of either function overwrites.
+const char* GetWindowTextAll(HWND window, bool includeHidden);
+// The class names of the window's children, one a line, in the same shared buffer.
+const char* GetWindowClassList(HWND window);
+BOOL CALLBACK EnumWindowTextProc(HWND child, LPARAM parameter);
+BOOL CALLBACK EnumClassNamesProc(HWND child, LPARAM parameter);
+
+// --- Hexadecimal ----------------------------------------------------------------------------
 
 // Hexadecimal text to a 32-bit value: 0-9, A-F, a-f, at most 8 digits. An empty text gives 0
 // and true; a bad character or a ninth digit gives 0 and false.
 bool HexToInt(const char* text, int& value);
 // Exactly `digits` upper-case hexadecimal digits; false when the value needs more.
 bool IntToHex(int value, char* buffer, int digits);
+
+// --- Arrays ---------------------------------------------------------------------------------
+
+// Makes the value a one-dimensional array of n elements; false when it is refused.
+bool CreateArray1D(CScriptValue& value, int n);
+// Element i of a one-dimensional array, or null when i is out of range.
+CScriptValue* GetArrayElement1D(CScriptValue& value, int i);
+
+// --- Text -----------------------------------------------------------------------------------
+
+// Removes every carriage return, in place.
+void StripCR(char* text);
+// Copies text with every LF turned into CR LF; the buffer holds the length plus the number
+// of line feeds plus one.
+void ExpandLF(const char* text, char* buffer);
+// Appends text to buffer (currently `length` characters) while the total stays within `limit`
+// characters; returns the new length.
+int AppendTextLimited(char* buffer, int length, const char* text, int limit);
+// Copies at most size - 1 characters and always terminates.
+void CopyTextLimited(char* buffer, const char* text, int size);
+// A copy on the heap (delete[] it).
+char* DuplicateText(const char* text);
+// Exchanges the red and blue bytes of a colour and clears the top byte.
+void SwapRedBlue(DWORD& colour);
+// The system's text for an error code (-1: GetLastError()), in a shared 4096-byte buffer.
+const char* FormatLastErrorText(int code = -1);

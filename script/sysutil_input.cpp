@@ -1,0 +1,39 @@
+// Sound through MCI and synthesised mouse buttons and wheel turns.
+#include "script/sysutil.h"
+
+#include <mmsystem.h>
+
+#include <string>
+
+void PlaySoundFile(const char* file, bool wait) {
+  char mode[64];
+  if (mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr) == 0) mciSendStringA("close PlayMe", nullptr, 0, nullptr);
+  if (!file || !*file) return;
+  std::string open = std::string("open \"") + file + "\" alias PlayMe";
+  if (mciSendStringA(open.c_str(), nullptr, 0, nullptr) != 0) return;
+  if (wait) {
+    mciSendStringA("play PlayMe wait", nullptr, 0, nullptr);
+    mciSendStringA("close PlayMe", nullptr, 0, nullptr);
+  } else {
+    mciSendStringA("play PlayMe", nullptr, 0, nullptr);  // closed by the next call or at exit
+  }
+}
+
+namespace {
+
+DWORD ButtonEvent(const char* button, bool down) {
+  if (lstrcmpiA(button, "RIGHT") == 0) return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  if (lstrcmpiA(button, "MIDDLE") == 0) return down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+  return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+}
+
+}  // namespace
+
+void MouseButtonDown(const char* button) { mouse_event(ButtonEvent(button ? button : "", true), 0, 0, 0, 0); }
+
+void MouseButtonUp(const char* button) { mouse_event(ButtonEvent(button ? button : "", false), 0, 0, 0, 0); }
+
+void MouseWheelTurn(const char* direction) {
+  int delta = (direction && lstrcmpiA(direction, "UP") == 0) ? WHEEL_DELTA : -WHEEL_DELTA;
+  mouse_event(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta), 0);
+}

@@ -1,0 +1,137 @@
+// The engine's text, hexadecimal and line-reading helpers.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "script/sysutil.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+TEST(SysutilHex, IntToHex) {
+  struct Case {
+    int value, digits;
+    const char* text;
+    bool fits;
+  } cases[] = {
+      {255, 2, "FF", true},        {255, 1, "F", false},       {0, 1, "0", true},
+      {0, 0, "", true},            {1, 0, "", false},          {-1, 8, "FFFFFFFF", true},
+      {-1, 4, "FFFF", false},      {0x1234ABCD, 8, "1234ABCD", true}, {10, 4, "000A", true},
+      {INT_MIN, 8, "80000000", true},
+  };
+  for (const Case& c : cases) {
+    char buffer[16];
+    EXPECT_EQ(IntToHex(c.value, buffer, c.digits), c.fits) << c.value << " in " << c.digits;
+    EXPECT_STREQ(buffer, c.text) << c.value << " in " << c.digits;
+  }
+}
+
+TEST(SysutilHex, HexToInt) {
+  struct Case {
+    const char* text;
+    int value;
+    bool ok;
+  } cases[] = {
+      {"1F", 31, true},         {"1f", 31, true},        {"G1", 0, false},         {"1G", 0, false},
+      {"", 0, true},            {"FFFFFFFF", -1, true},  {"100000000", 0, false},  {"7fffffff", INT_MAX, true},
+      {"00000000F", 0, false},  {"abcdef", 0xABCDEF, true}, {" 1", 0, false},      {"0x10", 0, false},
+  };
+  for (const Case& c : cases) {
+    int value = 12345;
+    EXPECT_EQ(HexToInt(c.text, value), c.ok) << '"' << c.text << '"';
+    EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+  }
+}
+
+TEST(SysutilText, LineEndConversions) {
+  struct Case {
+    const char* text;
+    const char* stripped;
+    const char* expanded;
+  } cases[] = {
+      {"a\r\nb", "a\nb", "a\r\r\nb"},
+      {"a\nb\n", "a\nb\n", "a\r\nb\r\n"},
+      {"\r\r\r", "", "\r\r\r"},
+      {"", "", ""},
+      {"\n\n", "\n\n", "\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    std::string s = c.text;
+    std::vector<char> stripped(s.begin(), s.end());
+    stripped.push_back('\0');
+    StripCR(stripped.data());
+    EXPECT_STREQ(stripped.data(), c.stripped);
+    // The buffer is sized exactly as callers size it: length + line feeds + 1.
+    size_t lineFeeds = std::count(s.begin(), s.end(), '\n');
+    std::vector<char> expanded(s.size() + lineFeeds + 1, '#');
+    ExpandLF(c.text, expanded.data());
+    EXPECT_STREQ(expanded.data(), c.expanded);
+  }
+}
+
+TEST(SysutilText, LimitedCopies) {
+  char buffer[16];
+  CopyTextLimited(buffer, "abcdef", 4);
+  EXPECT_STREQ(buffer, "abc");
+  CopyTextLimited(buffer, "ab", 4);
+  EXPECT_STREQ(buffer, "ab");
+
+  int length = AppendTextLimited(buffer, 2, "cdef", 5);  // "ab" + "cde"
+  EXPECT_EQ(length, 5);
+  EXPECT_STREQ(buffer, "abcde");
+  EXPECT_EQ(AppendTextLimited(buffer, length, "xyz", 5), 5);
+  EXPECT_STREQ(buffer, "abcde");
+
+  char* copy = DuplicateText("copy me");
+  EXPECT_STREQ(copy, "copy me");
+  delete[] copy;
+}
+
+TEST(SysutilText, SwapRedBlue) {
+  struct Case {
+    DWORD in, out;
+  } cases[] = {{0x00112233, 0x00332211}, {0xFF0000FF, 0x00FF0000}, {0x0000FF00, 0x0000FF00}, {0xAABBCCDD, 0x00DDCCBB}};
+  for (const Case& c : cases) {
+    DWORD colour = c.in;
+    SwapRedBlue(colour);
+    EXPECT_EQ(colour, c.out) << std::hex << c.in;
+  }
+}
+
+TEST(SysutilText, ErrorText) {
+  EXPECT_NE(std::string(FormatLastErrorText(ERROR_FILE_NOT_FOUND)), "");
+  SetLastError(ERROR_ACCESS_DENIED);
+  std::string denied = FormatLastErrorText();
+  EXPECT_EQ(denied, FormatLastErrorText(ERROR_ACCESS_DENIED));
+}
+
+TEST(SysutilText, ReadFileLineSplitsEveryLineEnd) {
+  TempFolder folder;
+  std::string path = folder.File("lines.txt");
+  WriteFileBytes(path, "one\r\ntwo\rthree\n\nfour\r\rfive-is-long\nlast");
+  FILE* file = fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<std::string> lines;
+  char buffer[6];  // keeps 5 characters of a longer line and drops the rest
+  while (ReadFileLine(buffer, sizeof buffer, file)) lines.push_back(buffer);
+  fclose(file);
+  std::vector<std::string> expected = {"one", "two", "three", "", "four", "", "five-", "last"};
+  EXPECT_EQ(lines, expected);
+
+  WriteFileBytes(path, "");
+  file = fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  buffer[0] = 'x';
+  EXPECT_FALSE(ReadFileLine(buffer, sizeof buffer, file));
+  EXPECT_STREQ(buffer, "");
+  fclose(file);
+
+  WriteFileBytes(path, "\r\n");  // one empty line, then the end
+  file = fopen(path.c_str(), "rb");
+  EXPECT_TRUE(ReadFileLine(buffer, sizeof buffer, file));
+  EXPECT_STREQ(buffer, "");
+  EXPECT_FALSE(ReadFileLine(buffer, sizeof buffer, file));
+  fclose(file);
+}
