@@ -1,10 +1,11 @@
-// The engine's text, hexadecimal and line-reading helpers.
+// The engine's text, hexadecimal, line-reading and array helpers.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "script/scriptvalue.h"
 #include "script/sysutil.h"
 #include "tests/support/test_support.h"
 
@@ -134,4 +135,26 @@ TEST(SysutilText, ReadFileLineSplitsEveryLineEnd) {
   EXPECT_STREQ(buffer, "");
   EXPECT_FALSE(ReadFileLine(buffer, sizeof buffer, file));
   fclose(file);
+}
+
+TEST(SysutilArray, OneDimensionalArrays) {
+  CScriptValue list;
+  ASSERT_TRUE(CreateArray1D(list, 3));
+  EXPECT_TRUE(list.IsArray());
+  EXPECT_EQ(list.GetDimension(0), 1);
+  EXPECT_EQ(list.GetDimension(1), 3);
+  for (int i = 0; i < 3; ++i) {
+    CScriptValue* element = GetArrayElement1D(list, i);
+    ASSERT_NE(element, nullptr) << i;
+    element->SetInt(i * 10);
+  }
+  EXPECT_EQ(GetArrayElement1D(list, 2)->GetInt(), 20);
+  EXPECT_EQ(GetArrayElement1D(list, 3), nullptr);
+  EXPECT_EQ(GetArrayElement1D(list, -1), nullptr);
+
+  CScriptValue refused;
+  EXPECT_FALSE(CreateArray1D(refused, 0));
+  EXPECT_FALSE(refused.IsArray());
+  CScriptValue number;
+  EXPECT_EQ(GetArrayElement1D(number, 0), nullptr);
 }
