@@ -7,7 +7,8 @@
 
 void PlaySoundFile(const char* file, bool wait) {
   char mode[64];
-  if (mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr) == 0) mciSendStringA("close PlayMe", nullptr, 0, nullptr);
+  if (mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr) == 0)
+    mciSendStringA("close PlayMe", nullptr, 0, nullptr);
   if (!file || !*file) return;
   std::string open = std::string("open \"") + file + "\" alias PlayMe";
   if (mciSendStringA(open.c_str(), nullptr, 0, nullptr) != 0) return;

@@ -56,6 +56,7 @@ BOOL CALLBACK EnumClassNamesProc(HWND child, LPARAM parameter) {
 
 const char* GetWindowTextAll(HWND window, bool includeHidden) {
   g_windowText[0] = '\0';
+  if (!window) return g_windowText;  // EnumChildWindows would walk every top-level window
   Collect collect = {includeHidden, 0};
   EnumChildWindows(window, EnumWindowTextProc, reinterpret_cast<LPARAM>(&collect));
   return g_windowText;
@@ -63,6 +64,7 @@ const char* GetWindowTextAll(HWND window, bool includeHidden) {
 
 const char* GetWindowClassList(HWND window) {
   g_windowText[0] = '\0';
+  if (!window) return g_windowText;
   Collect collect = {false, 0};
   EnumChildWindows(window, EnumClassNamesProc, reinterpret_cast<LPARAM>(&collect));
   return g_windowText;

@@ -184,8 +184,10 @@ TEST(SysutilWindows, TextsAndClassesOfChildren) {
             (std::vector<std::string>{"typed text", "two", "two", "Ready"}));
   EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), true)),
             (std::vector<std::string>{"typed text", "two", "two", "Press", "Ready"}));
-  EXPECT_EQ(std::string(GetWindowClassList(target.hwnd())), "Edit\nListBox\nComboBox\nEdit\nButton\nmsctls_statusbar32\n");
-  EXPECT_STREQ(GetWindowTextAll(nullptr, true), "");
+  EXPECT_EQ(std::string(GetWindowClassList(target.hwnd())),
+            "Edit\nListBox\nComboBox\nEdit\nButton\nmsctls_statusbar32\n");
+  EXPECT_STREQ(GetWindowTextAll(nullptr, true), "");  // no window: not every top-level window
+  EXPECT_STREQ(GetWindowClassList(nullptr), "");
   EXPECT_FALSE(IsWindowHung(target.hwnd(), 1000));
 }
 
@@ -221,23 +223,18 @@ TEST(SysutilMouse, ButtonsAndWheelReachTheWindow) {
   EXPECT_EQ(wheel, (std::vector<std::string>{"120", "-120", "-120"}));
 }
 
-TEST(SysutilNet, AddressesAreDottedOrZero) {
-  std::vector<std::string> addresses;
+TEST(SysutilNet, AddressesBeyondTheHostsAreZero) {
+  std::string previous;
   for (int n = 0; n <= 5; ++n) {
     char buffer[16] = "junk";
     GetIPAddress(n, buffer);
-    in_addr parsed;
-    parsed.s_addr = inet_addr(buffer);
-    EXPECT_NE(parsed.s_addr, INADDR_NONE) << buffer;
-    addresses.push_back(buffer);
-  }
-  EXPECT_EQ(addresses[0], "0.0.0.0");
-  EXPECT_EQ(addresses[5], "0.0.0.0");
-  // Once an index finds no address, no later one does.
-  for (int n = 2; n <= 4; ++n)
-    if (addresses[n - 1] == "0.0.0.0") {
-      EXPECT_EQ(addresses[n], "0.0.0.0") << n;
+    EXPECT_NE(inet_addr(buffer), INADDR_NONE) << buffer;
+    // Index 0 and 5 never name an address; once an index finds none, no later one does.
+    if (n == 0 || n == 5 || previous == "0.0.0.0") {
+      EXPECT_STREQ(buffer, "0.0.0.0") << n;
     }
+    if (n > 0) previous = buffer;
+  }
 }
 
 namespace {
@@ -314,24 +311,18 @@ TEST(SysutilNet, DownloadWritesTheWholeResource) {
   EXPECT_FALSE(InternetDownload(server.Url("/file").c_str(), folder.File("no\\such\\folder.bin").c_str(), missing));
 }
 
-TEST(SysutilSound, EmptyNameStopsTheSound) {
+TEST(SysutilSound, NothingStaysOpenAfterAWaitOrAStop) {
   TempFolder folder;
-  // 0.2 s of 8-bit mono silence.
-  std::string data(1600, '\x80');
+  std::string data(1600, '\x80');  // 0.2 s of 8-bit mono silence
   auto u32 = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [](WORD v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
-  std::string wav = "RIFF" + u32(36 + static_cast<DWORD>(data.size())) + "WAVEfmt " + u32(16) + u16(1) + u16(1) +
-                    u32(8000) + u32(8000) + u16(1) + u16(8) + "data" + u32(static_cast<DWORD>(data.size())) + data;
-  std::string file = folder.File("silence.wav");
-  WriteFileBytes(file, wav);
+  std::string wav = "RIFF" + u32(36 + 1600) + "WAVEfmt " + u32(16) + std::string("\1\0\1\0", 4) + u32(8000) +
+                    u32(8000) + std::string("\1\0\x08\0", 4) + "data" + u32(1600) + data;
+  WriteFileBytes(folder.File("silence.wav"), wav);
   char mode[64];
-  PlaySoundFile(file.c_str(), true);  // plays to the end and closes
+  // Without a wave device (as under Wine here) the open fails and nothing is left open either.
+  PlaySoundFile(folder.File("silence.wav").c_str(), true);
   EXPECT_NE(mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr), 0u);
-  PlaySoundFile(file.c_str(), false);
-  bool opened = mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr) == 0;
+  PlaySoundFile(folder.File("silence.wav").c_str(), false);
   PlaySoundFile("", false);
-  EXPECT_NE(mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr), 0u);
-  if (!opened) GTEST_LOG_(INFO) << "no wave device: the sound could not be opened";
-  PlaySoundFile(folder.File("missing.wav").c_str(), false);
   EXPECT_NE(mciSendStringA("status PlayMe mode", mode, sizeof mode, nullptr), 0u);
 }

@@ -72,24 +72,6 @@ TEST(SysutilText, LineEndConversions) {
   }
 }
 
-TEST(SysutilText, LimitedCopies) {
-  char buffer[16];
-  CopyTextLimited(buffer, "abcdef", 4);
-  EXPECT_STREQ(buffer, "abc");
-  CopyTextLimited(buffer, "ab", 4);
-  EXPECT_STREQ(buffer, "ab");
-
-  int length = AppendTextLimited(buffer, 2, "cdef", 5);  // "ab" + "cde"
-  EXPECT_EQ(length, 5);
-  EXPECT_STREQ(buffer, "abcde");
-  EXPECT_EQ(AppendTextLimited(buffer, length, "xyz", 5), 5);
-  EXPECT_STREQ(buffer, "abcde");
-
-  char* copy = DuplicateText("copy me");
-  EXPECT_STREQ(copy, "copy me");
-  delete[] copy;
-}
-
 TEST(SysutilText, SwapRedBlue) {
   struct Case {
     DWORD in, out;
@@ -99,13 +81,6 @@ TEST(SysutilText, SwapRedBlue) {
     SwapRedBlue(colour);
     EXPECT_EQ(colour, c.out) << std::hex << c.in;
   }
-}
-
-TEST(SysutilText, ErrorText) {
-  EXPECT_NE(std::string(FormatLastErrorText(ERROR_FILE_NOT_FOUND)), "");
-  SetLastError(ERROR_ACCESS_DENIED);
-  std::string denied = FormatLastErrorText();
-  EXPECT_EQ(denied, FormatLastErrorText(ERROR_ACCESS_DENIED));
 }
 
 TEST(SysutilText, ReadFileLineSplitsEveryLineEnd) {
