@@ -133,8 +133,6 @@ TEST(SendKeys, KeySequences) {
       {"{LWINDOWN}r{LWINUP}", "down 91 ext, " + Tap(82) + ", up 91 ext"},
       {"{RWINDOWN}{RWINDOWN}{RWINUP}", Tap(92, " ext")},
       {"{F12}{f1}{NUMPAD5 2}", Join({Tap(123), Tap(112), Tap(101), Tap(101)})},
-      {"{BROWSER_FAVORTIES}{MEDIA_PLAY_PAUSE}", Tap(171, " ext") + ", " + Tap(179, " ext")},
-      {"{PRINTSCREEN}{PAUSE}{CTRLBREAK}", Join({Tap(44), Tap(19), Tap(3)})},
       {"^{HOME}", "down 17, " + Tap(36, " ext") + ", up 17"},
       {"{ASC 6x5}", "down 18, " + Tap(102) + ", " + Tap(101) + ", up 18"},  // only digits are keyed
       {"{ALTDOWN}{ASC 66}{ALTUP}", "down 18, " + Tap(102) + ", " + Tap(102) + ", up 18"},
@@ -363,6 +361,41 @@ TEST(SendKeys, HotkeyDisplayTextToKeyAndModifiers) {
     EXPECT_EQ(shift, c.shift) << text.GetString();
     EXPECT_EQ(alt, c.alt) << text.GetString();
     EXPECT_FALSE(win);
+  }
+}
+
+TEST(SendKeysEndToEnd, ForceForegroundRestoresAndActivates) {
+  TestTarget target;
+  ASSERT_TRUE(target.Start("Forced Target", 150, 150));
+  PlainWindow other(true);
+  SetForegroundWindow(other.hwnd());
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.hwnd(); }, 3000));
+  ShowWindow(target.hwnd(), SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(target.hwnd()) != 0; }, 3000));
+
+  ForceForegroundWindow(target.hwnd());
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd() && !IsIconic(target.hwnd()); }, 3000));
+}
+
+TEST(SendKeysEndToEnd, AltNumpadBringsTheTargetsParentForwardFirst) {
+  TestTarget target;
+  ASSERT_TRUE(target.Start("Alt Numpad Target", 150, 150));
+  PlainWindow other(true);
+  const std::string keyed = "down 18, wait 1, down 103, wait 1, up 103, wait 5, up 18, wait 5";
+  struct Case {
+    HWND front;
+    std::string events;
+  } cases[] = {
+      {other.hwnd(), "sleep 250, " + keyed},  // brought forward, then a pause for it to settle
+      {target.hwnd(), keyed},
+  };
+  for (const Case& c : cases) {
+    SetForegroundWindow(c.front);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == c.front; }, 3000));
+    InputRecorder rec;
+    CSendKeys keys;
+    keys.Send("{ASC 7}", target.Control(TestTarget::kEdit));
+    EXPECT_EQ(rec.events, Seq(c.events));
   }
 }
 
