@@ -1,6 +1,8 @@
 // The real input seam: the Win32 calls themselves.
 #include "script/builtins/input_seam.h"
 
+#include "script/sysutil.h"
+
 namespace {
 
 // Made on first use: engines built during static initialisation already ask for it.
@@ -31,9 +33,7 @@ BOOL CInputSeam::PostKeyMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 
 BOOL CInputSeam::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y); }
 
-void CInputSeam::Delay(int milliseconds) {
-  if (milliseconds >= 0) Sleep(milliseconds);
-}
+void CInputSeam::Delay(int milliseconds) { PreciseDelay(milliseconds); }
 
 void CInputSeam::Pause(DWORD milliseconds) { Sleep(milliseconds); }
 
