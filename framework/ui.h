@@ -1,0 +1,25 @@
+// The whole window layer in one include: windows, message maps, dialogs, data exchange,
+// controls, device contexts, GDI owners, menus, the application object and its profile.
+#pragma once
+
+#include "framework/app.h"
+#include "framework/archive.h"
+#include "framework/button.h"
+#include "framework/combobox.h"
+#include "framework/datetime.h"
+#include "framework/dc.h"
+#include "framework/ddx.h"
+#include "framework/dialog.h"
+#include "framework/edit.h"
+#include "framework/gdi.h"
+#include "framework/headerctrl.h"
+#include "framework/listctrl.h"
+#include "framework/menu.h"
+#include "framework/msgbox.h"
+#include "framework/msgmap.h"
+#include "framework/profile.h"
+#include "framework/spinbutton.h"
+#include "framework/static.h"
+#include "framework/tooltip.h"
+#include "framework/types.h"
+#include "framework/window.h"

@@ -1,0 +1,33 @@
+// Resource ids of the window tests' dialogs, icon and menu.
+#pragma once
+
+#define IDD_TEST_KIT 9001
+#define IDD_TEST_PAGE 9002
+#define IDD_TEST_DDX 9003
+#define IDD_TEST_SIMPLE 9004
+#define IDD_TEST_REFLECT 9005
+#define IDD_TEST_HOST 9006
+#define IDI_TEST 9100
+#define IDR_TEST_MENU 9200
+
+#define IDC_KIT_LIST 1001
+#define IDC_KIT_BUTTON 1002
+#define IDC_KIT_LABEL 1051
+#define IDC_KIT_PAGE_FRAME 1073
+#define IDC_PAGE_EDIT 2001
+#define IDC_PAGE_CHECK 2002
+#define IDC_DDX_TEXT 3001
+#define IDC_DDX_NUMBER 3002
+#define IDC_DDX_CHECK 3003
+#define IDC_DDX_RADIO1 3004
+#define IDC_DDX_RADIO2 3005
+#define IDC_DDX_RADIO3 3006
+#define IDC_DDX_AFTER 3007
+#define IDC_SIMPLE_EDIT 4001
+#define IDC_REFLECT_PLAIN 5001
+#define IDC_REFLECT_DRAWN 5002
+#define IDC_REFLECT_STATIC 5003
+#define IDC_HOST_EDIT 6001
+#define IDM_TEST_FIRST 9201
+#define IDM_TEST_SECOND 9202
+#define IDM_TEST_THIRD 9203
