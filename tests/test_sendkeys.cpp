@@ -206,15 +206,6 @@ TEST(SendKeys, CapsLockIsOffWhileTypingAndRestoredAfter) {
   }
 }
 
-TEST(SendKeys, ToggleStateReportsThePreviousState) {
-  InputRecorder rec;
-  CSendKeys keys;
-  EXPECT_EQ(keys.SetToggleState(VK_NUMLOCK, true), 0);
-  EXPECT_EQ(keys.SetToggleState(VK_NUMLOCK, true), 1);
-  EXPECT_EQ(keys.SetToggleState(VK_NUMLOCK, false), 1);
-  EXPECT_EQ(rec.Keys(), Seq(Tap(144) + ", " + Tap(144)));
-}
-
 TEST(SendKeys, CharactersTheLayoutLacks) {
   // Layout keys: French has the grave accent, circumflex, tilde and diaeresis as dead keys but no
   // acute accent; German has the acute accent and an ordinary tilde.
@@ -503,10 +494,6 @@ TEST(SendBuiltin, NotationOrRawByTheFlag) {
 TEST(SendBuiltin, RunParametersSwitchBackgroundPlay) {
   ScriptHarness harness;
   CQuorvex_Script& script = harness.script();
-  EXPECT_EQ(script.SendKeys.SendKeyDelay, 5);
-  EXPECT_EQ(script.SendKeys.SendKeyDownDelay, 1);
-  EXPECT_EQ(script.SendKeys.SendCapslockMode, 1);
-  EXPECT_EQ(script.SendKeys.SendAttachMode, 0);
   script.SetRunParameters(1, 10, 20);
   EXPECT_TRUE(script.SendKeys.PostToWindow);
   script.SetRunParameters(0, 10, 20);
