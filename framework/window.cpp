@@ -6,6 +6,7 @@
 
 #include "framework/app.h"
 #include "framework/menu.h"
+#include "framework/msgbox.h"
 
 namespace {
 // Both maps belong to the thread that owns the windows.
@@ -378,3 +379,7 @@ void CWnd::ClientToScreen(LPRECT r) const {
 }
 
 BOOL CWnd::SetMenu(CMenu* menu) { return ::SetMenu(m_hWnd, menu ? menu->GetSafeHmenu() : nullptr); }
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
+  return ShowMessageBox(m_hWnd, text, caption ? caption : AfxGetAppName(), type);
+}

@@ -161,6 +161,9 @@ public:
     return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
   }
   BOOL SetMenu(CMenu* menu);
+  // A message box owned by this window, through the program's message-box seam; the caption
+  // defaults to the application title.
+  int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 
 protected:
   // Default processing of the messages that the message maps name (each calls Default()).

@@ -59,6 +59,12 @@ TEST(DataExchange, MembersFillTheControlsAndComeBack) {
   dlg.CheckDlgButton(IDC_DDX_RADIO1, 0);
   ASSERT_TRUE(dlg.UpdateData(TRUE));
   EXPECT_EQ(dlg.radio, -1) << "no button of the group checked";
+
+  MessageBoxCapture boxes;
+  dlg.MessageBox("Robot name is empty. Please enter robot name.");
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].caption, AfxGetAppName());
+  EXPECT_EQ(boxes.boxes()[0].type, static_cast<UINT>(MB_OK));
   dlg.DestroyWindow();
 }
 
