@@ -51,7 +51,12 @@ CSortListCtrl::~CSortListCtrl() {
 
 void CSortListCtrl::PreSubclassWindow() {
   CListCtrl::PreSubclassWindow();
-  header_.SubclassWindow(GetHeaderHwnd());
+  EnsureHeader();
+}
+
+void CSortListCtrl::EnsureHeader() {
+  // A list made through Create has no header yet when it is subclassed.
+  if (!header_.m_hWnd && GetHeaderHwnd()) header_.SubclassWindow(GetHeaderHwnd());
 }
 
 BOOL CSortListCtrl::SetHeadings(const CString& headings) {
@@ -64,6 +69,7 @@ BOOL CSortListCtrl::SetHeadings(const CString& headings) {
     CString width = semi == -1 ? headings.Mid(comma + 1) : headings.Mid(comma + 1, semi - comma - 1);
     if (InsertColumn(columnCount_, name, LVCFMT_LEFT, atoi(width)) == -1) return FALSE;
     ++columnCount_;
+    EnsureHeader();  // some lists make their header with the first column
     p = semi == -1 ? headings.GetLength() : semi + 1;
   }
   return TRUE;
@@ -118,6 +124,7 @@ void CSortListCtrl::LoadColumnInfo() {
   entry.Format("%d", GetDlgCtrlID());
   std::string bytes;
   if (!AfxGetProfileBinary("ListCtrls", entry, bytes) || bytes.empty()) return;
+  EnsureHeader();
   CArchive ar(CArchive::load, bytes);
   header_.Serialize(ar);
   header_.Invalidate();
@@ -126,6 +133,7 @@ void CSortListCtrl::LoadColumnInfo() {
 void CSortListCtrl::Sort(int column, BOOL ascending) {
   sortColumn_ = column;
   ascending_ = ascending;
+  EnsureHeader();
   header_.SetSortArrow(column, ascending);
   SortItems(&CSortListCtrl::CompareFunction, reinterpret_cast<DWORD_PTR>(this));
 }

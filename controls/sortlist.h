@@ -55,6 +55,7 @@ protected:
 
 private:
   struct ItemRecord;
+  void EnsureHeader();
   void FreeItemRecord(int item);
   void FreeAllItemRecords();
 

@@ -140,6 +140,19 @@ TEST_F(ShownKit, RowsKeepTheirTextsUntilDeletedOnce) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
+TEST(SortList, AListMadeThroughCreateSortsWithItsHeaderToo) {
+  CSortListCtrl list;
+  ASSERT_TRUE(list.CreateEx(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, CRect(0, 0, 300, 200), nullptr, 0));
+  ASSERT_TRUE(list.SetHeadings("Name,100"));
+  EXPECT_EQ(list.GetHeaderCtrl().m_hWnd, list.GetHeaderHwnd());
+  list.AddItem("b");
+  list.AddItem("a");
+  list.Sort(0, TRUE);
+  EXPECT_EQ(list.GetItemText(0, 0), "a");
+  EXPECT_EQ(list.GetHeaderCtrl().GetSortColumn(), 0);
+  list.DestroyWindow();
+}
+
 TEST(SortList, SavedColumnWidthsApplyOnlyWhenTheyFit) {
   TempFolder dir("widths");
   AfxSetProfileFile(dir.File("Pindrel.ini").c_str());
@@ -360,6 +373,21 @@ TEST_F(ShownKit, TheIdleIconIsDarkerAndTheHoveredOneItself) {
   MoveMouseTo(ScreenPointOf(dlg.button, r.Width() / 2, r.Height() / 2));
   PumpUiFor(300);
   EXPECT_FALSE(dlg.button.IsMouseOver());
+}
+
+TEST(ButtonST, TransparentModeShowsTheParentsBackground) {
+  KitDialog dlg;
+  ASSERT_TRUE(dlg.Create(IDD_TEST_KIT));
+  dlg.greenBackground = true;
+  dlg.button.SetTransparent();
+  dlg.ShowWindow(SW_SHOW);
+  dlg.UpdateWindow();
+  PumpUiFor(100);
+  CRect r;
+  dlg.button.GetClientRect(&r);
+  EXPECT_EQ(ClientPixel(dlg.button, 1, 1), RGB(0, 255, 0));
+  EXPECT_EQ(ClientPixel(dlg.button, r.right - 2, r.bottom - 2), RGB(0, 255, 0));
+  dlg.DestroyWindow();
 }
 
 TEST_F(ShownKit, ButtonSettersRefuseBadValues) {
