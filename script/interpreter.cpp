@@ -17,6 +17,8 @@ CQuorvex_Script::CQuorvex_Script(CQuorvex_ScriptFile* file, CScriptVariables* va
 }
 
 CQuorvex_Script::~CQuorvex_Script() {
+  for (int i = 0; i < kHotKeySlots; ++i)
+    if (HotKeys[i]) UnregisterHotKey(nullptr, i);
   EndWaitTimer();
   if (RunWaitProcess) CloseHandle(RunWaitProcess);
 }

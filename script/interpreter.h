@@ -161,6 +161,13 @@ public:
   bool ActivateRecWindow();
   bool HandleAdlib();
   bool HandleHotKey();
+  // Counters of the run loop, kept only while a benchmark points Stats at them.
+  struct RunLoopStats {
+    long long lines = 0;       // lines handed to the executor
+    long long drains = 0;      // queue drains
+    long long drainTicks = 0;  // QueryPerformanceCounter ticks spent draining
+  };
+  RunLoopStats* Stats = nullptr;
   // Drains the message queue; true when it took a quit request.
   bool DrainMessages();
   // A short wait that stays exact below 10 ms.

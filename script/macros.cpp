@@ -10,50 +10,7 @@
 #include "script/osversion.h"
 #include "script/sysutil.h"
 
-#include <winsock.h>
-
 namespace {
-
-// ---- TEMPORARY stand-ins for the engine utilities that are not on main yet ----------------------
-bool TempRegReadString(HKEY root, const char* key, const char* value, DWORD size, char* buffer) {
-  buffer[0] = '\0';
-  HKEY h;
-  if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return false;
-  DWORD n = size - 1;
-  bool ok = RegQueryValueExA(h, value, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &n) == ERROR_SUCCESS;
-  RegCloseKey(h);
-  buffer[ok && n < size ? n : 0] = '\0';
-  return ok;
-}
-bool TempGetFileVersionText(const char* file, char* buffer) {
-  DWORD handle = 0, size = GetFileVersionInfoSizeA(file, &handle);
-  if (!size) return false;
-  std::string data(size, '\0');
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!GetFileVersionInfoA(file, 0, size, &data[0]) || !VerQueryValueA(&data[0], "\\", reinterpret_cast<void**>(&info), &length) || !info)
-    return false;
-  sprintf(buffer, "%u.%u.%u.%u", static_cast<unsigned>(HIWORD(info->dwFileVersionMS)), static_cast<unsigned>(LOWORD(info->dwFileVersionMS)),
-          static_cast<unsigned>(HIWORD(info->dwFileVersionLS)), static_cast<unsigned>(LOWORD(info->dwFileVersionLS)));
-  return true;
-}
-void TempGetIPAddress(int n, char* buffer) {
-  strcpy(buffer, "0.0.0.0");
-  WSADATA wsa;
-  if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return;
-  char host[256];
-  if (gethostname(host, sizeof host) == 0) {
-    hostent* h = gethostbyname(host);
-    int count = 0;
-    while (h && h->h_addr_list[count]) ++count;
-    if (h && n >= 1 && n <= count) strcpy(buffer, inet_ntoa(*reinterpret_cast<in_addr*>(h->h_addr_list[n - 1])));
-  }
-  WSACleanup();
-}
-#define RegReadString TempRegReadString
-#define GetFileVersionText TempGetFileVersionText
-#define GetIPAddress TempGetIPAddress
-// ---- end of the TEMPORARY stand-ins ---------------------------------------------------------
 
 const char* const kMacroNames[] = {
     "ERROR", "SEC", "MIN", "HOUR", "MDAY", "MON", "YEAR", "WDAY", "YDAY", "PROGRAMFILESDIR", "COMMONFILESDIR",

@@ -37,7 +37,17 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   CTokenList tokens;
   int nextLine = startLine;
   while (!quitting_ && !LeaveRun) {
-    if (DrainMessages()) break;
+    if (Stats) {
+      LARGE_INTEGER before, after;
+      QueryPerformanceCounter(&before);
+      bool quit = DrainMessages();
+      QueryPerformanceCounter(&after);
+      ++Stats->drains;
+      Stats->drainTicks += after.QuadPart - before.QuadPart;
+      if (quit) break;
+    } else if (DrainMessages()) {
+      break;
+    }
     if (WaitState == WAIT_END) break;
     if (HandleWaitStates()) continue;
     if (UseRecWin && !StopRun && !WindowCheckPending) {
@@ -53,6 +63,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
       WaitState = WAIT_END;
       continue;
     }
+    if (Stats) ++Stats->lines;
     try {
       if (Tokenize(text, tokens) == 0) ExecuteLine(tokens, nextLine);
     } catch (const std::bad_alloc&) {

@@ -11,32 +11,9 @@
 #include "framework/msgbox.h"
 #include "framework/stdiofile.h"
 #include "robot/helpers.h"
+#include "script/sysutil.h"
 
 namespace {
-
-// ---- TEMPORARY stand-ins for the engine utilities that are not on main yet ----------------------
-bool TempGetFullPathNoSlash(const char* name, char* buffer) {
-  DWORD n = GetFullPathNameA(name, MAX_PATH, buffer, nullptr);
-  if (n == 0 || n >= MAX_PATH) {
-    buffer[0] = '\0';
-    return false;
-  }
-  if (buffer[0] && buffer[strlen(buffer) - 1] == '\\') buffer[strlen(buffer) - 1] = '\0';
-  return true;
-}
-bool TempGetLongPathViaShell(const char* path, char* buffer) {
-  char copy[MAX_PATH];
-  lstrcpynA(copy, path, MAX_PATH);
-  DWORD n = GetLongPathNameA(copy, buffer, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) {
-    lstrcpynA(buffer, copy, MAX_PATH);
-    return false;
-  }
-  return true;
-}
-#define GetFullPathNoSlash TempGetFullPathNoSlash
-#define GetLongPathViaShell TempGetLongPathViaShell
-// ---- end of the TEMPORARY stand-ins ---------------------------------------------------------
 
 const char kSpeedMark[] = "=> [remove on faster speed]";
 const char kWindowMark[] = "-> At Win [";

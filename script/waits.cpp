@@ -1,6 +1,6 @@
-// Waits of the run loop: the long-wait timer's end.
-
+// Waits of the run loop: the end of a long wait, and the polls of the timed waits.
 #include "script/interpreter.h"
+#include "script/sysutil.h"
 
 #include <mmsystem.h>
 
@@ -61,7 +61,4 @@ bool CQuorvex_Script::PollProcessWait() {
   return true;
 }
 
-// TEMPORARY stand-in until the engine utilities' PreciseDelay is on main.
-void CQuorvex_Script::Pause(int milliseconds) {
-  if (milliseconds >= 0) Sleep(static_cast<DWORD>(milliseconds));
-}
+void CQuorvex_Script::Pause(int milliseconds) { PreciseDelay(milliseconds); }

@@ -123,3 +123,21 @@ TEST(Evaluator, ArraysAndSubscripts) {
   for (const Case& c : cases) EXPECT_EQ(h.Eval(c.expression), c.result) << c.expression;
   EXPECT_TRUE(h.boxes().empty()) << h.LastBox();
 }
+
+TEST(Evaluator, MustDeclareVarsRefusesImplicitVariables) {
+  struct Case {
+    const char* script;
+    const char* error;  // "" when the script runs
+  } cases[] = {
+      {"$x = 1", "Variable used without being declared."},
+      {"For $i = 1 To 2\nNext", "Variable used without being declared."},
+      {"Dim $x\n$x = 1\nFor $x = 1 To 2\nNext", ""},
+      {"Local $a[2]\n$a[1] = 5", ""},
+  };
+  for (const Case& c : cases) {
+    ScriptHarness h;
+    h.script().MustDeclareVars = 1;
+    h.Run(c.script);
+    EXPECT_EQ(h.LastError(), c.error) << c.script;
+  }
+}
