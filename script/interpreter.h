@@ -17,6 +17,7 @@
 #include "script/scriptstring.h"
 #include "script/scriptvalue.h"
 #include "script/variables.h"
+#include "script/windowsearch.h"
 
 class CQuorvex_Script;
 
@@ -174,6 +175,21 @@ public:
   static void Pause(int milliseconds);
   // Moves the pointer to (x, y) and clicks the left button there.
   static void MouseClickAt(int x, int y);
+
+  // ---- window and control search (script/windowsearch.cpp) -----------------------------------
+  // Title = argument 0, text = argument 1 when given, else "".
+  void SetWindowSearch(const CValueList& args);
+  // Finds the window of Search.Title and Search.Text by WinTitleMatchMode; keeps it in Search.
+  BOOL FindWindowByTitle();
+  BOOL WindowExists();
+  // Found, and the foreground window.
+  BOOL IsWindowActive();
+  // Finds the window, then its control by class and instance number ("Button2") or by text; an
+  // empty control id is the window itself. Keeps the control in Search.FoundControl.
+  BOOL FindControl(const char* title, const char* text, const char* control);
+  bool WindowTitleMatches(HWND window);
+  bool WindowTextMatches(HWND window);
+  CWindowSearch Search;
 
   // ---- state that the shell and the built-in families share --------------------------------
   BOOL UseRecWin = 0;      // window association on for this run
