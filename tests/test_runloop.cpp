@@ -119,6 +119,25 @@ TEST(RunLoop, DelayWaitDrainsMessagesAndHonoursTheStopFlag) {
   EXPECT_EQ(h.script().Depth, 0);
 }
 
+TEST(RunLoop, RunWaitEndsWithTheProcessWhateverItsExitCode) {
+  for (int code : {3, 259}) {
+    ScriptHarness h;
+    h.Load("$x = 1");
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = "cmd.exe /c exit " + std::to_string(code);
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    h.script().RunWaitProcess = pi.hProcess;
+    h.script().WaitResult.SetInt(1);
+    EXPECT_EQ(h.script().RunWait(WAIT_RUNWAIT, 0), 0);
+    EXPECT_EQ(h.script().WaitResult.GetInt(), code);
+    EXPECT_EQ(h.script().RunWaitProcess, nullptr);  // its handle is closed
+    EXPECT_EQ(h.script().WaitState, WAIT_NONE);
+  }
+}
+
 TEST(RunLoop, QuitRequestEndsTheRunAndReachesTheHost) {
   ScriptHarness h;
   DropQuit();
