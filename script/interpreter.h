@@ -252,7 +252,12 @@ public:
   int WinTitleMatchMode = 1;
 
   // ---- built-in handlers, by family -----------------------------------------------------------
-  // A family not built yet has its handlers in script/builtins/not_built.cpp.
+  // A family not built yet has its handlers in script/builtins/not_built.cpp. A handler is
+  // called with its arguments already counted, the result preset to 1 and @error to 0. Ordinary
+  // failures: SetError(n) (and a result of 0 or "" where the family says so), return 0. Fatal
+  // misuse: return FatalError(message), which reports and ends the run. A waiting built-in
+  // presets WaitResult, calls RunWait(state, timeout) and returns WaitResult as its result; the
+  // poll of its state (PollWindowWait, PollProcessWait) ends the wait with EndWait().
   // Keystrokes.
   int F_Send(CValueList& args, CScriptValue& result);
 
