@@ -13,3 +13,15 @@ struct RecWinInfo {
   RECT WinRect = {0, 0, 0, 0};
   int WinParentLevel = -1;  // GetParent steps to the top; -1 matches any level
 };
+
+// What one line of a "[RecWinInfo]" section did to the working record.
+enum class RecWinLine {
+  Other,     // not a record key: ignored
+  Field,     // a key was stored in the working record
+  Complete,  // "WinRect=" closed the record: append a copy of it
+  BadRect,   // "WinRect=" with fewer than four numbers
+};
+
+// Reads one line of a "[RecWinInfo]" section into the working record. Keys are compared exactly;
+// the record is not reset between records, so one that omits a key inherits the key's last value.
+RecWinLine ReadRecWinLine(const CString& line, RecWinInfo& work);

@@ -166,29 +166,12 @@ bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {
 
   RecWinInfo work;
   while (file.ReadString(line)) {
-    if (line.Left(9) == "WinIndex=") {
-      work.WinIndex = StringToInt(line.Mid(9));
-    } else if (line.Left(9) == "WinTitle=") {
-      work.WinTitle = line.Mid(9);
-    } else if (line.Left(8) == "WinPath=") {
-      work.WinPath = line.Mid(8);
-    } else if (line.Left(15) == "WinParentLevel=") {
-      work.WinParentLevel = StringToInt(line.Mid(15));
-    } else if (line.Left(8) == "WinRect=") {
-      CString rest = line.Mid(8);
-      int c1 = rest.Find(',');
-      int c2 = c1 < 0 ? -1 : rest.Find(',', c1 + 1);
-      int c3 = c2 < 0 ? -1 : rest.Find(',', c2 + 1);
-      if (rest.IsEmpty() || c3 < 0) {
-        AfxMessageBox("Failed to load record Window info");
-        return false;
-      }
-      work.WinRect.left = StringToInt(rest.Left(c1));
-      work.WinRect.top = StringToInt(rest.Mid(c1 + 1, c2 - c1 - 1));
-      work.WinRect.right = StringToInt(rest.Mid(c2 + 1, c3 - c2 - 1));
-      work.WinRect.bottom = StringToInt(rest.Mid(c3 + 1));
-      Records.push_back(work);
+    RecWinLine read = ReadRecWinLine(line, work);
+    if (read == RecWinLine::BadRect) {
+      AfxMessageBox("Failed to load record Window info");
+      return false;
     }
+    if (read == RecWinLine::Complete) Records.push_back(work);
   }
   return true;
 }
