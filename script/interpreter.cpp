@@ -80,6 +80,7 @@ int CQuorvex_Script::FatalError(const char* message, int column) {
   text.AppendText("\nError: ");
   text.AppendText(message);
   lastErrorText_ = text;
+  ++ErrorReports;
   ShowMessageBox(nullptr, text, "Internal Error", MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
   WaitState = WAIT_END;
   return 1;
@@ -92,6 +93,7 @@ int CQuorvex_Script::FatalErrorDetail(const char* message, const char* detail) {
   text.AppendText("\n\n");
   text.AppendText(detail ? detail : "");
   lastErrorText_ = text;
+  ++ErrorReports;
   ShowMessageBox(nullptr, text, "Internal Error", MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
   WaitState = WAIT_END;
   return 1;

@@ -87,6 +87,8 @@ public:
   // (none when negative), then "Error: " and the message. Returns 1, the "error" answer.
   int FatalError(const char* message, int column = -1);
   int FatalErrorDetail(const char* message, const char* detail);
+  // The number of reports so far: the host tells a run that ended on an error by it.
+  int ErrorReports = 0;
   // The text of the last report (kept for the host and the tests).
   const CScriptString& GetLastErrorText() const { return lastErrorText_; }
   void SetError(int code) { error_ = code; }

@@ -17,6 +17,8 @@ if [ -z "${DISPLAY:-}" ] || [ "${PINDREL_XVFB:-}" = 1 ]; then
   pindrel_start_xvfb
 fi
 pindrel_prepare_prefix "${PINDREL_WINEPREFIX:-$build/run-prefix}"
+# Xvfb has no window manager: let Wine draw the window frames itself (throw-away prefix only).
+if [ -n "$headless" ] && [ -z "${PINDREL_WINEPREFIX:-}" ]; then pindrel_unmanaged_windows; fi
 
 # The sample robots go into the prefix's robot folder unless a robot of that name is there.
 appdata=$(wine cmd.exe /c echo %APPDATA% 2>/dev/null | tr -d '\r')

@@ -1,0 +1,146 @@
+// Start-up: the single-instance rule, the hand-over of a second instance's request, the main
+// dialog and the tray icon.
+#include "app/quorvexapp.h"
+
+#include "app/quorvexdlg.h"
+#include "app/resource.h"
+#include "robot/helpers.h"
+#include "robot/robot.h"
+
+namespace {
+
+const char kMutexName[] = "Vantorel Pindrel Mutex";
+const char kMainCaption[] = "Vantorel Pindrel";
+const char kTooltip[] = "Vantorel Pindrel";
+constexpr int kMoreTries = 5;
+// How long a second instance looks for the first one's window, which may still be starting.
+constexpr DWORD kFindWindowMs = 5000;
+
+BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lParam) {
+  char caption[64];
+  if (GetWindowTextA(hwnd, caption, sizeof caption) <= 0 || lstrcmpA(caption, kMainCaption) != 0) return TRUE;
+  char cls[32];
+  HWND list = GetDlgItem(hwnd, IDC_ROBOT_LIST);
+  if (!list || !GetClassNameA(list, cls, sizeof cls) || lstrcmpiA(cls, WC_LISTVIEWA) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(lParam) = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindFirstInstanceWindow() {
+  HWND found = nullptr;
+  EnumWindows(&MatchMainWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+int FindRobotFileIndex(const CString& name) {
+  CString folder = GetRobotFolder();
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(folder + "\\*.txt", &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int index = 0;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    CRobot robot;
+    robot.LoadFromFile(folder + "\\" + found.cFileName);
+    if (robot.Name.CompareNoCase(name) == 0) break;
+    ++index;
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return index;
+}
+
+CQuorvexApp::~CQuorvexApp() {
+  if (mainDialog_) {
+    if (mainDialog_->m_hWnd) mainDialog_->DestroyWindow();
+    delete mainDialog_;
+    mainDialog_ = nullptr;
+  }
+}
+
+bool CQuorvexApp::CommandLineRobot(CString& name) const {
+  CString line = commandLine_;
+  line.MakeLower();
+  if (line.Left(3) != "-a ") return false;
+  name = line.Mid(3);
+  return true;
+}
+
+BOOL CQuorvexApp::InitInstance() {
+  AfxSetAppName(AppText(IDS_APP_TITLE));
+  AfxSetProfileFile(GetDataFolder() + "\\pindrel.ini");
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
+  if (!mutex) return TRUE;
+  if (GetLastError() != ERROR_ALREADY_EXISTS) {
+    // The handle stays open for the life of the process: it marks the first instance.
+    ReleaseMutex(mutex);
+    return TRUE;
+  }
+  ServeAsSecondInstance(mutex);
+  return FALSE;
+}
+
+void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
+  // Second instances are served one at a time.
+  WaitForSingleObject(mutex, INFINITE);
+  HWND first = FindFirstInstanceWindow();
+  for (DWORD start = GetTickCount(); !first && GetTickCount() - start < kFindWindowMs;) {
+    Sleep(100);
+    first = FindFirstInstanceWindow();
+  }
+  if (first) {
+    ShowWindow(first, SW_SHOWNORMAL);
+    SetFocus(first);
+    SetForegroundWindow(first);
+    CString name;
+    if (CommandLineRobot(name)) {
+      // The first instance runs the robot inside the handler: this returns when the run is over.
+      SendMessageA(first, WM_SCHEDULED_RUN, 0, FindRobotFileIndex(name));
+    }
+  }
+  ReleaseMutex(mutex);
+}
+
+int CQuorvexApp::Run() {
+  for (int tries = 0; tries <= kMoreTries && !CreateMainWindow(); ++tries) {
+  }
+  return CWinApp::Run();
+}
+
+BOOL CQuorvexApp::CreateMainWindow() {
+  if (!hiddenWnd_.m_hWnd &&
+      !hiddenWnd_.CreateEx(0, nullptr, "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           nullptr, nullptr)) {
+    return FALSE;
+  }
+  if (mainDialog_) {
+    if (mainDialog_->m_hWnd) mainDialog_->DestroyWindow();
+    delete mainDialog_;
+  }
+  mainDialog_ = new CQuorvexDlg(nullptr);
+  CString name;
+  if (CommandLineRobot(name)) {
+    mainDialog_->m_CommandLineRun = TRUE;
+    mainDialog_->m_CommandLineRobot = name;
+  }
+  mainDialog_->Create(IDD_PINDREL_DIALOG, nullptr);
+  m_pMainWnd = mainDialog_;
+  mainDialog_->ShowWindow(SW_SHOWNORMAL);
+  if (hiddenWnd_.m_hWnd) hiddenWnd_.DestroyWindow();
+  SetupTrayIcon();
+  return TRUE;
+}
+
+void CQuorvexApp::SetupTrayIcon() {
+  trayIcon_.SetInstance(m_hInstance);
+  trayIcon_.LoadIconForType(IDI_TRAY, kTrayIconType);
+  if (!trayIcon_.m_hWnd) trayIcon_.CreateNotifyWindow(mainDialog_);
+  trayIcon_.SetMenuId(IDR_TRAYMENU);
+  trayIcon_.SetTooltipText(kTooltip);
+  BOOL added = trayIcon_.AddIcon(kTrayIconType);
+  trayIcon_.SetOwner(mainDialog_);
+  for (int tries = 0; !added && tries < kMoreTries; ++tries) added = trayIcon_.AddIcon(kTrayIconType);
+}
+
+void CQuorvexApp::HideTrayIcon() { trayIcon_.RemoveIcon(); }

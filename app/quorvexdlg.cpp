@@ -1,0 +1,330 @@
+// The main dialog: its controls, the robot list with its check boxes, the buttons, the start-up
+// timers, painting and the close question.
+#include "app/quorvexdlg.h"
+
+#include "app/quorvexapp.h"
+#include "app/resource.h"
+#include "robot/helpers.h"
+
+namespace {
+
+const char kHelpFileName[] = "help.chm";
+const char kListColumns[] = "Enable,50;Name,100;Start Key,60;End Key,60";
+constexpr int kClientWidth = 650, kClientHeight = 343;
+
+// The check state of a list state: the state-image index minus 1, 0 without a state image.
+int CheckOf(UINT state) {
+  UINT image = (state & LVIS_STATEIMAGEMASK) >> 12;
+  return image ? static_cast<int>(image) - 1 : 0;
+}
+
+}  // namespace
+
+CString RobotFilePath(const CString& name) { return GetRobotFolder() + "\\" + name + ".txt"; }
+
+CString AppText(UINT id) {
+  CString text;
+  text.LoadString(id);
+  return text;
+}
+
+void CenterWindowWithClientSize(CWnd* wnd, const CRect& client) {
+  int width = client.Width() + GetSystemMetrics(SM_CXFRAME) + 2 * GetSystemMetrics(SM_CXBORDER);
+  int height = client.Height() + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  int x, y;
+  HWND parent = ::GetParent(wnd->m_hWnd);
+  if (parent) {
+    CRect over;
+    ::GetWindowRect(parent, &over);
+    x = over.left + (over.Width() - width) / 2;
+    y = over.top + (over.Height() - height) / 2;
+    if (x + width > screenWidth) x = screenWidth - width;
+    if (y + height > screenHeight) y = screenHeight - height;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+  } else {
+    x = width < screenWidth ? (screenWidth - width) / 2 : 0;
+    y = height < screenHeight ? (screenHeight - height) / 2 : 0;
+  }
+  wnd->SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BEGIN_MESSAGE_MAP(CQuorvexDlg, CDialog)
+  ON_WM_PAINT()
+  ON_WM_TIMER()
+  ON_WM_QUERYDRAGICON()
+  ON_BN_CLICKED(IDC_SCHEDULE, &CQuorvexDlg::OnSchedule)
+  ON_BN_CLICKED(IDC_RUN_ROBOT, &CQuorvexDlg::OnRunRobot)
+  ON_BN_CLICKED(IDC_OPTIONS, &CQuorvexDlg::OnOptions)
+  ON_BN_CLICKED(IDC_HELP_BUTTON, &CQuorvexDlg::OnHelp)
+  ON_BN_CLICKED(IDC_ADD_ROBOT, &CQuorvexDlg::OnAddRobot)
+  ON_BN_CLICKED(IDC_EDIT_ROBOT, &CQuorvexDlg::OnEditRobot)
+  ON_BN_CLICKED(IDC_REMOVE_ROBOT, &CQuorvexDlg::OnRemoveRobot)
+  ON_WM_HOTKEY()
+  ON_MESSAGE(WM_SCHEDULED_RUN, &CQuorvexDlg::OnScheduledRun)
+  ON_NOTIFY(LVN_ITEMCHANGED, IDC_ROBOT_LIST, &CQuorvexDlg::OnRobotListItemChanged)
+END_MESSAGE_MAP()
+
+CQuorvexDlg::CQuorvexDlg(CWnd* parent) : CDialog(IDD_PINDREL_DIALOG, parent) {}
+
+CQuorvexDlg::~CQuorvexDlg() = default;
+
+void CQuorvexDlg::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDC_ROBOT_LIST, m_RobotList);
+  DDX_Control(dx, IDC_SCHEDULE, m_btnSchedule);
+  DDX_Control(dx, IDC_RUN_ROBOT, m_btnRun);
+  DDX_Control(dx, IDC_OPTIONS, m_btnOptions);
+  DDX_Control(dx, IDC_HELP_BUTTON, m_btnHelp);
+  DDX_Control(dx, IDC_ADD_ROBOT, m_btnAdd);
+  DDX_Control(dx, IDC_EDIT_ROBOT, m_btnEdit);
+  DDX_Control(dx, IDC_REMOVE_ROBOT, m_btnRemove);
+}
+
+BOOL CQuorvexDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_Background.LoadBitmap(IDB_BACKGROUND);
+  m_hIcon.Load(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  m_hSmallIcon.Load(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hSmallIcon, FALSE);
+  CenterWindowWithClientSize(this, CRect(0, 0, kClientWidth, kClientHeight));
+  InitButtons();
+  InitRobotList();
+  LoadRobotList();
+  SetTimer(m_CommandLineRun ? kCommandLineTimer : kTipTimer, 30);
+  return TRUE;
+}
+
+void CQuorvexDlg::InitButtons() {
+  struct Place {
+    CButtonST* button;
+    UINT icon;
+    const char* tooltip;
+    int x, y;
+  };
+  const Place places[] = {
+      {&m_btnRun, IDI_RUN, "Run the selected robot", 350, 46},
+      {&m_btnSchedule, IDI_SCHEDULE, "Schedule selected robot to run later", 445, 46},
+      {&m_btnHelp, IDI_HELP, "Help", 550, 46},
+      {&m_btnAdd, IDI_ADD, "Add a robot", 330, 280},
+      {&m_btnEdit, IDI_EDIT, "Edit selected robot", 430, 280},
+      {&m_btnRemove, IDI_REMOVE, "Remove selected robot", 525, 280},
+  };
+  for (const Place& p : places) {
+    p.button->SetIcon(p.icon, CButtonST::BTNST_AUTO_DARKER);
+    p.button->SetTooltipText(p.tooltip, TRUE);
+    p.button->SetAlign(CButtonST::ST_ALIGN_HORIZ, TRUE);
+    p.button->SetTransparent(FALSE);
+    p.button->SetWindowPos(nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void CQuorvexDlg::InitRobotList() {
+  m_RobotList.SetExtendedStyle(m_RobotList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES |
+                               LVS_EX_FULLROWSELECT);
+  m_RobotList.SetHeadings(kListColumns);
+  m_RobotList.LoadColumnInfo();
+  m_RobotList.MoveWindow(23, 75, 601, 204);
+}
+
+void CQuorvexDlg::LoadRobotList() {
+  m_Robots.RemoveAll();
+  m_RobotList.DeleteAllItems();
+  CString folder = GetRobotFolder();
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(folder + "\\*.txt", &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    CRobot robot;
+    robot.LoadFromFile(folder + "\\" + found.cFileName);
+    if (robot.Name.IsEmpty()) {
+      // A file that could not be read is still listed, under its file name.
+      CString file = found.cFileName;
+      robot.Name = file.Left(file.ReverseFind('.'));
+    }
+    m_Robots.Add(robot);
+    int row = m_RobotList.AddItem("", robot.Name, robot.StartKey, robot.EndKey);
+    // Ticking goes through the list notification, which registers the robot's hotkeys.
+    if (row >= 0 && robot.Enable) SetItemChecked(row, TRUE);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+}
+
+void CQuorvexDlg::SetItemChecked(int row, BOOL checked) {
+  m_RobotList.SetItemState(row, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
+}
+
+BOOL CQuorvexDlg::GetItemChecked(int row) const { return CheckOf(m_RobotList.GetItemState(row, LVIS_STATEIMAGEMASK)); }
+
+int CQuorvexDlg::FindRobot(const CString& name) const {
+  for (int i = 0; i < m_Robots.GetSize(); ++i)
+    if (m_Robots[i].Name == name) return i;
+  return -1;
+}
+
+int CQuorvexDlg::GetSelectedRow() const { return m_RobotList.GetNextItem(-1, LVNI_SELECTED); }
+
+void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
+  *result = 0;
+  auto* item = reinterpret_cast<NMLISTVIEW*>(hdr);
+  if (item->uOldState == 0 && item->uNewState == 0) return;
+  int checked = CheckOf(item->uNewState);
+  if (CheckOf(item->uOldState) == checked) return;
+  CString name = m_RobotList.GetItemText(item->iItem, 1);
+  if (name.IsEmpty()) return;
+
+  int entry = FindRobot(name);
+  CRobot robot;
+  if (robot.LoadFromFile(RobotFilePath(name))) {
+    robot.Enable = checked;
+    robot.SaveToFile(GetRobotFolder());
+    if (entry >= 0) m_Robots[entry] = robot;
+  } else if (entry >= 0) {
+    // A file that does not read back whole is never written: that would cut off what it holds.
+    m_Robots[entry].Enable = checked;
+    robot = m_Robots[entry];
+  }
+  if (checked) {
+    RegisterRobotHotkey(robot.StartKey);
+    RegisterRobotHotkey(robot.EndKey);
+  } else {
+    // The end key stays: end keys may be shared between robots.
+    UnregisterRobotHotkey(robot.StartKey);
+    RestoreSharedHotkeys();
+  }
+}
+
+int CQuorvexDlg::Message(UINT textId, UINT type) { return Message(AppText(textId), type); }
+
+int CQuorvexDlg::Message(const CString& text, UINT type) {
+  return ShowMessageBox(m_hWnd, text, AfxGetAppName(), type);
+}
+
+void CQuorvexDlg::OnRunRobot() {
+  int row = GetSelectedRow();
+  if (row < 0) {
+    Message(IDS_NO_ROBOT_TO_RUN);
+    return;
+  }
+  CString name = m_RobotList.GetItemText(row, 1);
+  if (name.IsEmpty()) return;
+  m_CurrentRobotPath = RobotFilePath(name);
+  RunRobot(m_CurrentRobotPath);
+}
+
+void CQuorvexDlg::OnSchedule() {
+  if (GetSelectedRow() < 0) {
+    Message(IDS_NO_ROBOT_TO_RUN);
+    return;
+  }
+  Message(IDS_SCHEDULE_NOT_BUILT);
+}
+
+void CQuorvexDlg::OnOptions() { Message(IDS_OPTIONS_NOT_BUILT); }
+
+void CQuorvexDlg::OnAddRobot() { Message(IDS_EDITOR_NOT_BUILT); }
+
+void CQuorvexDlg::OnEditRobot() {
+  if (GetSelectedRow() < 0) {
+    Message(IDS_NO_ROBOT_TO_EDIT);
+    return;
+  }
+  Message(IDS_EDITOR_NOT_BUILT);
+}
+
+void CQuorvexDlg::OnRemoveRobot() {
+  int row = GetSelectedRow();
+  if (row < 0) {
+    Message(IDS_NO_ROBOT_TO_DELETE);
+    return;
+  }
+  if (Message(IDS_CONFIRM_DELETE, MB_YESNO) != IDYES) return;
+  CString name = m_RobotList.GetItemText(row, 1);
+  if (!name.IsEmpty()) {
+    CString path = RobotFilePath(name);
+    int entry = FindRobot(name);
+    CRobot robot;
+    if (entry >= 0) {
+      robot = m_Robots[entry];
+    } else {
+      robot.LoadFromFile(path);
+    }
+    if (robot.Enable) {
+      UnregisterRobotHotkey(robot.StartKey);
+      UnregisterRobotHotkey(robot.EndKey);
+    }
+    if (entry >= 0) m_Robots.RemoveAt(entry);
+    DeleteFileA(path);
+    // Another enabled robot may share the key just released.
+    RestoreSharedHotkeys();
+  }
+  m_RobotList.DeleteItem(row);
+}
+
+void CQuorvexDlg::OnHelp() { OpenHelpFile(); }
+
+void CQuorvexDlg::OpenHelpFile() {
+  typedef HWND(WINAPI * HtmlHelpProc)(HWND, const char*, UINT, DWORD_PTR);
+  static HMODULE library = LoadLibraryA("hhctrl.ocx");  // kept: unloading it closes the help
+  auto htmlHelp = library ? reinterpret_cast<HtmlHelpProc>(reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA"))) : nullptr;
+  CString path = GetProgramFolder() + "\\" + kHelpFileName;
+  const UINT kDisplayTopic = 0;
+  if (!htmlHelp || !htmlHelp(nullptr, path, kDisplayTopic, 0)) Message(IDS_HELP_NOT_FOUND, MB_OK | MB_ICONSTOP);
+}
+
+void CQuorvexDlg::OnTimer(UINT_PTR id) {
+  Default();
+  if (id == kCommandLineTimer) {
+    if (!IsWindowVisible()) return;
+    KillTimer(id);
+    ShowWindow(SW_HIDE);
+    RunRobotByName(m_CommandLineRobot);
+    ShowWindow(SW_HIDE);
+    HideTrayIcon();
+    QuitApplication();
+  } else if (id == kTipTimer) {
+    if (!IsWindowVisible()) return;
+    KillTimer(id);
+    // The tip of the day is not part of this version: there is nothing to show yet.
+  }
+}
+
+void CQuorvexDlg::OnCancel() {
+  if (Message(IDS_CONFIRM_QUIT, MB_YESNO) != IDYES) return;
+  ShowWindow(SW_HIDE);
+  HideTrayIcon();
+  QuitApplication();
+}
+
+void CQuorvexDlg::HideTrayIcon() {
+  if (auto* app = dynamic_cast<CQuorvexApp*>(AfxGetApp())) app->HideTrayIcon();
+}
+
+void CQuorvexDlg::OnPaint() {
+  if (IsIconic()) {
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    CRect rect;
+    GetClientRect(&rect);
+    int x = (rect.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+    return;
+  }
+  if (!m_Background.GetSafeHandle()) {
+    Default();
+    return;
+  }
+  CPaintDC dc(this);
+  CDC memory;
+  memory.CreateCompatibleDC(&dc);
+  BITMAP info;
+  m_Background.GetBitmap(&info);
+  HBITMAP old = memory.SelectObject(&m_Background);
+  dc.BitBlt(0, 0, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
+  memory.SelectObject(old);
+}
+
+HCURSOR CQuorvexDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(static_cast<HICON>(m_hIcon)); }

@@ -1,0 +1,124 @@
+// CQuorvexDlg: the main window. It lists the robots of the robot folder, keeps their global
+// hotkeys registered, starts and repeats robot runs, and at start-up runs the robot named on the
+// command line. The dialog and its list live in quorvexdlg.cpp, hotkeys and runs in robotruns.cpp.
+#pragma once
+
+#include "controls/buttonst.h"
+#include "controls/sortlist.h"
+#include "framework/ui.h"
+#include "robot/robot.h"
+
+// WM_USER+2: a second instance asks for a run; lParam = the robot file's index in the folder.
+constexpr UINT WM_SCHEDULED_RUN = WM_USER + 2;
+// Timers of the main dialog: the command-line run, the tip of the day.
+constexpr UINT_PTR kCommandLineTimer = 1027;
+constexpr UINT_PTR kTipTimer = 1031;
+// The process exit code after the user quits.
+constexpr int kQuitExitCode = 18;
+
+// The robot file of a name: <robot folder>\<name>.txt.
+CString RobotFilePath(const CString& name);
+// A text of the program's string table.
+CString AppText(UINT id);
+// Sizes the window so that its client area is `client` and centres it over its parent, or on
+// the screen without one.
+void CenterWindowWithClientSize(CWnd* wnd, const CRect& client);
+
+class CQuorvexDlg : public CDialog {
+public:
+  explicit CQuorvexDlg(CWnd* parent = nullptr);
+  ~CQuorvexDlg() override;
+
+  // ---- the list ---------------------------------------------------------------------------
+  // Reads every robot file of the robot folder again and lists it; enabled robots are ticked,
+  // which registers their hotkeys.
+  void LoadRobotList();
+  // The check box of a row (1 ticked, 0 not) through its state image.
+  void SetItemChecked(int row, BOOL checked);
+  BOOL GetItemChecked(int row) const;
+  // The array entry of the robot with this name, or -1.
+  int FindRobot(const CString& name) const;
+  // The first selected row, or -1.
+  int GetSelectedRow() const;
+  void OpenHelpFile();
+
+  // ---- hotkeys ----------------------------------------------------------------------------
+  // The hotkey identifier (a global atom of the key notation) of a hotkey text, with its
+  // modifier bits and virtual key; 0 when the text names no key.
+  static ATOM ParseHotkeyText(const CString& text, UINT& modifiers, UINT& vk);
+  void RegisterRobotHotkey(const CString& text);
+  void UnregisterRobotHotkey(const CString& text);
+  void RegisterHotkeys(BOOL startKeysOnly);
+  void UnregisterHotkeys(BOOL startKeysOnly);
+  BOOL IsStartHotkeyFree(const CString& text);
+  BOOL IsEndHotkeyFree(const CString& text);
+
+  // ---- runs -------------------------------------------------------------------------------
+  // Plays the robot file once per repetition; FALSE when the run was refused.
+  BOOL RunRobot(const CString& path);
+  BOOL RunCurrentRobot();
+  BOOL RunRobotByName(const CString& name);
+  // The name of the index-th robot file of the robot folder (files only), "" when none.
+  CString GetRobotNameByIndex(int index);
+  // Ends the program: releases every hotkey and posts the quit message with exit code 18. A
+  // run in progress ends before its next line.
+  void QuitApplication();
+
+  BOOL IsRunning() const { return m_Running; }
+  const CArray<CRobot>& GetRobots() const { return m_Robots; }
+  CSortListCtrl& GetRobotList() { return m_RobotList; }
+
+  // Set by the application object before the dialog is created.
+  BOOL m_CommandLineRun = FALSE;
+  CString m_CommandLineRobot;
+  int m_ShowTip = 1;
+  // The robot the editor works on ("" when adding): the hotkey checks skip it.
+  CString m_EditedRobot;
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnCancel() override;
+
+  void OnPaint();
+  void OnTimer(UINT_PTR id);
+  HCURSOR OnQueryDragIcon();
+  void OnSchedule();
+  void OnRunRobot();
+  void OnOptions();
+  void OnHelp();
+  void OnAddRobot();
+  void OnEditRobot();
+  void OnRemoveRobot();
+  void OnHotKey(UINT id, UINT modifiers, UINT vk);
+  LRESULT OnScheduledRun(WPARAM wParam, LPARAM lParam);
+  void OnRobotListItemChanged(NMHDR* hdr, LRESULT* result);
+  DECLARE_MESSAGE_MAP()
+
+private:
+  void InitButtons();
+  void InitRobotList();
+  void HideTrayIcon();
+  // Registers again the keys of the enabled robots that a single unregistration may have taken
+  // from them (robots can share a key); start keys only while no run is in progress.
+  void RestoreSharedHotkeys();
+  // Shows a text of the string table in the dialog's own box.
+  int Message(UINT textId, UINT type = MB_OK);
+  int Message(const CString& text, UINT type = MB_OK);
+  // Reads "option.ini" of the data folder into m_ShowTip / writes it.
+  void LoadOptions();
+  void SaveOptions();
+
+  CIcon m_hIcon, m_hSmallIcon;
+  CBitmap m_Background;
+  CSortListCtrl m_RobotList;
+  CButtonST m_btnRun, m_btnSchedule, m_btnHelp, m_btnAdd, m_btnEdit, m_btnRemove;
+  CButton m_btnOptions;
+  CArray<CRobot> m_Robots;  // robot-folder order; rows are matched to entries by name
+
+  // Run state.
+  CString m_CurrentRobotPath;
+  BYTE m_StopRun = 0;
+  BOOL m_Running = FALSE;
+  BOOL m_Quitting = FALSE;
+};

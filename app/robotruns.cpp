@@ -1,0 +1,235 @@
+// The main dialog's global hotkeys and robot runs: registration under global atoms, dispatch of
+// WM_HOTKEY, the running guard, repetitions, and the requests of a second instance.
+#include <cstring>
+
+#include "app/quorvexdlg.h"
+#include "app/resource.h"
+#include "robot/helpers.h"
+#include "robot/keynames.h"
+#include "script/builtins/sendkeys.h"
+#include "script/interpreter.h"
+
+namespace {
+
+// A hotkey names exactly one key after its modifiers: one character or one "<name>". Anything
+// longer ("None", the text of a key that is not set) is no key, so it never grabs a letter.
+bool NamesOneKey(const CString& notation) {
+  int i = 0;
+  while (i < notation.GetLength() && strchr("^+!#", notation[i])) ++i;
+  CString key = notation.Mid(i);
+  if (key.GetLength() == 1) return true;
+  return key.GetLength() > 2 && key[0] == '<' && key.Find('>') == key.GetLength() - 1;
+}
+
+bool IsUnsetKey(const CString& text) { return text.IsEmpty() || text == "None"; }
+
+}  // namespace
+
+ATOM CQuorvexDlg::ParseHotkeyText(const CString& text, UINT& modifiers, UINT& vk) {
+  CString notation = HotkeyTextToScript(text);
+  notation.MakeLower();
+  if (!NamesOneKey(notation)) return 0;
+  int key = 0;
+  bool shift, ctrl, alt, win;
+  if (!CSendKeys::ParseHotkey(notation, key, shift, ctrl, alt, win)) return 0;
+  if (shift) modifiers |= MOD_SHIFT;
+  if (ctrl) modifiers |= MOD_CONTROL;
+  if (alt) modifiers |= MOD_ALT;
+  if (win) modifiers |= MOD_WIN;
+  vk = static_cast<UINT>(key);
+  return GlobalAddAtomA(notation);
+}
+
+void CQuorvexDlg::RegisterRobotHotkey(const CString& text) {
+  UINT modifiers = 0, vk = 0;
+  ATOM id = ParseHotkeyText(text, modifiers, vk);
+  if (id) ::RegisterHotKey(m_hWnd, id, modifiers, vk);
+}
+
+void CQuorvexDlg::UnregisterRobotHotkey(const CString& text) {
+  UINT modifiers = 0, vk = 0;
+  ATOM id = ParseHotkeyText(text, modifiers, vk);
+  if (id) ::UnregisterHotKey(m_hWnd, id);
+}
+
+void CQuorvexDlg::RegisterHotkeys(BOOL startKeysOnly) {
+  for (const CRobot& robot : m_Robots) {
+    if (!robot.Enable) continue;
+    RegisterRobotHotkey(robot.StartKey);
+    if (!startKeysOnly) RegisterRobotHotkey(robot.EndKey);
+  }
+}
+
+void CQuorvexDlg::UnregisterHotkeys(BOOL startKeysOnly) {
+  for (const CRobot& robot : m_Robots) {
+    if (!robot.Enable) continue;
+    UnregisterRobotHotkey(robot.StartKey);
+    if (!startKeysOnly) UnregisterRobotHotkey(robot.EndKey);
+  }
+}
+
+void CQuorvexDlg::RestoreSharedHotkeys() {
+  if (m_Quitting) return;
+  for (const CRobot& robot : m_Robots) {
+    if (!robot.Enable) continue;
+    if (!m_Running) RegisterRobotHotkey(robot.StartKey);
+    RegisterRobotHotkey(robot.EndKey);
+  }
+}
+
+BOOL CQuorvexDlg::IsStartHotkeyFree(const CString& text) {
+  if (IsUnsetKey(text)) return TRUE;
+  for (const CRobot& robot : m_Robots) {
+    if (!m_EditedRobot.IsEmpty() && robot.Name == m_EditedRobot) continue;
+    if (text.CompareNoCase(robot.StartKey) == 0 || text.CompareNoCase(robot.EndKey) == 0) {
+      Message(AppText(IDS_START_KEY_TAKEN) + AppText(IDS_HOTKEY_EXAMPLES));
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+BOOL CQuorvexDlg::IsEndHotkeyFree(const CString& text) {
+  if (IsUnsetKey(text)) return TRUE;
+  for (const CRobot& robot : m_Robots) {
+    if (!m_EditedRobot.IsEmpty() && robot.Name == m_EditedRobot) continue;
+    // An end hotkey may be shared: only another robot's start key is a clash.
+    if (text.CompareNoCase(robot.StartKey) == 0) {
+      Message(AppText(IDS_END_KEY_TAKEN) + AppText(IDS_HOTKEY_EXAMPLES));
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+void CQuorvexDlg::OnHotKey(UINT id, UINT, UINT) {
+  for (const CRobot& robot : m_Robots) {
+    if (!robot.Enable) continue;
+    UINT modifiers = 0, vk = 0;
+    if (ParseHotkeyText(robot.StartKey, modifiers, vk) == id) {
+      if (m_Running) return;
+      // The run pumps messages, which may change the array: take the name first.
+      m_CurrentRobotPath = RobotFilePath(robot.Name);
+      RunCurrentRobot();
+      return;
+    }
+    if (ParseHotkeyText(robot.EndKey, modifiers, vk) == id) {
+      // The end key of any enabled robot stops whatever runs.
+      g_Script.StopRun = 1;
+      m_StopRun = 1;
+      return;
+    }
+  }
+}
+
+BOOL CQuorvexDlg::RunRobot(const CString& path) {
+  if (m_Running || m_Quitting) return FALSE;
+  m_StopRun = 0;
+  CRobot robot;
+  robot.LoadFromFile(path);
+  if (!robot.TriggerRobot.IsEmpty() &&
+      GetFileAttributesA(RobotFilePath(robot.TriggerRobot)) == INVALID_FILE_ATTRIBUTES) {
+    CString text;
+    text.Format(AppText(IDS_TRIGGER_MISSING), robot.TriggerRobot.GetString());
+    Message(text);
+    return FALSE;
+  }
+
+  CQuorvex_ScriptFile& store = g_Script.ScriptFile();
+  store.RobotSpeedMode = robot.RobotSpeedMode;
+  // A file that cannot be read is not played in part (its reader has said why).
+  if (!store.LoadRobotFile(path, 0)) {
+    g_Script.ClearScript();
+    return FALSE;
+  }
+  store.BuildLineArray();
+  if (g_Script.PrepareScript(path)) {
+    g_Script.ClearScript();
+    return FALSE;
+  }
+  POINT cursor = {0, 0};
+  GetCursorPos(&cursor);
+  g_Script.SetRunParameters(robot.RunAtBackground, cursor.x, cursor.y);
+  g_Script.UseSimilarWin = robot.UseSimilarWin;
+  g_Script.UseRecWin = robot.UseRecWin;
+  char directory[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, directory);
+
+  m_Running = TRUE;
+  UnregisterHotkeys(TRUE);
+  // The run is over when the user stops it or quits, or when the script reports an error: an
+  // error is not played again in every repetition.
+  const int errorsBefore = g_Script.ErrorReports;
+  auto over = [&] {
+    return g_Script.StopRun || m_StopRun || m_Quitting || g_Script.IsQuitting() ||
+           g_Script.ErrorReports != errorsBefore;
+  };
+  if (robot.RepeatOption == 1) {
+    do {
+      g_Script.Execute(1, 1);
+    } while (!over());
+  } else {
+    for (int i = 0; i < robot.RepeatTimes && !over(); ++i) g_Script.Execute(1, 1);
+  }
+  g_Script.SendKeys.ReleaseHeldModifiers();
+
+  g_Script.ClearScript();
+  SetCurrentDirectoryA(directory);
+  m_Running = FALSE;
+  if (!m_Quitting && !g_Script.IsQuitting()) RegisterHotkeys(TRUE);
+  return TRUE;
+}
+
+BOOL CQuorvexDlg::RunCurrentRobot() {
+  if (m_CurrentRobotPath.IsEmpty()) return FALSE;
+  return RunRobot(m_CurrentRobotPath);
+}
+
+BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
+  if (name.IsEmpty() || m_Running) return FALSE;
+  m_CurrentRobotPath = RobotFilePath(name);
+  if (GetFileAttributesA(m_CurrentRobotPath) == INVALID_FILE_ATTRIBUTES) {
+    Message(IDS_SCHEDULED_MISSING);
+    return FALSE;
+  }
+  return RunRobot(m_CurrentRobotPath);
+}
+
+CString CQuorvexDlg::GetRobotNameByIndex(int index) {
+  CString folder = GetRobotFolder();
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(folder + "\\*.txt", &found);
+  if (find == INVALID_HANDLE_VALUE) return CString();
+  CString name;
+  int files = 0;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (files++ == index) {
+      CRobot robot;
+      robot.LoadFromFile(folder + "\\" + found.cFileName);
+      name = robot.Name;
+      break;
+    }
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return name;
+}
+
+LRESULT CQuorvexDlg::OnScheduledRun(WPARAM, LPARAM lParam) {
+  CString name = GetRobotNameByIndex(static_cast<int>(lParam));
+  if (name.IsEmpty()) {
+    Message(IDS_SCHEDULED_MISSING);
+  } else {
+    RunRobotByName(name);  // returns when the run is over, so the sender waits for it
+  }
+  return 0;
+}
+
+void CQuorvexDlg::QuitApplication() {
+  m_Quitting = TRUE;
+  // A run in progress ends before its next line and plays no further repetition.
+  g_Script.StopRun = 1;
+  m_StopRun = 1;
+  UnregisterHotkeys(FALSE);
+  PostQuitMessage(kQuitExitCode);
+}

@@ -1,0 +1,318 @@
+// The main dialog inside the test program: the robot list and its check boxes against the robot
+// files and the system's hotkey table, removal, the editor's hotkey checks, and robot runs
+// played into the logging target window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/quorvexdlg.h"
+#include "app/resource.h"
+#include "tests/support/robot_folder.h"
+#include "tests/support/test_support.h"
+#include "tests/support/test_target.h"
+#include "tests/support/ui_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+// Whether anyone holds the hotkey of a text: a probe registration of the same key fails.
+bool KeyTaken(const char* text) {
+  UINT modifiers = 0, vk = 0;
+  if (!CQuorvexDlg::ParseHotkeyText(text, modifiers, vk)) return false;
+  const int kProbeId = 0x7ABC;
+  if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return true;
+  UnregisterHotKey(nullptr, kProbeId);
+  return false;
+}
+
+class ShellDialog : public ::testing::Test {
+protected:
+  void Open() { ASSERT_TRUE(dlg.Create(IDD_PINDREL_DIALOG)); }
+  void TearDown() override {
+    if (dlg.m_hWnd) dlg.DestroyWindow();
+  }
+
+  // "x Name Start End" per row in list order, x for a ticked row.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    CSortListCtrl& list = dlg.GetRobotList();
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+      rows.push_back(std::string(dlg.GetItemChecked(i) ? "x " : "- ") + list.GetItemText(i, 1).GetString() + " | " +
+                     list.GetItemText(i, 2).GetString() + " | " + list.GetItemText(i, 3).GetString());
+    }
+    return rows;
+  }
+  int RowOf(const char* name) {
+    CSortListCtrl& list = dlg.GetRobotList();
+    for (int i = 0; i < list.GetItemCount(); ++i)
+      if (list.GetItemText(i, 1) == name) return i;
+    return -1;
+  }
+  void Click(int id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dlg, id))); }
+
+  RobotFolder folder;
+  MessageBoxCapture boxes{IDYES};
+  CQuorvexDlg dlg;
+};
+
+const char kBrokenRecord[] = "[RecWinInfo]\r\nWinIndex=1\r\nWinTitle=Notes\r\nWinPath=C:\\notes.exe\r\nWinParentLevel=0\r\nWinRect=1,2,3\r\n";
+
+}  // namespace
+
+TEST(ShellHotkeys, HotkeyTextsBecomeKeysUnderTheAtomOfTheirNotation) {
+  struct Case {
+    const char* text;
+    UINT modifiers, vk;
+    const char* atomName;  // null: the text names no key
+  } cases[] = {
+      {"Ctrl + Alt + S", MOD_CONTROL | MOD_ALT, 'S', "^!s"},
+      {"Ctrl + Shift + Alt + M", MOD_CONTROL | MOD_SHIFT | MOD_ALT, 'M', "^+!m"},
+      {"Shift + <F5>", MOD_SHIFT, VK_F5, "+<f5>"},
+      {"<F2>", 0, VK_F2, "<f2>"},
+      {"Alt + 9", MOD_ALT, '9', "!9"},
+      {"None", 0, 0, nullptr},  // not set: never the N key
+      {"", 0, 0, nullptr},
+      {"Ctrl + ", 0, 0, nullptr},
+      {"Ctrl + <NoSuchKey>", 0, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    UINT modifiers = 0, vk = 0;
+    ATOM id = CQuorvexDlg::ParseHotkeyText(c.text, modifiers, vk);
+    if (!c.atomName) {
+      EXPECT_EQ(id, 0) << c.text;
+      continue;
+    }
+    char name[64] = "";
+    GlobalGetAtomNameA(id, name, sizeof name);
+    EXPECT_EQ(std::string(name), c.atomName) << c.text;
+    EXPECT_EQ(modifiers, c.modifiers) << c.text;
+    EXPECT_EQ(vk, c.vk) << c.text;
+  }
+}
+
+TEST_F(ShellDialog, TheListShowsEveryRobotAndItsTickHoldsTheKeys) {
+  folder.Write({"Alpha", "Ctrl + Shift + Alt + A", "Ctrl + Shift + Alt + Z", 1});
+  folder.Write({"Beta", "Ctrl + Shift + Alt + B", "Ctrl + Shift + Alt + Y", 0});
+  // A window record that does not read back: its file must never be rewritten (and cut short).
+  std::string broken = RobotFileText({"Broken", "Ctrl + Shift + Alt + C", "Ctrl + Shift + Alt + X", 1, 0, 1, {"WAIT(10)"}}) + kBrokenRecord;
+  WriteFileBytes(folder.File("Broken"), broken);
+  Open();
+
+  std::vector<std::string> rows = Rows();
+  std::sort(rows.begin(), rows.end(), [](const std::string& a, const std::string& b) { return a.substr(2) < b.substr(2); });
+  EXPECT_EQ(rows, (std::vector<std::string>{"x Alpha | Ctrl + Shift + Alt + A | Ctrl + Shift + Alt + Z",
+                                            "- Beta | Ctrl + Shift + Alt + B | Ctrl + Shift + Alt + Y",
+                                            "x Broken | Ctrl + Shift + Alt + C | Ctrl + Shift + Alt + X"}));
+  ASSERT_FALSE(boxes.boxes().empty());
+  for (const CapturedBox& box : boxes.boxes()) EXPECT_EQ(box.text, "Failed to load record Window info");
+
+  struct Key {
+    const char* text;
+    bool taken;
+  };
+  auto keys = [&](std::vector<Key> table, const char* when) {
+    for (const Key& k : table) EXPECT_EQ(KeyTaken(k.text), k.taken) << k.text << " " << when;
+  };
+  keys({{"Ctrl + Shift + Alt + A", true}, {"Ctrl + Shift + Alt + Z", true}, {"Ctrl + Shift + Alt + B", false},
+        {"Ctrl + Shift + Alt + Y", false}, {"Ctrl + Shift + Alt + C", true}, {"Ctrl + Shift + Alt + X", true}},
+       "after loading");
+
+  dlg.SetItemChecked(RowOf("Beta"), TRUE);
+  dlg.SetItemChecked(RowOf("Alpha"), FALSE);
+  dlg.SetItemChecked(RowOf("Broken"), FALSE);
+  // Unticking releases the start key only: end keys may be shared.
+  keys({{"Ctrl + Shift + Alt + A", false}, {"Ctrl + Shift + Alt + Z", true}, {"Ctrl + Shift + Alt + B", true},
+        {"Ctrl + Shift + Alt + Y", true}, {"Ctrl + Shift + Alt + C", false}, {"Ctrl + Shift + Alt + X", true}},
+       "after ticking");
+  EXPECT_NE(ReadFileBytes(folder.File("Beta")).find("\r\nEnable=1\r\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(folder.File("Alpha")).find("\r\nEnable=0\r\n"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(folder.File("Broken")), broken);
+}
+
+TEST_F(ShellDialog, RemovingTheRobotOfASortedRowKeepsTheEndKeyOthersShare) {
+  folder.Write({"Alpha", "Ctrl + Shift + Alt + A", "Ctrl + Shift + Alt + Z", 1});
+  folder.Write({"Gamma", "Ctrl + Shift + Alt + G", "Ctrl + Shift + Alt + Z", 1});
+  folder.Write({"Omega", "Ctrl + Shift + Alt + O", "Ctrl + Shift + Alt + Y", 0});
+  Open();
+  dlg.GetRobotList().Sort(1, FALSE);
+  ASSERT_EQ(RowOf("Alpha"), 2);
+  dlg.GetRobotList().SetItemState(RowOf("Alpha"), LVIS_SELECTED, LVIS_SELECTED);
+  Click(IDC_REMOVE_ROBOT);
+
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "Are you sure you want to delete the selected robot?");
+  EXPECT_EQ(boxes.boxes()[0].caption, "Vantorel Pindrel");
+  EXPECT_EQ(boxes.boxes()[0].type, static_cast<UINT>(MB_YESNO));
+  EXPECT_FALSE(FileExists(folder.File("Alpha")));
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"- Omega | Ctrl + Shift + Alt + O | Ctrl + Shift + Alt + Y",
+                                              "x Gamma | Ctrl + Shift + Alt + G | Ctrl + Shift + Alt + Z"}));
+  std::vector<std::string> names;
+  for (const CRobot& r : dlg.GetRobots()) names.push_back(r.Name.GetString());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Gamma", "Omega"}));
+  EXPECT_FALSE(KeyTaken("Ctrl + Shift + Alt + A"));
+  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + Z")) << "Gamma keeps the end key it shared with Alpha";
+  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + G"));
+}
+
+TEST_F(ShellDialog, ButtonsSayWhatIsMissing) {
+  folder.Write({"Alpha"});
+  Open();
+  struct Case {
+    int button;
+    const char* text;
+    UINT type;
+  } noSelection[] = {
+      {IDC_RUN_ROBOT, "No robot selected! Please select a robot from list above to run.", MB_OK},
+      {IDC_SCHEDULE, "No robot selected! Please select a robot from list above to run.", MB_OK},
+      {IDC_EDIT_ROBOT, "No robot selected! Please select a robot from list above to edit.", MB_OK},
+      {IDC_REMOVE_ROBOT, "No robot selected! Please select a robot from list above to delete.", MB_OK},
+      {IDC_ADD_ROBOT, "The robot editor is not available in this version yet: robots cannot be added or edited here. "
+                      "Put robot files into the robot folder instead.", MB_OK},
+      {IDC_HELP_BUTTON, "Help file not found. Please visit support website\nhttps://vantorel.example/pindrel/support",
+       MB_OK | MB_ICONSTOP},
+  };
+  for (const Case& c : noSelection) {
+    size_t before = boxes.boxes().size();
+    Click(c.button);
+    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.button;
+    EXPECT_EQ(boxes.boxes().back().text, c.text);
+    EXPECT_EQ(boxes.boxes().back().caption, "Vantorel Pindrel");
+    EXPECT_EQ(boxes.boxes().back().type, c.type);
+  }
+  dlg.GetRobotList().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  Click(IDC_SCHEDULE);
+  EXPECT_EQ(boxes.boxes().back().text,
+            "Scheduling is not available in this version yet. A robot can be started from the command line with -a "
+            "and its name.");
+  EXPECT_TRUE(FileExists(folder.File("Alpha")));
+}
+
+TEST_F(ShellDialog, TheEditorsHotkeyChecks) {
+  folder.Write({"Alpha", "Ctrl + K", "Ctrl + E"});
+  folder.Write({"Beta", "Ctrl + J", "Ctrl + E"});
+  Open();
+  const std::string examples = "\n\nYou may try to use different hotkeys like:\n'Ctrl + Shift + Alt + M', 'Ctrl + K', 'Ctrl + Shift + 9'";
+  const std::string startTaken = "Start hotkey you specified for this robot has been taken by another robot." + examples;
+  const std::string endTaken = "End hotkey you specified for this robot has been taken by another robot." + examples;
+  struct Case {
+    const char* edited;
+    bool start;  // which check
+    const char* key;
+    const char* box;  // null: free
+  } cases[] = {
+      {"Beta", true, "ctrl + k", startTaken.c_str()},  // case does not matter
+      {"Beta", true, "Ctrl + E", startTaken.c_str()},  // another robot's end key
+      {"Beta", true, "Ctrl + J", nullptr},             // the edited robot's own key
+      {"", true, "Ctrl + J", startTaken.c_str()},      // adding: every robot counts
+      {"Beta", false, "Ctrl + E", nullptr},            // end keys may be shared
+      {"Beta", false, "Ctrl + K", endTaken.c_str()},
+      {"", true, "None", nullptr},  // a key that is not set is never taken
+  };
+  for (const Case& c : cases) {
+    dlg.m_EditedRobot = c.edited;
+    size_t before = boxes.boxes().size();
+    BOOL free = c.start ? dlg.IsStartHotkeyFree(c.key) : dlg.IsEndHotkeyFree(c.key);
+    EXPECT_EQ(free, c.box == nullptr) << c.key;
+    if (c.box) {
+      ASSERT_EQ(boxes.boxes().size(), before + 1) << c.key;
+      EXPECT_EQ(boxes.boxes().back().text, c.box);
+    } else {
+      EXPECT_EQ(boxes.boxes().size(), before) << c.key;
+    }
+  }
+}
+
+namespace {
+
+class ShellRuns : public ShellDialog {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(target.Start("Shell Runs Target", 150, 150));
+    SetForegroundWindow(target.hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd(); }, 3000));
+  }
+  // The characters the target's edit control received.
+  std::string Typed() {
+    std::string text;
+    for (const TargetEvent& e : target.Events())
+      if (e.message == "WM_CHAR") text += static_cast<char>(e.a);
+    return text;
+  }
+  TestTarget target;
+};
+
+}  // namespace
+
+TEST_F(ShellRuns, RepetitionsLinkedRobotsAndScriptErrors) {
+  folder.Write({"Thrice", "None", "None", 0, 0, 3, {"Send(\"a\")"}});
+  folder.Write({"Never", "None", "None", 0, 0, 0, {"Send(\"n\")"}});
+  folder.Write({"Faulty", "None", "None", 0, 0, 3, {"Send(\"b\")", "Dim $a[0]", "Send(\"c\")"}});
+  folder.Write({"Linked", "None", "None", 0, 0, 1, {"Send(\"d\")"}, "Thrice"});
+  folder.Write({"Orphan", "None", "None", 0, 0, 1, {"Send(\"e\")"}, "Missing"});
+  Open();
+  struct Case {
+    const char* robot;
+    BOOL result;
+    const char* typed;
+    const char* box;  // the start of the one box shown, or null for none
+  } cases[] = {
+      {"Thrice", TRUE, "aaa", nullptr},
+      {"Never", TRUE, "", nullptr},
+      {"Faulty", TRUE, "b", "Line 2:\n\nDim $a[0]\n"},  // one report ends every repetition
+      {"Linked", TRUE, "d", nullptr},                // the linked robot exists and is not run
+      {"Orphan", FALSE, "", "Can not find the robot: \"Missing\" which will run after current robot"},
+  };
+  char before[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, before);
+  for (const Case& c : cases) {
+    target.ClearLog();
+    size_t shown = boxes.boxes().size();
+    EXPECT_EQ(dlg.RunRobot(RobotFilePath(c.robot)), c.result) << c.robot;
+    PumpFor(100);
+    EXPECT_EQ(Typed(), c.typed) << c.robot;
+    ASSERT_EQ(boxes.boxes().size(), shown + (c.box ? 1 : 0)) << c.robot;
+    if (c.box) {
+      EXPECT_EQ(boxes.boxes().back().text.rfind(c.box, 0), 0u) << boxes.boxes().back().text;
+    }
+    EXPECT_FALSE(dlg.IsRunning());
+  }
+  char after[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(after, before);
+}
+
+TEST_F(ShellRuns, AnotherRobotsEndKeyStopsARunAndNothingStartsMeanwhile) {
+  folder.Write({"Looper", "Ctrl + Shift + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", "For $i = 1 To 300", "Next"}});
+  folder.Write({"Other", "Ctrl + Shift + Alt + O", "Ctrl + Shift + Alt + Q", 1, 0, 1, {"Send(\"o\")"}});
+  Open();
+  auto hotkey = [&](const char* text) {
+    UINT modifiers = 0, vk = 0;
+    return static_cast<WPARAM>(CQuorvexDlg::ParseHotkeyText(text, modifiers, vk));
+  };
+  std::vector<bool> startKeysTaken;
+  // While the run lasts: its start keys are free, and no start key, button or second instance
+  // starts another run.
+  RunLater(150, [&] {
+    startKeysTaken = {KeyTaken("Ctrl + Shift + Alt + L"), KeyTaken("Ctrl + Shift + Alt + O"),
+                      KeyTaken("Ctrl + Shift + Alt + Q")};
+    dlg.SendMessage(WM_HOTKEY, hotkey("Ctrl + Shift + Alt + O"));
+    dlg.GetRobotList().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RUN_ROBOT, BN_CLICKED));
+    dlg.SendMessage(WM_SCHEDULED_RUN, 0, 0);
+  });
+  RunLater(400, [&] { dlg.PostMessage(WM_HOTKEY, hotkey("Ctrl + Shift + Alt + Q")); });
+  dlg.SendMessage(WM_HOTKEY, hotkey("Ctrl + Shift + Alt + L"));
+
+  EXPECT_FALSE(dlg.IsRunning());
+  EXPECT_EQ(startKeysTaken, (std::vector<bool>{false, false, true}));
+  PumpFor(200);
+  std::string typed = Typed();
+  EXPECT_GE(typed.size(), 3u) << typed;
+  EXPECT_EQ(typed.find_first_not_of('x'), std::string::npos) << typed;
+  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + L")) << "start keys come back after the run";
+  EXPECT_TRUE(boxes.boxes().empty());
+}
