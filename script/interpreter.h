@@ -193,6 +193,18 @@ public:
   bool WindowTextMatches(HWND window);
   CWindowSearch Search;
 
+  // ---- mouse and run end (script/builtins/mouse.cpp, robotkeys.cpp) ------------------------
+  // Moves the pointer to (x, y) or by (dx, dy) under MouseCoordMode: speed 0 jumps, 1-100 moves
+  // in steps (other speeds mean 10).
+  void MouseMoveTo(int x, int y, int speed);
+  void MouseMoveBy(int dx, int dy, int speed);
+  // In a background run: clicks at the user's point, which the next MOUSEMOVE reads again.
+  void ReturnAfterClick();
+  BYTE ReReadUserCursor = 1;
+  // Every outermost run passes here at its end: a pending long wait ends, and keys and buttons
+  // the script left down are released and blocked input is unblocked.
+  void EndRunInput();
+
   // ---- state that the shell and the built-in families share --------------------------------
   BOOL UseRecWin = 0;      // window association on for this run
   BOOL UseSimilarWin = 0;  // a window of the same program with another title is accepted

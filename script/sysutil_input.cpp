@@ -1,6 +1,9 @@
 // Sound through MCI and synthesised mouse buttons and wheel turns.
 #include "script/sysutil.h"
 
+#include "script/builtins/heldinput.h"
+#include "script/builtins/input_seam.h"
+
 #include <mmsystem.h>
 
 #include <string>
@@ -28,13 +31,19 @@ DWORD ButtonEvent(const char* button, bool down) {
   return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
 }
 
+void MouseButtonEvent(DWORD flags) {
+  Input().MouseEvent(flags, 0, 0, 0);
+  NoteMouseButton(flags);
+}
+
 }  // namespace
 
-void MouseButtonDown(const char* button) { mouse_event(ButtonEvent(button ? button : "", true), 0, 0, 0, 0); }
+// Buttons go through the input seam, which also notes what stays pressed at the end of a run.
+void MouseButtonDown(const char* button) { MouseButtonEvent(ButtonEvent(button ? button : "", true)); }
 
-void MouseButtonUp(const char* button) { mouse_event(ButtonEvent(button ? button : "", false), 0, 0, 0, 0); }
+void MouseButtonUp(const char* button) { MouseButtonEvent(ButtonEvent(button ? button : "", false)); }
 
 void MouseWheelTurn(const char* direction) {
   int delta = (direction && lstrcmpiA(direction, "UP") == 0) ? WHEEL_DELTA : -WHEEL_DELTA;
-  mouse_event(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta), 0);
+  Input().MouseEvent(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(delta));
 }

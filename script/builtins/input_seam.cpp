@@ -33,6 +33,16 @@ BOOL CInputSeam::PostKeyMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 
 BOOL CInputSeam::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y); }
 
+BOOL CInputSeam::BlockInput(BOOL block) {
+  HMODULE user32 = LoadLibraryA("user32.dll");
+  if (!user32) return FALSE;
+  typedef BOOL(WINAPI * BlockInputProc)(BOOL);
+  BlockInputProc blockInput = reinterpret_cast<BlockInputProc>(reinterpret_cast<void (*)()>(GetProcAddress(user32, "BlockInput")));
+  BOOL done = blockInput ? blockInput(block) : FALSE;
+  FreeLibrary(user32);
+  return done;
+}
+
 void CInputSeam::Delay(int milliseconds) { PreciseDelay(milliseconds); }
 
 void CInputSeam::Pause(DWORD milliseconds) { Sleep(milliseconds); }

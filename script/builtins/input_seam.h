@@ -19,6 +19,8 @@ public:
   // A key message posted to a window (background play).
   virtual BOOL PostKeyMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
   virtual BOOL SetCursorPos(int x, int y);
+  // BlockInput of user32, looked up by name; FALSE when the system has none.
+  virtual BOOL BlockInput(BOOL block);
 
   // ---- waits ----
   // The key and mouse delays: negative waits not at all, 0 only yields the processor.

@@ -10,23 +10,6 @@
 #define NOT_BUILT(name) \
   int CQuorvex_Script::F_##name(CValueList&, CScriptValue&) { return NotAvailable(); }
 
-// Mouse and pixels.
-NOT_BUILT(BlockInput)
-NOT_BUILT(CheckColor)
-NOT_BUILT(MouseClick)
-NOT_BUILT(MouseClickDrag)
-NOT_BUILT(MouseDoubleClick)
-NOT_BUILT(MouseDown)
-NOT_BUILT(MouseGetCursor)
-NOT_BUILT(MouseGetPos)
-NOT_BUILT(MouseMove)
-NOT_BUILT(MouseRelativeMove)
-NOT_BUILT(MouseUp)
-NOT_BUILT(MouseWheel)
-NOT_BUILT(PixelChecksum)
-NOT_BUILT(PixelGetColor)
-NOT_BUILT(PixelSearch)
-
 // Options, timers, hotkeys, messages and the environment.
 NOT_BUILT(AdlibDisable)
 NOT_BUILT(AdlibEnable)

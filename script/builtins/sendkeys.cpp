@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "script/builtins/heldinput.h"
 #include "script/builtins/input_seam.h"
 
 namespace {
@@ -432,6 +433,7 @@ void CSendKeys::KeyEvent(int vk, bool extended, bool up) {
   }
   in.KeybdEvent(static_cast<BYTE>(vk), static_cast<BYTE>(scan),
                 (ext ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0));
+  NoteKeyEvent(vk, ext, up);  // released at the end of the run if the script leaves it down
   TrackForeground();
 }
 
