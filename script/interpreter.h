@@ -152,8 +152,10 @@ public:
   // One poll of the waits 2 to 6 / 9 and 10; false when the wait state is not one of theirs.
   bool PollWindowWait();
   bool PollProcessWait();
-  // Ends a pending long wait (clears the flag, kills its timer, releases the resolution).
-  void EndWaitTimer();
+  // Ends a pending long wait (kills its timer, releases the resolution, clears the flag); each
+  // is done once even when the timer's thread and the run race. The timer's callback passes its
+  // own id (`firedTimer`): a one-shot timer that fired is not killed.
+  void EndWaitTimer(UINT firedTimer = 0);
   // The condition of a window wait (3 to 6) / process wait (9, 10): 1 met, 0 not yet, -1 after
   // an error report. Built by the window and process families.
   int WindowWaitCondition(int state);

@@ -6,14 +6,18 @@
 
 volatile LONG g_WaitLongPending = 0;
 
-void CQuorvex_Script::EndWaitTimer() {
-  InterlockedExchange(&g_WaitLongPending, 0);
-  UINT timer = static_cast<UINT>(InterlockedExchange(reinterpret_cast<volatile LONG*>(&WaitLongTimer), 0));
-  if (timer) {
-    timeKillEvent(timer);
-    if (WaitLongResolution) timeEndPeriod(WaitLongResolution);
-    WaitLongResolution = 0;
+void CQuorvex_Script::EndWaitTimer(UINT firedTimer) {
+  // Whoever takes a resource out of its member releases it; the flag that lets the next line
+  // run is cleared last, so a new long wait never meets the end of an old one.
+  volatile LONG* timer = reinterpret_cast<volatile LONG*>(&WaitLongTimer);
+  if (firedTimer) {
+    InterlockedCompareExchange(timer, 0, static_cast<LONG>(firedTimer));
+  } else if (UINT id = static_cast<UINT>(InterlockedExchange(timer, 0))) {
+    timeKillEvent(id);
   }
+  if (UINT resolution = static_cast<UINT>(InterlockedExchange(reinterpret_cast<volatile LONG*>(&WaitLongResolution), 0)))
+    timeEndPeriod(resolution);
+  InterlockedExchange(&g_WaitLongPending, 0);
 }
 
 namespace {

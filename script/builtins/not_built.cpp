@@ -129,11 +129,6 @@ NOT_BUILT(IniRead)
 NOT_BUILT(IniWrite)
 
 // Robot keys and waits.
-NOT_BUILT(KeyDown)
-NOT_BUILT(KeySend)
-NOT_BUILT(KeyUp)
-NOT_BUILT(Wait)
-NOT_BUILT(WaitLong)
 
 // Windows, controls and window waits.
 NOT_BUILT(ControlClick)
