@@ -284,35 +284,3 @@ TEST_F(ShellRuns, RepetitionsLinkedRobotsAndScriptErrors) {
   GetCurrentDirectoryA(MAX_PATH, after);
   EXPECT_STREQ(after, before);
 }
-
-TEST_F(ShellRuns, AnotherRobotsEndKeyStopsARunAndNothingStartsMeanwhile) {
-  folder.Write({"Looper", "Ctrl + Shift + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", "For $i = 1 To 300", "Next"}});
-  folder.Write({"Other", "Ctrl + Shift + Alt + O", "Ctrl + Shift + Alt + Q", 1, 0, 1, {"Send(\"o\")"}});
-  Open();
-  auto hotkey = [&](const char* text) {
-    UINT modifiers = 0, vk = 0;
-    return static_cast<WPARAM>(CQuorvexDlg::ParseHotkeyText(text, modifiers, vk));
-  };
-  std::vector<bool> startKeysTaken;
-  // While the run lasts: its start keys are free, and no start key, button or second instance
-  // starts another run.
-  RunLater(150, [&] {
-    startKeysTaken = {KeyTaken("Ctrl + Shift + Alt + L"), KeyTaken("Ctrl + Shift + Alt + O"),
-                      KeyTaken("Ctrl + Shift + Alt + Q")};
-    dlg.SendMessage(WM_HOTKEY, hotkey("Ctrl + Shift + Alt + O"));
-    dlg.GetRobotList().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
-    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RUN_ROBOT, BN_CLICKED));
-    dlg.SendMessage(WM_SCHEDULED_RUN, 0, 0);
-  });
-  RunLater(400, [&] { dlg.PostMessage(WM_HOTKEY, hotkey("Ctrl + Shift + Alt + Q")); });
-  dlg.SendMessage(WM_HOTKEY, hotkey("Ctrl + Shift + Alt + L"));
-
-  EXPECT_FALSE(dlg.IsRunning());
-  EXPECT_EQ(startKeysTaken, (std::vector<bool>{false, false, true}));
-  PumpFor(200);
-  std::string typed = Typed();
-  EXPECT_GE(typed.size(), 3u) << typed;
-  EXPECT_EQ(typed.find_first_not_of('x'), std::string::npos) << typed;
-  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + L")) << "start keys come back after the run";
-  EXPECT_TRUE(boxes.boxes().empty());
-}

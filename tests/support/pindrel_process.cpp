@@ -1,0 +1,192 @@
+// The real program as a child process for end-to-end tests.
+#include "tests/support/pindrel_process.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "tests/support/test_support.h"
+
+namespace testing_support {
+
+namespace {
+
+struct Search {
+  DWORD pid;
+  const char* cls;
+  const char* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<Search*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+  char cls[64] = "", caption[256] = "";
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (strcmp(cls, s->cls) != 0) return TRUE;
+  if (s->caption) {
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    if (strcmp(caption, s->caption) != 0) return TRUE;
+  }
+  s->found = hwnd;
+  return FALSE;
+}
+
+// A block of memory inside another process, for list-view messages that carry pointers.
+class RemoteMemory {
+public:
+  RemoteMemory(DWORD pid, size_t size) : size_(size) {
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) base_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteMemory() {
+    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  char* at(size_t offset) const { return static_cast<char*>(base_) + offset; }
+  bool Write(size_t offset, const void* data, size_t size) const {
+    return WriteProcessMemory(process_, at(offset), data, size, nullptr) != 0;
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    return ReadProcessMemory(process_, at(offset), data, size, nullptr) != 0;
+  }
+
+private:
+  HANDLE process_ = nullptr;
+  void* base_ = nullptr;
+  size_t size_;
+};
+
+}  // namespace
+
+bool PindrelProcess::Start(const std::string& arguments) {
+  Kill();
+  std::string cmd = "\"" + ProgramFolder() + "\\pindrel.exe\"" + (arguments.empty() ? "" : " " + arguments);
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+  main_ = nullptr;
+  return true;
+}
+
+bool PindrelProcess::WaitForMainWindow(int timeoutMs) {
+  return PumpUntil(
+      [&] {
+        main_ = FindWindowOfProcess("#32770", "Vantorel Pindrel");
+        return main_ && GetDlgItem(main_, 1001) && ListRows().size() == static_cast<size_t>(ListView_GetItemCount(list()));
+      },
+      timeoutMs);
+}
+
+long PindrelProcess::WaitForExit(int timeoutMs) {
+  if (!process_) return -1;
+  if (!PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, timeoutMs)) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return static_cast<long>(code);
+}
+
+bool PindrelProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+void PindrelProcess::Kill() {
+  if (!process_) return;
+  if (Running()) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+  pid_ = 0;
+  main_ = nullptr;
+}
+
+HWND PindrelProcess::FindWindowOfProcess(const char* cls, const char* caption) const {
+  Search s = {pid_, cls, caption, nullptr};
+  EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND PindrelProcess::TrayWindow() const {
+  for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char cls[64] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (strncmp(cls, "PindrelWnd", 10) == 0 && GetDlgCtrlID(child) == 0) return child;
+  }
+  return nullptr;
+}
+
+std::string PindrelProcess::BoxText(HWND box) {
+  std::string text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char cls[32] = "", buffer[2048] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (_stricmp(cls, "Static") != 0) continue;
+    GetWindowTextA(child, buffer, sizeof buffer);
+    text += buffer;
+  }
+  return text;
+}
+
+std::vector<std::string> PindrelProcess::ListRows() const {
+  std::vector<std::string> rows;
+  HWND hwnd = list();
+  if (!hwnd) return rows;
+  const size_t kText = 512;
+  RemoteMemory memory(pid_, sizeof(LVITEMA) + kText);
+  int count = ListView_GetItemCount(hwnd);
+  for (int row = 0; row < count; ++row) {
+    UINT state = ListView_GetItemState(hwnd, row, LVIS_STATEIMAGEMASK);
+    std::string line = ((state >> 12) == 2) ? "x " : "- ";
+    for (int column = 1; column <= 3; ++column) {
+      LVITEMA item = {};
+      item.iSubItem = column;
+      item.pszText = memory.at(sizeof(LVITEMA));
+      item.cchTextMax = static_cast<int>(kText);
+      memory.Write(0, &item, sizeof item);
+      SendMessageA(hwnd, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory.at(0)));
+      char text[kText] = "";
+      memory.Read(sizeof(LVITEMA), text, kText - 1);
+      line += std::string(column > 1 ? " | " : "") + text;
+    }
+    rows.push_back(line);
+  }
+  return rows;
+}
+
+POINT PindrelProcess::CheckBoxPoint(int row) const {
+  RemoteMemory memory(pid_, sizeof(RECT));
+  RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+  memory.Write(0, &rect, sizeof rect);
+  SendMessageA(list(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory.at(0)));
+  memory.Read(0, &rect, sizeof rect);
+  // The check box is the state image at the row's left end.
+  POINT p = {rect.left + 10, (rect.top + rect.bottom) / 2};
+  ClientToScreen(list(), &p);
+  return p;
+}
+
+void Xdo(const std::string& arguments) {
+  // Wine starts a Unix program given by its absolute path.
+  std::string cmd = "/usr/bin/xdotool " + arguments;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+}  // namespace testing_support

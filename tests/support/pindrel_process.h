@@ -1,0 +1,54 @@
+// The real program as a child process for end-to-end tests: starting it, its main window, its
+// robot list read from the other process, its tray window, X keys through xdotool.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class PindrelProcess {
+public:
+  PindrelProcess() = default;
+  ~PindrelProcess() { Kill(); }
+  PindrelProcess(const PindrelProcess&) = delete;
+  PindrelProcess& operator=(const PindrelProcess&) = delete;
+
+  // Starts bin\pindrel.exe with the arguments.
+  bool Start(const std::string& arguments = "");
+  // Waits for the main window (and its robot list) to be up.
+  bool WaitForMainWindow(int timeoutMs = 10000);
+  // Waits for the process to end; its exit code, or -1 when it is still running.
+  long WaitForExit(int timeoutMs);
+  bool Running() const;
+  void Kill();
+
+  DWORD pid() const { return pid_; }
+  HANDLE handle() const { return process_; }
+  HWND main() const { return main_; }
+  HWND list() const { return GetDlgItem(main_, 1001); }
+  // The tray icon's own window: the main dialog's child of the framework's class with id 0.
+  HWND TrayWindow() const;
+  // A visible top-level window of the process with this class ("#32770" boxes, "#32768" menus),
+  // and with this caption when one is given.
+  HWND FindWindowOfProcess(const char* cls, const char* caption = nullptr) const;
+  // The texts of a message box's static controls.
+  static std::string BoxText(HWND box);
+
+  // Rows of the robot list: "x Name | Start | End" (x ticked, - not).
+  std::vector<std::string> ListRows() const;
+  // The screen point of a row's check box.
+  POINT CheckBoxPoint(int row) const;
+
+private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND main_ = nullptr;
+};
+
+// Runs xdotool with the arguments ("key ctrl+alt+s") and waits for it.
+void Xdo(const std::string& arguments);
+
+}  // namespace testing_support

@@ -1,0 +1,214 @@
+// The real program under Wine: its robot list, global hotkeys pressed through X, runs played
+// into the logging target window, the command line with and without a running instance, and
+// quitting with exit code 18.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/quorvexdlg.h"
+#include "tests/support/pindrel_process.h"
+#include "tests/support/robot_folder.h"
+#include "tests/support/test_support.h"
+#include "tests/support/test_target.h"
+#include "tests/support/ui_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+bool KeyTaken(const char* text) {
+  UINT modifiers = 0, vk = 0;
+  if (!CQuorvexDlg::ParseHotkeyText(text, modifiers, vk)) return false;
+  const int kProbeId = 0x7ABD;
+  if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return true;
+  UnregisterHotKey(nullptr, kProbeId);
+  return false;
+}
+
+// A busy pause of the script language (a few hundred milliseconds under Wine).
+const char kPauseLoop[] = "For $i = 1 To 1500";
+// A longer one, for robots that must not type before the test has put the focus back.
+const char kLongPause[] = "For $i = 1 To 30000";
+
+class AppEndToEnd : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(target.Start("Pindrel End To End", 20, 20));
+    FocusTarget();
+  }
+  void TearDown() override { app.Kill(); }
+
+  // X keys reach Wine only while one of its windows has the X focus.
+  void FocusTarget() {
+    SetForegroundWindow(target.hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd(); }, 3000));
+  }
+  void StartApp(const std::string& arguments = "") {
+    ASSERT_TRUE(app.Start(arguments));
+    ASSERT_TRUE(app.WaitForMainWindow());
+    FocusTarget();
+  }
+  void Press(const char* keys) {
+    FocusTarget();
+    // The X focus follows Wine's foreground window a moment later.
+    PumpFor(150);
+    Xdo(std::string("key ") + keys);
+  }
+  // A second instance brings the main window to the front before it hands over its request; the
+  // robots of these tests wait a little before they type into the target.
+  void TakeFocusBackFromTheMainWindow() {
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == app.main(); }, 10000));
+    PumpFor(100);
+    FocusTarget();
+  }
+  std::string Typed() const {
+    std::string text;
+    for (const TargetEvent& e : target.Events())
+      if (e.message == "WM_CHAR") text += static_cast<char>(e.a);
+    return text;
+  }
+  bool WaitForTyped(size_t count, int timeoutMs = 10000) {
+    return PumpUntil([&] { return Typed().size() >= count; }, timeoutMs);
+  }
+  // Typed text that stays the same for a while: nothing plays any more.
+  std::string SettledTyped() {
+    std::string before = Typed();
+    PumpFor(600);
+    std::string after = Typed();
+    return before == after ? after : "still typing: " + after;
+  }
+
+  RobotFolder folder;
+  TestTarget target;
+  PindrelProcess app;
+};
+
+}  // namespace
+
+TEST_F(AppEndToEnd, TheListShowsTheRobotsAndATickRegistersTheirKeys) {
+  folder.Write({"Typist", "Ctrl + Alt + T", "Ctrl + Alt + E", 1, 0, 1, {"Send(\"hi\")"}});
+  folder.Write({"Idle", "Ctrl + Alt + I", "Ctrl + Alt + J", 0});
+  StartApp();
+  std::vector<std::string> rows = app.ListRows();
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"- Idle | Ctrl + Alt + I | Ctrl + Alt + J",
+                                            "x Typist | Ctrl + Alt + T | Ctrl + Alt + E"}));
+  EXPECT_TRUE(KeyTaken("Ctrl + Alt + T"));
+  EXPECT_TRUE(KeyTaken("Ctrl + Alt + E"));
+  EXPECT_FALSE(KeyTaken("Ctrl + Alt + I"));
+
+  int idle = app.ListRows()[0].find("Idle") != std::string::npos ? 0 : 1;
+  ClickAt(app.CheckBoxPoint(idle));
+  EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + I") && KeyTaken("Ctrl + Alt + J"); }, 5000));
+  EXPECT_EQ(app.ListRows()[idle], "x Idle | Ctrl + Alt + I | Ctrl + Alt + J");
+  EXPECT_NE(ReadFileBytes(folder.File("Idle")).find("\r\nEnable=1\r\n"), std::string::npos);
+}
+
+TEST_F(AppEndToEnd, TheStartKeyPlaysTheRobotIntoTheTargetRepeatTimesTimes) {
+  folder.Write({"Typist", "Ctrl + Alt + T", "Ctrl + Alt + E", 1, 0, 3, {"Send(\"ab\")"}});
+  StartApp();
+  target.ClearLog();
+  Press("ctrl+alt+t");
+  ASSERT_TRUE(WaitForTyped(6));
+  EXPECT_EQ(SettledTyped(), "ababab");
+  EXPECT_TRUE(KeyTaken("Ctrl + Alt + T")) << "the start key is registered again after the run";
+}
+
+TEST_F(AppEndToEnd, AnotherRobotsEndKeyStopsARunThatRepeatsUntilStopped) {
+  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", kPauseLoop, "Next"}});
+  folder.Write({"Stopper", "Ctrl + Alt + S", "Ctrl + Alt + Q", 1, 0, 1, {"Send(\"o\")"}});
+  StartApp();
+  target.ClearLog();
+  Press("ctrl+alt+l");
+  ASSERT_TRUE(WaitForTyped(3));
+  EXPECT_FALSE(KeyTaken("Ctrl + Alt + L")) << "start keys are free during a run";
+  Press("ctrl+alt+s");  // starts nothing while a robot runs
+  Press("ctrl+alt+q");
+  std::string typed = SettledTyped();
+  EXPECT_EQ(typed.find("still typing"), std::string::npos) << typed;
+  EXPECT_EQ(typed.find('o'), std::string::npos) << typed;
+  EXPECT_GE(std::count(typed.begin(), typed.end(), 'x'), 3) << typed;
+  EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + L"); }, 3000));
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(AppEndToEnd, ACommandLineRunPlaysInTheRunningInstanceAndWaitsForIt) {
+  folder.Write({"Typist", "None", "None", 0, 0, 1, {kLongPause, "Next", "Send(\"a\")", kPauseLoop, "Next", "Send(\"b\")"}});
+  folder.Write({"Other", "None", "None", 0, 0, 1, {"Send(\"o\")"}});
+  StartApp();
+  target.ClearLog();
+  PindrelProcess second;
+  // The switch in upper case and the name in lower case both match.
+  ASSERT_TRUE(second.Start("-A typist"));
+  TakeFocusBackFromTheMainWindow();
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(Typed(), "ab") << "the second instance ends only after the run";
+  EXPECT_EQ(SettledTyped(), "ab");
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(AppEndToEnd, ACommandLineRunAloneRunsAndExitsWith18) {
+  folder.Write({"Typist", "None", "None", 0, 0, 2, {"Send(\"cd\")"}});
+  target.ClearLog();
+  ASSERT_TRUE(app.Start("-a Typist"));
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(Typed(), "cdcd");
+}
+
+TEST_F(AppEndToEnd, QuittingEndsARunThatRepeatsUntilStoppedAndExitsWith18) {
+  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", kPauseLoop, "Next"}});
+  // Exit of the tray menu, which asks nothing, and the close box answered Yes.
+  for (bool trayMenu : {true, false}) {
+    SCOPED_TRACE(trayMenu ? "tray menu" : "close box");
+    StartApp();
+    target.ClearLog();
+    Press("ctrl+alt+l");
+    ASSERT_TRUE(WaitForTyped(2));
+    if (trayMenu) {
+      HWND tray = app.TrayWindow();
+      ASSERT_TRUE(tray);
+      PostMessageA(tray, WM_APP + 1, 128, WM_RBUTTONDOWN);
+      HWND menu = nullptr;
+      ASSERT_TRUE(PumpUntil([&] { return (menu = app.FindWindowOfProcess("#32768")) != nullptr; }, 5000));
+      RECT r;
+      GetWindowRect(menu, &r);
+      ClickAt({(r.left + r.right) / 2, r.bottom - 10});  // "Exit Pindrel", the last item
+    } else {
+      PostMessageA(app.main(), WM_CLOSE, 0, 0);
+      HWND box = nullptr;
+      ASSERT_TRUE(PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", "Vantorel Pindrel")) != nullptr &&
+                                          box != app.main(); },
+                            5000));
+      EXPECT_EQ(PindrelProcess::BoxText(box),
+                "You will not be able to run robot by hotkey if you quit Pindrel.\nYou can run Pindrel in system tray by "
+                "right click tray icon and select 'Hide Pindrel'.\n\nAre you sure you want to quit Pindrel?");
+      PostMessageA(box, WM_COMMAND, IDYES, 0);
+    }
+    EXPECT_EQ(app.WaitForExit(10000), 18);
+    std::string typed = SettledTyped();
+    EXPECT_EQ(typed, std::string(typed.size(), 'x'));
+    app.Kill();
+  }
+}
+
+TEST_F(AppEndToEnd, ASecondInstanceHandsItsRequestToTheMainWindowNotToABoxOfTheSameCaption) {
+  folder.Write({"Typist", "None", "None", 0, 0, 1, {kLongPause, "Next", "Send(\"q\")"}});
+  StartApp();
+  // Run Robot with no row selected: a box captioned like the main window opens in front of it.
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", "Vantorel Pindrel")) != nullptr &&
+                                      box != app.main(); },
+                        5000));
+  EXPECT_EQ(PindrelProcess::BoxText(box), "No robot selected! Please select a robot from list above to run.");
+  target.ClearLog();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Typist"));
+  TakeFocusBackFromTheMainWindow();
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(Typed(), "q");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+}
