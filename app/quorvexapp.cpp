@@ -103,8 +103,10 @@ void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
 }
 
 int CQuorvexApp::Run() {
-  for (int tries = 0; tries <= kMoreTries && !CreateMainWindow(); ++tries) {
-  }
+  bool created = false;
+  for (int tries = 0; tries <= kMoreTries && !created; ++tries) created = CreateMainWindow();
+  // Without a main window nothing could ever end the message loop: it ends at once, with 0.
+  if (!created) PostQuitMessage(0);
   return CWinApp::Run();
 }
 

@@ -171,7 +171,6 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
   } else {
     for (int i = 0; i < robot.RepeatTimes && !over(); ++i) g_Script.Execute(1, 1);
   }
-  g_Script.SendKeys.ReleaseHeldModifiers();
 
   g_Script.ClearScript();
   SetCurrentDirectoryA(directory);

@@ -27,10 +27,24 @@ bool KeyTaken(const char* text) {
   return false;
 }
 
-// A busy pause of the script language (a few hundred milliseconds under Wine).
-const char kPauseLoop[] = "For $i = 1 To 1500";
-// A longer one, for robots that must not type before the test has put the focus back.
-const char kLongPause[] = "For $i = 1 To 30000";
+std::string At(const char* statement, POINT p) {
+  return std::string(statement) + "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
+}
+
+// "control message a b" of the target's left clicks and of the key a robot pressed. A press soon
+// after another at the same place arrives as a double click: it counts as a press here.
+std::vector<std::string> ClicksAndKeys(const TestTarget& target, int vk) {
+  std::vector<std::string> lines;
+  for (const TargetEvent& e : target.Events()) {
+    std::string message = e.message == "WM_LBUTTONDBLCLK" ? "WM_LBUTTONDOWN" : e.message;
+    if (message == "WM_LBUTTONDOWN" || message == "WM_LBUTTONUP") {
+      lines.push_back(e.control + " " + message + " " + std::to_string(e.a) + " " + std::to_string(e.b));
+    } else if ((message == "WM_KEYDOWN" || message == "WM_KEYUP") && e.a == vk) {
+      lines.push_back(e.control + " " + message + " " + std::to_string(e.a));
+    }
+  }
+  return lines;
+}
 
 class AppEndToEnd : public ::testing::Test {
 protected:
@@ -56,12 +70,10 @@ protected:
     PumpFor(150);
     Xdo(std::string("key ") + keys);
   }
-  // A second instance brings the main window to the front before it hands over its request; the
-  // robots of these tests wait a little before they type into the target.
-  void TakeFocusBackFromTheMainWindow() {
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == app.main(); }, 10000));
-    PumpFor(100);
-    FocusTarget();
+  // Lines that click into the target's edit control: a robot started by a second instance plays
+  // while the main window has just been brought to the front.
+  std::vector<std::string> ClickIntoTarget() const {
+    return {"WAIT(200)", At("MouseMove", target.ScreenPoint(60, 20)), "MouseClick(\"left\", 1)"};
   }
   std::string Typed() const {
     std::string text;
@@ -106,18 +118,25 @@ TEST_F(AppEndToEnd, TheListShowsTheRobotsAndATickRegistersTheirKeys) {
   EXPECT_NE(ReadFileBytes(folder.File("Idle")).find("\r\nEnable=1\r\n"), std::string::npos);
 }
 
-TEST_F(AppEndToEnd, TheStartKeyPlaysTheRobotIntoTheTargetRepeatTimesTimes) {
-  folder.Write({"Typist", "Ctrl + Alt + T", "Ctrl + Alt + E", 1, 0, 3, {"Send(\"ab\")"}});
+TEST_F(AppEndToEnd, TheStartKeyPlaysTheRobotsClicksAndKeysRepeatTimesTimes) {
+  folder.Write({"Clicker", "Ctrl + Alt + T", "Ctrl + Alt + E", 1, 0, 3,
+                {At("MouseMove", target.ScreenPoint(60, 20)), "MouseClick(\"left\", 1)", "WAIT(100)",
+                 "KeySend(\"\",\"\",\"\",\"K\", 1)"}});
   StartApp();
   target.ClearLog();
   Press("ctrl+alt+t");
-  ASSERT_TRUE(WaitForTyped(6));
-  EXPECT_EQ(SettledTyped(), "ababab");
+  ASSERT_TRUE(WaitForTyped(3));
+  EXPECT_EQ(SettledTyped(), "kkk");
+  std::vector<std::string> once = {"edit WM_LBUTTONDOWN 60 20", "edit WM_LBUTTONUP 60 20", "edit WM_KEYDOWN 75",
+                                   "edit WM_KEYUP 75"};
+  std::vector<std::string> thrice;
+  for (int i = 0; i < 3; ++i) thrice.insert(thrice.end(), once.begin(), once.end());
+  EXPECT_EQ(ClicksAndKeys(target, 'K'), thrice);
   EXPECT_TRUE(KeyTaken("Ctrl + Alt + T")) << "the start key is registered again after the run";
 }
 
 TEST_F(AppEndToEnd, AnotherRobotsEndKeyStopsARunThatRepeatsUntilStopped) {
-  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", kPauseLoop, "Next"}});
+  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", "WAIT(50)"}});
   folder.Write({"Stopper", "Ctrl + Alt + S", "Ctrl + Alt + Q", 1, 0, 1, {"Send(\"o\")"}});
   StartApp();
   target.ClearLog();
@@ -135,14 +154,15 @@ TEST_F(AppEndToEnd, AnotherRobotsEndKeyStopsARunThatRepeatsUntilStopped) {
 }
 
 TEST_F(AppEndToEnd, ACommandLineRunPlaysInTheRunningInstanceAndWaitsForIt) {
-  folder.Write({"Typist", "None", "None", 0, 0, 1, {kLongPause, "Next", "Send(\"a\")", kPauseLoop, "Next", "Send(\"b\")"}});
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.insert(lines.end(), {"Send(\"a\")", "WAIT(500)", "Send(\"b\")"});
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
   folder.Write({"Other", "None", "None", 0, 0, 1, {"Send(\"o\")"}});
   StartApp();
   target.ClearLog();
   PindrelProcess second;
   // The switch in upper case and the name in lower case both match.
   ASSERT_TRUE(second.Start("-A typist"));
-  TakeFocusBackFromTheMainWindow();
   EXPECT_EQ(second.WaitForExit(20000), 0);
   EXPECT_EQ(Typed(), "ab") << "the second instance ends only after the run";
   EXPECT_EQ(SettledTyped(), "ab");
@@ -158,7 +178,7 @@ TEST_F(AppEndToEnd, ACommandLineRunAloneRunsAndExitsWith18) {
 }
 
 TEST_F(AppEndToEnd, QuittingEndsARunThatRepeatsUntilStoppedAndExitsWith18) {
-  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", kPauseLoop, "Next"}});
+  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", "WAIT(50)"}});
   // Exit of the tray menu, which asks nothing, and the close box answered Yes.
   for (bool trayMenu : {true, false}) {
     SCOPED_TRACE(trayMenu ? "tray menu" : "close box");
@@ -194,7 +214,9 @@ TEST_F(AppEndToEnd, QuittingEndsARunThatRepeatsUntilStoppedAndExitsWith18) {
 }
 
 TEST_F(AppEndToEnd, ASecondInstanceHandsItsRequestToTheMainWindowNotToABoxOfTheSameCaption) {
-  folder.Write({"Typist", "None", "None", 0, 0, 1, {kLongPause, "Next", "Send(\"q\")"}});
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"q\")");
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
   StartApp();
   // Run Robot with no row selected: a box captioned like the main window opens in front of it.
   PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
@@ -206,7 +228,6 @@ TEST_F(AppEndToEnd, ASecondInstanceHandsItsRequestToTheMainWindowNotToABoxOfTheS
   target.ClearLog();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Typist"));
-  TakeFocusBackFromTheMainWindow();
   EXPECT_EQ(second.WaitForExit(20000), 0);
   EXPECT_EQ(Typed(), "q");
   PostMessageA(box, WM_COMMAND, IDOK, 0);
