@@ -18,17 +18,6 @@ using namespace testing_support;
 
 namespace {
 
-std::vector<std::string> Seq(const std::string& text) {
-  std::vector<std::string> items;
-  for (size_t start = 0; start < text.size();) {
-    size_t comma = text.find(", ", start);
-    if (comma == std::string::npos) comma = text.size();
-    items.push_back(text.substr(start, comma - start));
-    start = comma + 2;
-  }
-  return items;
-}
-
 std::string Taps(int vk, int times) {
   std::string n = std::to_string(vk), text;
   for (int i = 0; i < times; ++i) text += (i ? ", " : "") + ("down " + n + ", wait 1, up " + n + ", wait 5");

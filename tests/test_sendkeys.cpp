@@ -18,19 +18,6 @@ using namespace testing_support;
 
 namespace {
 
-// "down 16, wait 1" -> {"down 16", "wait 1"}
-std::vector<std::string> Seq(const std::string& text) {
-  std::vector<std::string> items;
-  std::string::size_type start = 0;
-  while (start < text.size()) {
-    std::string::size_type comma = text.find(", ", start);
-    if (comma == std::string::npos) comma = text.size();
-    items.push_back(text.substr(start, comma - start));
-    start = comma + 2;
-  }
-  return items;
-}
-
 // Key events of a plain press, without the waits.
 std::string Tap(int vk, const char* flags = "") {
   return "down " + std::to_string(vk) + flags + ", up " + std::to_string(vk) + flags;

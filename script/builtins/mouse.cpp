@@ -181,15 +181,22 @@ int CQuorvex_Script::F_MouseRelativeMove(CValueList& args, CScriptValue&) {
 
 // ---- buttons and the wheel -----------------------------------------------------------------------
 
+namespace {
+// One press and release of a button, with the wait after each half.
+void PressAndRelease(const char* button, int downDelay, int upDelay) {
+  MouseButtonDown(button);
+  Input().Delay(downDelay);
+  MouseButtonUp(button);
+  Input().Delay(upDelay);
+}
+}  // namespace
+
 // MOUSECLICK(button [, count [, speed]]): clicks where the pointer is.
 int CQuorvex_Script::F_MouseClick(CValueList& args, CScriptValue&) {
   int count = args.GetCount() > 1 ? args.GetAt(1).GetInt() : 1;
   const char* button = ButtonName(args);
   for (int i = 0; i < count; ++i) {
-    MouseButtonDown(button);
-    Input().Delay(MouseClickDownDelay);
-    MouseButtonUp(button);
-    Input().Delay(MouseClickDelay);
+    PressAndRelease(button, MouseClickDownDelay, MouseClickDelay);
     ReturnAfterClick();
   }
   return 0;
@@ -200,14 +207,8 @@ int CQuorvex_Script::F_MouseDoubleClick(CValueList& args, CScriptValue&) {
   int count = args.GetCount() > 1 ? args.GetAt(1).GetInt() : 1;
   const char* button = ButtonName(args);
   for (int i = 0; i < count; ++i) {
-    MouseButtonDown(button);
-    Input().Delay(MouseClickDownDelay);
-    MouseButtonUp(button);
-    Input().Delay(1);
-    MouseButtonDown(button);
-    Input().Delay(MouseClickDownDelay);
-    MouseButtonUp(button);
-    Input().Delay(MouseClickDelay);
+    PressAndRelease(button, MouseClickDownDelay, 1);
+    PressAndRelease(button, MouseClickDownDelay, MouseClickDelay);
     ReturnAfterClick();
   }
   return 0;

@@ -105,4 +105,15 @@ SHORT InputRecorder::ScanChar(char ch) {
 
 CString InputRecorder::LayoutName() { return customLayout_ ? CString(layoutName_.c_str()) : CInputSeam::LayoutName(); }
 
+std::vector<std::string> Seq(const std::string& text) {
+  std::vector<std::string> items;
+  for (size_t start = 0; start < text.size();) {
+    size_t comma = text.find(", ", start);
+    if (comma == std::string::npos) comma = text.size();
+    items.push_back(text.substr(start, comma - start));
+    start = comma + 2;
+  }
+  return items;
+}
+
 }  // namespace testing_support

@@ -59,4 +59,7 @@ private:
   std::map<unsigned char, SHORT> layoutKeys_;
 };
 
+// A table row of events written as one text: "down 17, wait 1, up 17" -> three events.
+std::vector<std::string> Seq(const std::string& text);
+
 }  // namespace testing_support
