@@ -64,6 +64,13 @@ bool CQuorvexApp::CommandLineRobot(CString& name) const {
   line.MakeLower();
   if (line.Left(3) != "-a ") return false;
   name = line.Mid(3);
+  // A name written in double quotes (as shells and shortcuts quote names with blanks) is the
+  // name inside them.
+  CString inner = name;
+  inner.TrimRight();
+  if (inner.GetLength() >= 2 && inner[0] == '"' && inner[inner.GetLength() - 1] == '"') {
+    name = inner.Mid(1, inner.GetLength() - 2);
+  }
   return true;
 }
 

@@ -172,7 +172,8 @@ TEST_F(AppEndToEnd, ACommandLineRunPlaysInTheRunningInstanceAndWaitsForIt) {
 TEST_F(AppEndToEnd, ACommandLineRunAloneRunsAndExitsWith18) {
   folder.Write({"Typist", "None", "None", 0, 0, 2, {"Send(\"cd\")"}});
   target.ClearLog();
-  ASSERT_TRUE(app.Start("-a Typist"));
+  // A name in double quotes is the name inside them.
+  ASSERT_TRUE(app.Start("-a \"Typist\""));
   EXPECT_EQ(app.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "cdcd");
 }
