@@ -56,8 +56,7 @@ protected:
 
   // X keys reach Wine only while one of its windows has the X focus.
   void FocusTarget() {
-    SetForegroundWindow(target.hwnd());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd(); }, 3000));
+    ASSERT_TRUE(BringToFront(target.hwnd()));
   }
   void StartApp(const std::string& arguments = "") {
     ASSERT_TRUE(app.Start(arguments));
@@ -136,7 +135,9 @@ TEST_F(AppEndToEnd, TheStartKeyPlaysTheRobotsClicksAndKeysRepeatTimesTimes) {
 }
 
 TEST_F(AppEndToEnd, AnotherRobotsEndKeyStopsARunThatRepeatsUntilStopped) {
-  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", "WAIT(50)"}});
+  // The looper mostly waits: a press that lands while it types loses its Ctrl and Alt, because a
+  // robot frees the modifiers the user holds before it types a key.
+  folder.Write({"Looper", "Ctrl + Alt + L", "None", 1, 1, 1, {"Send(\"x\")", "WAIT(300)"}});
   folder.Write({"Stopper", "Ctrl + Alt + S", "Ctrl + Alt + Q", 1, 0, 1, {"Send(\"o\")"}});
   StartApp();
   target.ClearLog();
@@ -144,8 +145,12 @@ TEST_F(AppEndToEnd, AnotherRobotsEndKeyStopsARunThatRepeatsUntilStopped) {
   ASSERT_TRUE(WaitForTyped(3));
   EXPECT_FALSE(KeyTaken("Ctrl + Alt + L")) << "start keys are free during a run";
   Press("ctrl+alt+s");  // starts nothing while a robot runs
-  Press("ctrl+alt+q");
-  std::string typed = SettledTyped();
+  std::string typed;
+  for (int press = 0; press < 3; ++press) {
+    Press("ctrl+alt+q");
+    typed = SettledTyped();
+    if (typed.find("still typing") == std::string::npos) break;
+  }
   EXPECT_EQ(typed.find("still typing"), std::string::npos) << typed;
   EXPECT_EQ(typed.find('o'), std::string::npos) << typed;
   EXPECT_GE(std::count(typed.begin(), typed.end(), 'x'), 3) << typed;

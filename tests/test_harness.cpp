@@ -16,7 +16,7 @@ TEST(Harness, ClickAndKeyReachTheTarget) {
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   ASSERT_TRUE(target.WaitForMessages("WM_LBUTTONUP", 1));
 
-  SetForegroundWindow(target.hwnd());
+  ASSERT_TRUE(BringToFront(target.hwnd()));
   target.ClearLog();
   keybd_event('Q', 0, 0, 0);
   keybd_event('Q', 0, KEYEVENTF_KEYUP, 0);

@@ -64,8 +64,7 @@ class RobotPlay : public ::testing::Test {
 public:
   void SetUp() override {
     ASSERT_TRUE(target.Start("Robot Play Target", 100, 100));
-    SetForegroundWindow(target.hwnd());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd(); }, 3000));
+    ASSERT_TRUE(BringToFront(target.hwnd()));
     target.ClearLog();
   }
 

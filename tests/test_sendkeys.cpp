@@ -265,8 +265,7 @@ TEST(SendKeys, BackgroundPlayPostsKeysToTheTarget) {
 
 TEST(SendKeys, BackgroundPlayWithoutTargetFollowsTheForegroundWindow) {
   PlainWindow front(true);
-  SetForegroundWindow(front.hwnd());
-  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == front.hwnd(); }, 2000));
+  ASSERT_TRUE(BringToFront(front.hwnd()));
   InputRecorder rec;
   CSendKeys keys;
   keys.PostToWindow = TRUE;
@@ -346,8 +345,7 @@ TEST(SendKeysEndToEnd, ForceForegroundRestoresAndActivates) {
   TestTarget target;
   ASSERT_TRUE(target.Start("Forced Target", 150, 150));
   PlainWindow other(true);
-  SetForegroundWindow(other.hwnd());
-  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.hwnd(); }, 3000));
+  ASSERT_TRUE(BringToFront(other.hwnd()));
   ShowWindow(target.hwnd(), SW_MINIMIZE);
   ASSERT_TRUE(PumpUntil([&] { return IsIconic(target.hwnd()) != 0; }, 3000));
 
@@ -368,8 +366,7 @@ TEST(SendKeysEndToEnd, AltNumpadBringsTheTargetsParentForwardFirst) {
       {target.hwnd(), keyed},
   };
   for (const Case& c : cases) {
-    SetForegroundWindow(c.front);
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == c.front; }, 3000));
+    ASSERT_TRUE(BringToFront(c.front));
     InputRecorder rec;
     CSendKeys keys;
     keys.Send("{ASC 7}", target.Control(TestTarget::kEdit));
@@ -394,8 +391,7 @@ std::vector<std::string> KeyLog(const TestTarget& target, const std::vector<std:
 TEST(SendKeysEndToEnd, TextReachesTheFocusedWindowInOrder) {
   TestTarget target;
   ASSERT_TRUE(target.Start("Send Keys Target", 150, 150));
-  SetForegroundWindow(target.hwnd());
-  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd(); }, 3000));
+  ASSERT_TRUE(BringToFront(target.hwnd()));
   target.ClearLog();
 
   CSendKeys keys;

@@ -230,8 +230,7 @@ class ShellRuns : public ShellDialog {
 protected:
   void SetUp() override {
     ASSERT_TRUE(target.Start("Shell Runs Target", 150, 150));
-    SetForegroundWindow(target.hwnd());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd(); }, 3000));
+    ASSERT_TRUE(BringToFront(target.hwnd()));
   }
   // The characters the target's edit control received.
   std::string Typed() {

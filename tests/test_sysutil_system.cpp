@@ -211,7 +211,7 @@ TEST(SysutilMouse, ButtonsAndWheelReachTheWindow) {
                                                                std::string("main ") + c.up + " 300 200"}))
         << c.name;
   }
-  SetForegroundWindow(target.hwnd());
+  ASSERT_TRUE(BringToFront(target.hwnd()));
   target.ClearLog();
   MouseWheelTurn("up");
   MouseWheelTurn("DOWN");

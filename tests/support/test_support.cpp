@@ -92,6 +92,19 @@ void PumpFor(int milliseconds) {
   PumpUntil([] { return false; }, milliseconds);
 }
 
+bool BringToFront(HWND hwnd, int timeoutMs) {
+  DWORD start = GetTickCount();
+  do {
+    SetForegroundWindow(hwnd);
+    if (PumpUntil([&] { return GetForegroundWindow() == hwnd; }, 200)) {
+      // Stay in front for a moment: a late focus event from X can still move it.
+      PumpFor(50);
+      if (GetForegroundWindow() == hwnd) return true;
+    }
+  } while (static_cast<int>(GetTickCount() - start) < timeoutMs);
+  return false;
+}
+
 MessageBoxCapture::MessageBoxCapture(int answer) : answer_(answer) {
   previous_ = SetMessageBoxSink([this](HWND, const char* text, const char* caption, UINT type) {
     boxes_.push_back({text, caption, type});

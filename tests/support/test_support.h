@@ -41,6 +41,9 @@ std::string ProgramFolder();
 // Drains this thread's message queue until the test is true or the time is up.
 bool PumpUntil(const std::function<bool()>& test, int timeoutMs);
 void PumpFor(int milliseconds);
+// Makes the window the foreground window, asking again while Wine's X focus handling takes a
+// request back; false when it is not in front within the time.
+bool BringToFront(HWND hwnd, int timeoutMs = 3000);
 
 struct CapturedBox {
   std::string text;
