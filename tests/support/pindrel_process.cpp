@@ -66,15 +66,7 @@ private:
 bool PindrelProcess::Start(const std::string& arguments) {
   Kill();
   std::string cmd = "\"" + ProgramFolder() + "\\pindrel.exe\"" + (arguments.empty() ? "" : " " + arguments);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
-  pid_ = pi.dwProcessId;
+  if (!StartProcess(cmd, process_, pid_)) return false;
   main_ = nullptr;
   return true;
 }

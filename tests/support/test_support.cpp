@@ -74,6 +74,19 @@ std::string ProgramFolder() {
   return s.substr(0, s.find_last_of('\\'));
 }
 
+bool StartProcess(const std::string& commandLine, HANDLE& process, DWORD& pid) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  process = pi.hProcess;
+  pid = pi.dwProcessId;
+  return true;
+}
+
 bool PumpUntil(const std::function<bool()>& test, int timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {

@@ -38,6 +38,9 @@ bool FileExists(const std::string& path);
 // The folder of the running test program (the build's bin folder, where pindrel_target.exe lives).
 std::string ProgramFolder();
 
+// Starts a program from a command line; the caller owns the process handle.
+bool StartProcess(const std::string& commandLine, HANDLE& process, DWORD& pid);
+
 // Drains this thread's message queue until the test is true or the time is up.
 bool PumpUntil(const std::function<bool()>& test, int timeoutMs);
 void PumpFor(int milliseconds);

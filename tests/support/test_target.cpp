@@ -29,15 +29,7 @@ bool TestTarget::Start(const std::string& title, int x, int y) {
 
   std::string cmd = "\"" + ProgramFolder() + "\\pindrel_target.exe\" --log \"" + log_ + "\" --title \"" + title +
                     "\" --x " + std::to_string(x) + " --y " + std::to_string(y);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
-  pid_ = pi.dwProcessId;
+  if (!StartProcess(cmd, process_, pid_)) return false;
 
   bool up = PumpUntil(
       [&] {
