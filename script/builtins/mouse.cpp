@@ -338,14 +338,23 @@ int CQuorvex_Script::F_PixelGetColor(CValueList& args, CScriptValue& result) {
   return 0;
 }
 
+namespace {
+// The first four arguments as a screen rectangle, in 64 bits so that the offset never overflows.
+void ScreenRectArgs(CValueList& args, POINT offset, long long& left, long long& top, long long& right,
+                    long long& bottom) {
+  left = static_cast<long long>(args.GetAt(0).GetInt()) + offset.x;
+  top = static_cast<long long>(args.GetAt(1).GetInt()) + offset.y;
+  right = static_cast<long long>(args.GetAt(2).GetInt()) + offset.x;
+  bottom = static_cast<long long>(args.GetAt(3).GetInt()) + offset.y;
+}
+}  // namespace
+
 // PIXELSEARCH(left, top, right, bottom, colour [, shade variation [, step]]): array [x, y] of the
 // first pixel, column by column, whose channels all lie within the shade of the colour's.
 int CQuorvex_Script::F_PixelSearch(CValueList& args, CScriptValue& result) {
   POINT offset = CoordOffset(PixelCoordMode);
-  long long left = static_cast<long long>(args.GetAt(0).GetInt()) + offset.x;
-  long long top = static_cast<long long>(args.GetAt(1).GetInt()) + offset.y;
-  long long right = static_cast<long long>(args.GetAt(2).GetInt()) + offset.x;
-  long long bottom = static_cast<long long>(args.GetAt(3).GetInt()) + offset.y;
+  long long left, top, right, bottom;
+  ScreenRectArgs(args, offset, left, top, right, bottom);
   DWORD colour = static_cast<DWORD>(args.GetAt(4).GetInt());
   if (ColorMode == 0) SwapRedBlue(colour);
   int shade = args.GetCount() > 5 ? args.GetAt(5).GetInt() : 0;
@@ -391,10 +400,8 @@ int CQuorvex_Script::F_PixelSearch(CValueList& args, CScriptValue& result) {
 // pixel, column by column.
 int CQuorvex_Script::F_PixelChecksum(CValueList& args, CScriptValue& result) {
   POINT offset = CoordOffset(PixelCoordMode);
-  long long left = static_cast<long long>(args.GetAt(0).GetInt()) + offset.x;
-  long long top = static_cast<long long>(args.GetAt(1).GetInt()) + offset.y;
-  long long right = static_cast<long long>(args.GetAt(2).GetInt()) + offset.x;
-  long long bottom = static_cast<long long>(args.GetAt(3).GetInt()) + offset.y;
+  long long left, top, right, bottom;
+  ScreenRectArgs(args, offset, left, top, right, bottom);
   CScreenPixels screen;
   if (right >= left && bottom >= top) screen.Read(left, top, right, bottom);
   const DWORD kModulus = 65521;
