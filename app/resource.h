@@ -1,6 +1,11 @@
 // Resource ids of the program: the main dialog and its controls, icons, bitmap, tray menu, texts.
 #pragma once
 
+#include "res/ids_editor.h"
+#include "res/ids_recorder.h"
+#include "res/ids_schedule.h"
+#include "res/ids_shell.h"
+
 #define IDD_PINDREL_DIALOG 102
 #define IDR_MAINFRAME 128
 #define IDR_TRAYMENU 129

@@ -1,0 +1,1 @@
+// Placeholder source of the editor library until its dialogs land.

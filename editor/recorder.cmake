@@ -1,0 +1,1 @@
+# The recorder and its hook library.

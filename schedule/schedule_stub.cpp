@@ -1,0 +1,1 @@
+// Placeholder source of the scheduling library until its classes land.
