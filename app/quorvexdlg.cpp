@@ -224,16 +224,6 @@ void CQuorvexDlg::OnSchedule() {
 
 void CQuorvexDlg::OnOptions() { Message(IDS_OPTIONS_NOT_BUILT); }
 
-void CQuorvexDlg::OnAddRobot() { Message(IDS_EDITOR_NOT_BUILT); }
-
-void CQuorvexDlg::OnEditRobot() {
-  if (GetSelectedRow() < 0) {
-    Message(IDS_NO_ROBOT_TO_EDIT);
-    return;
-  }
-  Message(IDS_EDITOR_NOT_BUILT);
-}
-
 void CQuorvexDlg::OnRemoveRobot() {
   int row = GetSelectedRow();
   if (row < 0) {

@@ -1,10 +1,12 @@
 // CQuorvexDlg: the main window. It lists the robots of the robot folder, keeps their global
 // hotkeys registered, starts and repeats robot runs, and at start-up runs the robot named on the
-// command line. The dialog and its list live in quorvexdlg.cpp, hotkeys and runs in robotruns.cpp.
+// command line. The dialog and its list live in quorvexdlg.cpp, hotkeys and runs in robotruns.cpp,
+// adding and editing robots in robotedit.cpp.
 #pragma once
 
 #include "controls/buttonst.h"
 #include "controls/sortlist.h"
+#include "editor/hotkeyowner.h"
 #include "framework/ui.h"
 #include "robot/robot.h"
 
@@ -24,7 +26,7 @@ CString AppText(UINT id);
 // the screen without one.
 void CenterWindowWithClientSize(CWnd* wnd, const CRect& client);
 
-class CQuorvexDlg : public CDialog {
+class CQuorvexDlg : public CDialog, public CHotkeyOwner {
 public:
   explicit CQuorvexDlg(CWnd* parent = nullptr);
   ~CQuorvexDlg() override;
@@ -50,8 +52,8 @@ public:
   void UnregisterRobotHotkey(const CString& text);
   void RegisterHotkeys(BOOL startKeysOnly);
   void UnregisterHotkeys(BOOL startKeysOnly);
-  BOOL IsStartHotkeyFree(const CString& text);
-  BOOL IsEndHotkeyFree(const CString& text);
+  BOOL IsStartHotkeyFree(const CString& text) override;
+  BOOL IsEndHotkeyFree(const CString& text) override;
 
   // ---- runs -------------------------------------------------------------------------------
   // Plays the robot file once per repetition; FALSE when the run was refused.

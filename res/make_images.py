@@ -164,6 +164,51 @@ def write_background(path, width, height):
         f.write(head + info + colours + data)
 
 
+def write_bmp24(path, width, height, pixel):
+    """An uncompressed 24-bit bitmap; pixel(x, y) gives (r, g, b), y from the top."""
+    stride = (width * 3 + 3) // 4 * 4
+    data = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        data += row + bytes(stride - len(row))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    offset = 14 + len(info)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    with open(path, "wb") as f:
+        f.write(head + info + data)
+
+
+MAGENTA = (255, 0, 255)
+
+
+def pane_caption(x, y, width=310, height=25, radius=6):
+    """The editor pane's caption: a blue band with rounded top corners; magenta is cut away."""
+    for cx in (radius, width - radius - 1):
+        if y < radius and (x < radius if cx == radius else x > cx):
+            if (x - cx) ** 2 + (y - radius) ** 2 > radius * radius:
+                return MAGENTA
+    t = y / (height - 1)
+    return (int(60 + 40 * t), int(100 + 40 * t), int(190 + 30 * t))
+
+
+def pane_glyph(up):
+    """The caption's 16 x 16 state glyph, drawn with OR: black stays the caption's colour."""
+    def pixel(x, y):
+        u, v = (x + 0.5) / 16, (y + 0.5) / 16
+        if not inside_circle(u, v, 0.5, 0.5, 0.47):
+            return (0, 0, 0)
+        for dy in (-0.12, 0.12):
+            tip = 0.36 + dy if up else 0.64 + dy
+            base = 0.56 + dy if up else 0.44 + dy
+            if near_segment(u, v, 0.28, base, 0.5, tip, 0.1) or near_segment(u, v, 0.5, tip, 0.72, base, 0.1):
+                return (255, 255, 255)
+        return (60, 60, 90)
+    return pixel
+
+
 if __name__ == "__main__":
     write_ico("pindrel.ico", robot, [32, 16])
     write_ico("tray.ico", robot, [16, 32])
@@ -171,3 +216,6 @@ if __name__ == "__main__":
                         ("schedule", schedule)):
         write_ico(name + ".ico", shape, [16])
     write_background("background.bmp", 650, 343)
+    write_bmp24("pane_caption.bmp", 310, 25, pane_caption)
+    write_bmp24("pane_collapsed.bmp", 16, 16, pane_glyph(False))
+    write_bmp24("pane_expanded.bmp", 16, 16, pane_glyph(True))

@@ -1,0 +1,61 @@
+// Adding and editing robots from the main dialog: the robot editor runs modally with every
+// hotkey released and the main window minimised; its robot then joins the list.
+#include "app/quorvexdlg.h"
+
+#include "app/resource.h"
+#include "editor/inputrobotdlg.h"
+
+void CQuorvexDlg::OnAddRobot() {
+  UnregisterHotkeys(FALSE);
+  CStringArray names;
+  for (const CRobot& robot : m_Robots) names.Add(robot.Name);
+  CInputRobotDlg editor(this);
+  editor.SetRobotNames(names);
+  ShowWindow(SW_SHOWMINIMIZED);
+  if (editor.DoModal() == IDOK) {
+    int row = m_RobotList.InsertItem(m_RobotList.GetItemCount(), "");
+    m_RobotList.SetItemText(row, 1, editor.GetRobotName());
+    m_RobotList.SetItemText(row, 2, editor.GetStartKey());
+    m_RobotList.SetItemText(row, 3, editor.GetEndKey());
+    m_Robots.Add(editor.GetRobot());
+    SetItemChecked(row, TRUE);
+  }
+  RegisterHotkeys(FALSE);
+  ShowWindow(SW_RESTORE);
+}
+
+void CQuorvexDlg::OnEditRobot() {
+  int row = GetSelectedRow();
+  if (row < 0) {
+    Message(IDS_NO_ROBOT_TO_EDIT);
+    return;
+  }
+  ShowWindow(SW_SHOWMINIMIZED);
+  UnregisterHotkeys(FALSE);
+  m_EditedRobot = m_RobotList.GetItemText(row, 1);
+  if (!m_EditedRobot.IsEmpty()) {
+    CRobot robot;
+    int entry = FindRobot(m_EditedRobot);
+    if (!robot.LoadFromFile(RobotFilePath(m_EditedRobot)) && entry >= 0) robot = m_Robots[entry];
+    CStringArray names;
+    for (const CRobot& other : m_Robots)
+      if (other.Name != m_EditedRobot) names.Add(other.Name);
+    CInputRobotDlg editor(this);
+    editor.SetRobotNames(names);
+    editor.SetEditedRobot(robot);
+    if (editor.DoModal() == IDOK) {
+      m_RobotList.SetItemText(row, 1, editor.GetRobotName());
+      m_RobotList.SetItemText(row, 2, editor.GetStartKey());
+      m_RobotList.SetItemText(row, 3, editor.GetEndKey());
+      if (entry >= 0) {
+        m_Robots[entry] = editor.GetRobot();
+      } else {
+        m_Robots.Add(editor.GetRobot());
+      }
+      SetItemChecked(row, TRUE);
+    }
+  }
+  RegisterHotkeys(FALSE);
+  m_EditedRobot.Empty();
+  ShowWindow(SW_RESTORE);
+}

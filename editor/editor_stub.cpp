@@ -1,1 +1,0 @@
-// Placeholder source of the editor library until its dialogs land.

@@ -1,0 +1,336 @@
+// The robot editor: its fields, the action rows, the checks of Save and the writing of the robot.
+#include "editor/inputrobotdlg.h"
+
+#include "app/resource.h"
+#include "editor/hotkeyowner.h"
+#include "editor/robotrepeatoption.h"
+#include "robot/actiontext.h"
+#include "robot/helpers.h"
+
+namespace {
+
+constexpr UINT_PTR kRecordAtStartTimer = 1030;
+const char kForbiddenCharacters[] = "/\\:*?\"<>|";
+
+// The system's reason for the last failure, as one line ("" when it has none).
+CString LastErrorText(DWORD error) {
+  char* buffer = nullptr;
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  CString text = n && buffer ? CString(buffer) : CString();
+  if (buffer) ::LocalFree(buffer);
+  text.TrimRight();
+  return text;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CInputRobotDlg, CDialog)
+  ON_WM_DESTROY()
+  ON_WM_TIMER()
+  ON_BN_CLICKED(IDC_REPEAT_OPTIONS, &CInputRobotDlg::OnRepeatOptions)
+  ON_BN_CLICKED(IDC_DELETE_ACTION, &CInputRobotDlg::OnDeleteAction)
+  ON_BN_CLICKED(IDC_MOVE_UP, &CInputRobotDlg::OnMoveUp)
+  ON_BN_CLICKED(IDC_MOVE_DOWN, &CInputRobotDlg::OnMoveDown)
+END_MESSAGE_MAP()
+
+CInputRobotDlg::CInputRobotDlg(CWnd* parent) : CDialog(IDD_INPUT_ROBOT, parent) {}
+
+CInputRobotDlg::~CInputRobotDlg() = default;
+
+void CInputRobotDlg::SetRobotNames(const CStringArray& names) {
+  m_RobotNames.RemoveAll();
+  m_RobotNames.Append(names);
+}
+
+void CInputRobotDlg::SetEditedRobot(const CRobot& robot) {
+  m_Robot = robot;
+  m_LoadedName = robot.Name;
+  m_Editing = TRUE;
+}
+
+void CInputRobotDlg::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDC_ROBOT_NAME, m_NameEdit);
+  DDX_Control(dx, IDC_START_KEY, m_StartKeyEdit);
+  DDX_Control(dx, IDC_END_KEY, m_EndKeyEdit);
+  DDX_Control(dx, IDC_REPEAT_TEXT, m_RepeatText);
+  DDX_Control(dx, IDC_ACTION_LIST, m_ActionList);
+  DDX_Control(dx, IDC_RUN_BACKGROUND, m_BackgroundCheck);
+}
+
+BOOL CInputRobotDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  CreatePanes();
+  InitControls();
+  if (m_Editing) LoadRobot();
+  m_StartKeyEdit.SetRestricted(TRUE);
+  m_EndKeyEdit.SetRestricted(TRUE);
+  if (m_RecordAtStart) SetTimer(kRecordAtStartTimer, 20);
+  return TRUE;
+}
+
+void CInputRobotDlg::CreatePanes() {
+  m_pPaneStack = std::make_unique<CExplorerPane>(IDD_EXPLORER_PANE, this);
+  if (!m_pPaneStack->Create(IDD_EXPLORER_PANE, this)) return;
+  m_pPaneStack->MoveWindow(5, 4, 320, 577);
+  m_pPaneStack->ShowWindow(SW_SHOW);
+  m_pPaneStack->SetBkColor(0xD8E9EC);
+  m_pPaneStack->m_Spacing = 2;
+  m_pPaneStack->SetScrollBarEnabled(FALSE);
+
+  m_pMouseDlg = std::make_unique<CInputMouseDlg>(m_pPaneStack.get());
+  m_pMouseDlg->Create(IDD_INPUT_MOUSE, m_pPaneStack.get());
+  m_pMouseDlg->ShowWindow(SW_SHOW);
+  m_pMouseDlg->m_pOwner = this;
+
+  m_pItemPane = std::make_unique<CItemPane>(IDD_ITEM_PANE, m_pPaneStack.get(), m_pMouseDlg.get(), IDB_PANE_CAPTION,
+                                            IDB_PANE_COLLAPSED, IDB_PANE_EXPANDED, CItemPane::kExpanded);
+  if (!m_pItemPane->Create(IDD_ITEM_PANE, m_pPaneStack.get())) return;
+  m_pItemPane->SetTitle("", 0xFFFFFF, nullptr);
+  m_pItemPane->ShowWindow(SW_SHOW);
+  m_pPaneStack->AddPane(m_pItemPane.get());
+  m_pPaneStack->RecalcLayout();
+}
+
+void CInputRobotDlg::InitControls() {
+  m_ActionList.SetExtendedStyle(m_ActionList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  m_ActionList.InsertColumn(0, "Steps", LVCFMT_LEFT, 40);
+  m_ActionList.InsertColumn(1, "Robot Actions Description", LVCFMT_LEFT, 400);
+  m_StartKeyEdit.SetWindowText("None");
+  m_EndKeyEdit.SetWindowText("<F11>");
+  m_RepeatText.SetWindowText("Run 1 times");
+}
+
+void CInputRobotDlg::SetRepeatText() {
+  m_RepeatText.SetWindowText(m_RepeatMode == 1 ? CString("Run until pressing end key")
+                                               : "Run " + IntToString(m_RepeatCount) + " times");
+}
+
+void CInputRobotDlg::LoadRobot() {
+  SetWindowText("Edit Robot");
+  m_NameEdit.SetWindowText(m_Robot.Name);
+  m_StartKeyEdit.SetWindowText(m_Robot.StartKey);
+  m_EndKeyEdit.SetWindowText(m_Robot.EndKey);
+  m_UseSimilarWin = m_Robot.UseSimilarWin;
+  m_RunAtBackground = m_Robot.RunAtBackground;
+  m_BackgroundCheck.SetCheck(m_RunAtBackground ? BST_CHECKED : BST_UNCHECKED);
+  m_RepeatMode = m_Robot.RepeatOption;
+  if (m_RepeatMode != 1) m_RepeatCount = m_Robot.RepeatTimes;
+  SetRepeatText();
+  m_KeptLines.clear();
+  for (int i = 0; i < m_Robot.ActionLines.GetSize(); ++i) {
+    const CString& statement = m_Robot.ActionLines[i];
+    CString display = ScriptToActionText(statement);
+    m_ActionList.InsertItem(i, IntToString(i + 1));
+    m_ActionList.SetItemText(i, 1, display);
+    // A statement that does not come back the same through its display line (a hand-written
+    // While, an assignment...) is kept as it is, so saving never changes or drops it.
+    if (ActionTextToScript(display) != statement) {
+      m_KeptLines.push_back(statement);
+      m_ActionList.SetItemData(i, m_KeptLines.size());
+    }
+  }
+}
+
+void CInputRobotDlg::AddAction(const CString& line) {
+  int selected = m_ActionList.GetNextItem(-1, LVNI_SELECTED);
+  if (selected < 0) {
+    int row = m_ActionList.GetItemCount();
+    m_ActionList.InsertItem(row, IntToString(row + 1));
+    m_ActionList.SetItemText(row, 1, line);
+    return;
+  }
+  m_ActionList.InsertItem(selected, IntToString(selected + 1));
+  m_ActionList.SetItemText(selected, 1, line);
+  m_ActionList.SetItemState(selected, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  m_ActionList.Renumber(selected + 1);
+  SelectAction(selected + 1, TRUE);
+}
+
+void CInputRobotDlg::SelectAction(int row, BOOL focus) { m_ActionList.SelectItem(row, focus); }
+
+void CInputRobotDlg::FocusActionList() { m_ActionList.SetFocus(); }
+
+void CInputRobotDlg::RecordAndInsert() {
+  if (m_pRecordingPane && m_pRecordingPane->GetPaneWindow() && m_pRecordingPane->GetPaneWindow()->IsWindow()) {
+    m_pRecordingPane->RecordIntoList();
+  }
+}
+
+void CInputRobotDlg::StartRecording() {
+  if (m_pRecordingPane && m_pRecordingPane->GetPaneWindow() && m_pRecordingPane->GetPaneWindow()->IsWindow()) {
+    m_pRecordingPane->StartRecording(0);
+  }
+}
+
+void CInputRobotDlg::OnRepeatOptions() {
+  CRobotRepeatOption options(this);
+  if (options.DoModal() != IDOK) return;
+  m_RepeatMode = options.m_Mode;
+  m_RepeatCount = options.m_Count;
+  SetRepeatText();
+}
+
+void CInputRobotDlg::OnDeleteAction() { m_ActionList.DeleteSelected(); }
+void CInputRobotDlg::OnMoveUp() { m_ActionList.MoveSelectedUp(); }
+void CInputRobotDlg::OnMoveDown() { m_ActionList.MoveSelectedDown(); }
+
+BOOL CInputRobotDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && m_pMouseDlg) m_pMouseDlg->SetPointFromCursor();
+  return CDialog::PreTranslateMessage(msg);
+}
+
+int CInputRobotDlg::PlainMessage(const CString& text) { return MessageBox(text, nullptr, MB_OK); }
+
+BOOL CInputRobotDlg::ValidateHotkey(const CString& key) {
+  CString text = key.IsEmpty() ? CString("None") : key;  // an empty field is a key not set
+  if (text.CompareNoCase("None") == 0) {
+    PlainMessage("Robot's Start/End Hotkey is not set. Please set the start/End Hotkey for robot.");
+    return FALSE;
+  }
+  if (text.CompareNoCase("Ctrl + Alt + R") == 0 || text.CompareNoCase("Ctrl + Alt + S") == 0) {
+    PlainMessage(
+        "Hotkeys 'Ctrl+Alt+R' and 'Ctrl+Alt+S' are reserved for recording robots.\n\nPlease set the Start/End Hotkey "
+        "for robot.");
+    return FALSE;
+  }
+  for (const char* bare : {"Ctrl + Shift + Alt + ", "Ctrl + Shift + ", "Ctrl + Alt + ", "Shift + Alt + ", "Shift + ",
+                           "Ctrl + ", "Alt + "}) {
+    if (text.CompareNoCase(bare) == 0) {
+      PlainMessage("You can not specify key '" + text +
+                   "' as Start or End Hotkey.\n\nPlease specify Start or End Hotkey like something below:\n"
+                   "'Ctrl + Shift + Alt + M', 'Ctrl + K', 'Ctrl + Shift + 9' or <F2>");
+      return FALSE;
+    }
+  }
+  if (text.Find("<F12>") >= 0) {
+    AfxMessageBox("Key <F12> is reserved by Windows and it can not be used as Start/End Hotkey.\n\nPlease use another "
+                  "hotkey.");
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CInputRobotDlg::CheckInput() {
+  m_RobotName = m_NameEdit.GetWindowText();
+  m_StartKey = m_StartKeyEdit.GetWindowText();
+  m_EndKey = m_EndKeyEdit.GetWindowText();
+  if (m_ActionList.GetItemCount() == 0) {
+    PlainMessage("No clicks added to robot. Please press 'Add Click' button to add a click.");
+    return FALSE;
+  }
+  if (m_RobotName.IsEmpty()) {
+    PlainMessage("Robot name is empty. Please enter robot name.");
+    GotoDlgCtrl(&m_NameEdit);
+    return FALSE;
+  }
+  if (m_RobotName.FindOneOf(kForbiddenCharacters) >= 0) {
+    PlainMessage("cannot contain any of the following characters:\n \\ / : * ? \" < > |");
+    GotoDlgCtrl(&m_NameEdit);
+    return FALSE;
+  }
+  // Robot files live on a file system that ignores letter case: "robot" would overwrite "Robot".
+  for (int i = 0; i < m_RobotNames.GetSize(); ++i) {
+    if (m_RobotNames[i].CompareNoCase(m_RobotName) == 0) {
+      PlainMessage("Robot name already exists, please choose another one.");
+      GotoDlgCtrl(&m_NameEdit);
+      return FALSE;
+    }
+  }
+  if (!ValidateHotkey(m_StartKey)) {
+    GotoDlgCtrl(&m_StartKeyEdit);
+    return FALSE;
+  }
+  if (!ValidateHotkey(m_EndKey)) {
+    GotoDlgCtrl(&m_EndKeyEdit);
+    return FALSE;
+  }
+  if (auto* owner = dynamic_cast<CHotkeyOwner*>(m_pParentWnd)) {
+    if (!owner->IsStartHotkeyFree(m_StartKey)) {
+      GotoDlgCtrl(&m_StartKeyEdit);
+      return FALSE;
+    }
+    if (!owner->IsEndHotkeyFree(m_EndKey)) {
+      GotoDlgCtrl(&m_EndKeyEdit);
+      return FALSE;
+    }
+  }
+  if (m_StartKey.CompareNoCase(m_EndKey) == 0) {
+    AfxMessageBox("Start Hotkey and End Hotkey can not be same.\nPlease use different key for Start Hotkey and End "
+                  "Hotkey.");
+    GotoDlgCtrl(&m_StartKeyEdit);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CInputRobotDlg::CollectActionLines(CStringArray& lines) {
+  lines.RemoveAll();
+  for (int row = 0; row < m_ActionList.GetItemCount(); ++row) {
+    size_t kept = m_ActionList.GetItemData(row);
+    if (kept > 0 && kept <= m_KeptLines.size()) {
+      lines.Add(m_KeptLines[kept - 1]);
+      continue;
+    }
+    CString statement = ActionTextToScript(m_ActionList.GetItemText(row, 1));
+    if (!statement.IsEmpty()) lines.Add(statement);
+  }
+}
+
+void CInputRobotDlg::OnOK() {
+  if (!CheckInput()) return;
+  CString folder = GetDataFolder() + "\\script";
+  CRobot robot = m_Robot;
+  robot.Name = m_RobotName;
+  robot.StartKey = m_StartKey;
+  robot.EndKey = m_EndKey;
+  robot.Enable = 1;
+  robot.RepeatOption = m_RepeatMode;
+  robot.RepeatTimes = m_RepeatCount;
+  robot.UseSimilarWin = m_UseSimilarWin;
+  robot.RunAtBackground = m_BackgroundCheck.GetCheck() == BST_CHECKED ? 1 : 0;
+  CollectActionLines(robot.ActionLines);
+
+  // The new file is written first; the old one goes only once that worked, so a failed save
+  // never loses the robot.
+  CreateFolderPath(folder);
+  if (!robot.SaveToFile(folder)) {
+    DWORD error = ::GetLastError();
+    PlainMessage("The robot could not be saved as \"" + folder + "\\" + robot.Name + ".txt\".\n" + LastErrorText(error) +
+                 "\n\nNothing was changed. Please try another name or check the folder.");
+    return;
+  }
+  if (m_Editing && !m_LoadedName.IsEmpty() && m_LoadedName.CompareNoCase(robot.Name) != 0) {
+    ::DeleteFileA(folder + "\\" + m_LoadedName + ".txt");
+  }
+  m_RunAtBackground = robot.RunAtBackground;
+  m_Robot = robot;
+  EndDialog(IDOK);
+}
+
+void CInputRobotDlg::OnCancel() { EndDialog(IDCANCEL); }
+
+void CInputRobotDlg::OnTimer(UINT_PTR id) {
+  if (id == kRecordAtStartTimer) {
+    KillTimer(id);
+    RecordAndInsert();
+    return;
+  }
+  CWnd::OnTimer(id);
+}
+
+void CInputRobotDlg::OnDestroy() {
+  if (m_pMouseDlg) {
+    if (m_pMouseDlg->IsWindow()) m_pMouseDlg->DestroyWindow();
+    m_pMouseDlg.reset();
+  }
+  if (m_pItemPane) {
+    if (m_pItemPane->IsWindow()) m_pItemPane->DestroyWindow();
+    m_pItemPane.reset();
+  }
+  if (m_pPaneStack) {
+    if (m_pPaneStack->IsWindow()) m_pPaneStack->DestroyWindow();
+    m_pPaneStack.reset();
+  }
+  CWnd::OnDestroy();
+}
