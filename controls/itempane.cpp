@@ -11,6 +11,16 @@ constexpr UINT_PTR kAnimationTimer = 1;
 // few hundred pixels lasts a fraction of a second.
 constexpr int kStepPixels = 2;
 constexpr int kStepsPerTick = 8;
+
+std::unique_ptr<CFont> TitleFont(int height) {
+  LOGFONTA lf = {};
+  lf.lfHeight = height;
+  lf.lfWeight = FW_BOLD;
+  lstrcpynA(lf.lfFaceName, "Verdana", LF_FACESIZE);
+  auto font = std::make_unique<CFont>();
+  font->CreateFontIndirect(&lf);
+  return font;
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CItemPane, CSkinableDialog)
@@ -59,12 +69,7 @@ BOOL CItemPane::OnInitDialog() {
       m_ContentHeight = m_FullHeight;
     }
   }
-  LOGFONTA lf = {};
-  lf.lfHeight = 13;
-  lf.lfWeight = FW_BOLD;
-  lstrcpynA(lf.lfFaceName, "Verdana", LF_FACESIZE);
-  m_TitleFont = std::make_unique<CFont>();
-  m_TitleFont->CreateFontIndirect(&lf);
+  m_TitleFont = TitleFont(13);
   m_TitleColour = 0;
   return TRUE;
 }
@@ -149,14 +154,7 @@ void CItemPane::OnPaint() {
     }
     memory.SelectObject(old);
   }
-  if (!m_TitleFont) {
-    LOGFONTA lf = {};
-    lf.lfHeight = 14;
-    lf.lfWeight = FW_BOLD;
-    lstrcpynA(lf.lfFaceName, "Verdana", LF_FACESIZE);
-    m_TitleFont = std::make_unique<CFont>();
-    m_TitleFont->CreateFontIndirect(&lf);
-  }
+  if (!m_TitleFont) m_TitleFont = TitleFont(14);
   HFONT oldFont = dc.SelectObject(m_TitleFont.get());
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(m_TitleColour);

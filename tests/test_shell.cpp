@@ -170,8 +170,6 @@ TEST_F(ShellDialog, ButtonsSayWhatIsMissing) {
       {IDC_SCHEDULE, "No robot selected! Please select a robot from list above to run.", MB_OK},
       {IDC_EDIT_ROBOT, "No robot selected! Please select a robot from list above to edit.", MB_OK},
       {IDC_REMOVE_ROBOT, "No robot selected! Please select a robot from list above to delete.", MB_OK},
-      {IDC_ADD_ROBOT, "The robot editor is not available in this version yet: robots cannot be added or edited here. "
-                      "Put robot files into the robot folder instead.", MB_OK},
       {IDC_HELP_BUTTON, "Help file not found. Please visit support website\nhttps://vantorel.example/pindrel/support",
        MB_OK | MB_ICONSTOP},
   };

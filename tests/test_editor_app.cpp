@@ -1,0 +1,167 @@
+// The robot editor in the real program under Wine, driven as a user drives it: Add Robot, a name
+// and a hotkey typed through X, a click point taken by pointing at the target and pressing a
+// key, a left click and a one-second wait added, Save; the robot file, the list, the hotkey that
+// plays the click; then Edit renames the robot.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/pindrel_process.h"
+#include "tests/support/robot_folder.h"
+#include "tests/support/test_support.h"
+#include "tests/support/test_target.h"
+#include "tests/support/ui_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string TextOf(HWND hwnd) {
+  char text[256] = "";
+  SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+POINT CentreOf(HWND hwnd, double fx = 0.5, double fy = 0.5) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return {r.left + static_cast<LONG>((r.right - r.left) * fx), r.top + static_cast<LONG>((r.bottom - r.top) * fy)};
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<ControlSearch*>(p);
+  char cls[32] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (!s->found && GetDlgCtrlID(h) == s->id && std::string(cls) != "#32770") s->found = h;
+  return TRUE;
+}
+
+// A control of the editor, or of its click pane (a page inside the pane stack).
+HWND Control(HWND editor, int id) {
+  if (HWND direct = GetDlgItem(editor, id)) return direct;
+  ControlSearch search = {id, nullptr};
+  EnumChildWindows(editor, FindControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+class EditorEndToEnd : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(target.Start("Pindrel Editor Target", 620, 560));
+    folder.Write({"Other", "Ctrl + Alt + O", "Ctrl + Alt + Q", 0, 0, 1, {"Send(\"o\")"}});
+    other = ReadFileBytes(folder.File("Other"));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+  }
+  void TearDown() override { app.Kill(); }
+
+  HWND OpenEditor(int command, const char* caption) {
+    PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+    HWND editor = nullptr;
+    PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", caption)) != nullptr; }, 10000);
+    if (editor) BringToFront(editor);
+    PumpFor(300);
+    return editor;
+  }
+  // A click on a control as the user makes it, then keys through X.
+  void ClickControl(HWND control, double fx = 0.5, double fy = 0.5) {
+    ClickAt(CentreOf(control, fx, fy));
+    PumpFor(200);
+  }
+
+  // Presses keys into a hotkey field until it shows them: the first keys after a window comes
+  // up can go to the window X still had focused (pressing again only sets the same text).
+  void PressInto(HWND field, const char* keys, const char* shown) {
+    for (int i = 0; i < 5 && TextOf(field) != shown; ++i) {
+      ClickControl(field);
+      Xdo(std::string("key ") + keys);
+      PumpUntil([&] { return TextOf(field) == shown; }, 1000);
+    }
+    EXPECT_EQ(TextOf(field), shown);
+  }
+
+  RobotFolder folder;
+  TestTarget target;
+  PindrelProcess app;
+  std::string other;
+};
+
+}  // namespace
+
+TEST_F(EditorEndToEnd, AddARobotWithTheEditorPlayItAndRenameIt) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(IsIconic(app.main()));  // the main window waits minimised
+
+  PressInto(Control(editor, 1032), "ctrl+shift+m", "Ctrl + Shift + M");
+  ClickControl(Control(editor, 1028));
+  Xdo("type Clicker");
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(Control(editor, 1028)) == "Clicker"; }, 3000)) << TextOf(Control(editor, 1028));
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(Control(editor, 1032)) == "Ctrl + Shift + M"; }, 3000))
+      << TextOf(Control(editor, 1032));
+
+  // Point at the target, then press any key while the editor is active.
+  ClickControl(Control(editor, 1028));
+  POINT point = target.ScreenPoint(50, 60);
+  MoveMouseTo(point);
+  PumpFor(400);  // the pane shows the pointer every 100 ms
+  Xdo("key End");
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(Control(editor, 1010)) == std::to_string(point.x); }, 3000));
+  EXPECT_EQ(TextOf(Control(editor, 1011)), std::to_string(point.y));
+
+  // The interval: one click on the spin's lower half takes it from 2 to 1; seconds stay.
+  ClickControl(Control(editor, 1017), 0.5, 0.8);
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(Control(editor, 1016)) == "1"; }, 3000)) << TextOf(Control(editor, 1016));
+  ClickControl(Control(editor, 1034));
+  SaveWindowBitmap(editor, ArtifactFolder() + "\\editor.bmp");
+  ClickControl(Control(editor, IDOK));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
+
+  std::vector<std::string> lines = {"MouseMove(" + std::to_string(point.x) + ", " + std::to_string(point.y) + ")",
+                                    "MouseClick(\"left\", 1)", "WAIT(1000)"};
+  EXPECT_EQ(ReadFileBytes(folder.File("Clicker")), RobotFileText({"Clicker", "Ctrl + Shift + M", "<F11>", 1, 0, 1, lines}));
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(app.main()); }, 3000));
+  std::vector<std::string> rows = app.ListRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1], "x Clicker | Ctrl + Shift + M | <F11>");
+
+  // The new robot's hotkey clicks the target at the point.
+  ASSERT_TRUE(BringToFront(target.hwnd()));
+  PumpFor(200);
+  target.ClearLog();
+  Xdo("key ctrl+shift+m");
+  ASSERT_TRUE(target.WaitForMessages("WM_LBUTTONUP", 1, 8000));
+  bool clickedThere = false;
+  for (const TargetEvent& e : target.Events())
+    if ((e.message == "WM_LBUTTONDOWN" || e.message == "WM_LBUTTONDBLCLK") && e.a == 50 && e.b == 60) clickedThere = true;
+  EXPECT_TRUE(clickedThere);
+  PumpFor(1500);  // the robot's wait
+
+  // Edit renames it: the old file goes, the new one is complete, nothing else changes.
+  POINT row = app.CheckBoxPoint(1);
+  row.x += 60;  // on the name: selects the row without touching its tick
+  ClickAt(row);
+  PumpFor(300);
+  HWND edit = OpenEditor(1006, "Edit Robot");
+  ASSERT_NE(edit, nullptr);
+  PressInto(Control(edit, 1032), "ctrl+shift+j", "Ctrl + Shift + J");
+  PressInto(Control(edit, 1032), "ctrl+shift+m", "Ctrl + Shift + M");
+  ClickControl(Control(edit, 1028));
+  // Keys from inside Wine this time: they go to Wine's active window whatever X focuses.
+  PressKey(VK_END);
+  for (int i = 0; i < 7; ++i) PressKey(VK_BACK);
+  TypeText("renamed");
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(Control(edit, 1028)) == "renamed"; }, 3000)) << TextOf(Control(edit, 1028));
+  ClickControl(Control(edit, IDOK));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }, 5000));
+  EXPECT_FALSE(FileExists(folder.File("Clicker")));
+  EXPECT_EQ(ReadFileBytes(folder.File("renamed")), RobotFileText({"renamed", "Ctrl + Shift + M", "<F11>", 1, 0, 1, lines}));
+  EXPECT_EQ(ReadFileBytes(folder.File("Other")), other);
+  EXPECT_TRUE(PumpUntil([&] { return app.ListRows().size() == 2 && app.ListRows()[1] == "x renamed | Ctrl + Shift + M | <F11>"; }, 3000));
+}
