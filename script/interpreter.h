@@ -473,6 +473,12 @@ public:
   int F_Shutdown(CValueList& args, CScriptValue& result);
 
   // Registry and strings.
+  // A registry key text "[\\computer\]root[\subkey]" in its parts; the subkey loses its
+  // trailing backslashes.
+  static void SplitRegistryPath(const char* keyText, CScriptString& computer, CScriptString& root,
+                                CScriptString& subkey);
+  // The predefined key of a root name ("HKCU", "HKEY_CURRENT_USER" ..., any case), or null.
+  static HKEY RegistryRootFromName(const char* name);
   int F_RegDelete(CValueList& args, CScriptValue& result);
   int F_RegEnumKey(CValueList& args, CScriptValue& result);
   int F_RegEnumVal(CValueList& args, CScriptValue& result);

@@ -42,3 +42,10 @@ int MathToInt(double x) {
   if (x <= -2147483648.0) return INT_MIN;
   return static_cast<int>(x);
 }
+
+long long MathToInt64(double x) {
+  if (std::isnan(x)) return 0;
+  if (x >= 9223372036854775807.0) return LLONG_MAX;
+  if (x <= -9223372036854775808.0) return LLONG_MIN;
+  return static_cast<long long>(x);
+}

@@ -21,3 +21,5 @@ double MathSqrt(double x);
 // A double truncated toward zero into 32 bits: NaN gives 0, values beyond the range give the
 // nearest limit.
 int MathToInt(double x);
+// The same into 64 bits.
+long long MathToInt64(double x);

@@ -23,8 +23,11 @@ void FormatScriptNumber(double value, char* buffer) {
     return;
   }
   snprintf(buffer, 64, "%.15g", value);
-  // The exponent always has at least three digits, as the program has always written it.
-  char* e = strchr(buffer, 'e');
+  WidenExponent(buffer);
+}
+
+void WidenExponent(char* text) {
+  char* e = strpbrk(text, "eE");
   if (!e) return;
   char* digits = e + 1;
   if (*digits == '+' || *digits == '-') ++digits;

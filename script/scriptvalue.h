@@ -10,6 +10,9 @@
 // Text of a number as scripts see it: "%.15g" with a three-digit exponent ("1e+020"),
 // "1.#INF" / "-1.#INF" for infinities, "-1.#IND" / "1.#QNAN" for NaN. `buffer` holds 64 bytes.
 void FormatScriptNumber(double value, char* buffer);
+// Gives the exponent of a number text at least three digits, as the program has always written
+// it ("1e+20" becomes "1e+020"); the text has room for two more characters.
+void WidenExponent(char* text);
 // Number from a text: "0x"/"0X" and hexadecimal digits, else the leading decimal number
 // (optional blanks, sign, digits, fraction, exponent); no number gives 0.
 double ScriptTextToNumber(const char* text);

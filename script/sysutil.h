@@ -45,6 +45,9 @@ bool EnableShutdownPrivilege(UINT flags);
 // Reads a value as text into buffer (size bytes, always terminated); the buffer is empty when
 // the key or value is missing or does not fit. True when the value was read.
 bool RegReadString(HKEY root, const char* key, const char* value, DWORD size, char* buffer);
+// Deletes every subkey of an open key, with their subkeys; the key itself stays. False at the
+// first key that cannot be opened or deleted.
+bool DeleteRegistryTree(HKEY key);
 
 // --- Files ----------------------------------------------------------------------------------
 

@@ -18,3 +18,20 @@ bool RegReadString(HKEY root, const char* key, const char* value, DWORD size, ch
   buffer[length < size ? length : size - 1] = '\0';
   return true;
 }
+
+bool DeleteRegistryTree(HKEY key) {
+  char name[256];
+  for (;;) {
+    DWORD length = sizeof name;
+    LONG status = RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) return true;
+    if (status != ERROR_SUCCESS) return false;
+    HKEY child;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &child) != ERROR_SUCCESS)
+      return false;
+    bool emptied = DeleteRegistryTree(child);
+    RegCloseKey(child);
+    // Subkey 0 is taken again on every turn: one that cannot go ends the walk.
+    if (!emptied || RegDeleteKeyA(key, name) != ERROR_SUCCESS) return false;
+  }
+}

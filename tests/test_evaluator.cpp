@@ -35,7 +35,7 @@ TEST(Evaluator, Results) {
       {"1 OR Abs(x y z)", "1"}, {"0 AND $a[Abs(1 2)] OR 1", "1"},
       // macros, in any case
       {"@crlf = @CRLF", "1"}, {"@Tab", "\t"}, {"@CR & @LF", "\r\n"}, {"@sw_showmaximized", "3"}, {"@SW_RESTORE", "9"},
-      {"@COMPILED", "0"}, {"@Error", "0"}, {"StringLen(@year) = 4", ""},
+      {"@COMPILED", "0"}, {"@Error", "0"}, {"StringLen(@year) = 4", "1"},
   };
   ScriptHarness h;
   for (const Case& c : cases) {
