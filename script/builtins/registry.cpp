@@ -1,6 +1,7 @@
 // The registry built-ins: read, write, delete and enumerate keys and values, on this computer
 // or on another one named in the key text.
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "script/interpreter.h"
@@ -64,15 +65,6 @@ private:
   HKEY key_;
 };
 
-const char kHexDigits[] = "0123456789ABCDEF";
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Reads a value whole, with two spare zero bytes after the data so any text in it ends: 0, -1
 // when its type cannot be queried (no such value), -2 when the data cannot be read. The size is
 // asked again when the value grew between the calls.
@@ -80,7 +72,11 @@ int ReadWholeValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& d
   size = 0;
   if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return -1;
   for (int tries = 0; tries < 8; ++tries) {
-    data.assign(static_cast<size_t>(size) + 2, 0);
+    try {
+      data.assign(static_cast<size_t>(size) + 2, 0);
+    } catch (const std::bad_alloc&) {
+      return -2;
+    }
     DWORD got = size;
     LONG status = RegQueryValueExA(key, name, nullptr, &type, data.data(), &got);
     if (status == ERROR_SUCCESS) {
@@ -121,10 +117,7 @@ bool ValueText(DWORD type, const std::vector<BYTE>& data, DWORD size, CScriptVal
     case REG_BINARY: {
       CScriptString text;
       char* out = text.GetBuffer(static_cast<int>(size) * 2);
-      for (DWORD i = 0; i < size; ++i) {
-        out[2 * i] = kHexDigits[data[i] >> 4];
-        out[2 * i + 1] = kHexDigits[data[i] & 0xF];
-      }
+      for (DWORD i = 0; i < size; ++i) IntToHex(data[i], out + 2 * i, 2);
       text.SetLength(static_cast<int>(size) * 2);
       result.SetString(text);
       return true;
@@ -171,9 +164,10 @@ bool ValueBytes(const char* typeName, const CScriptValue& value, DWORD& type, st
     if (length % 2 != 0 || length / 2 > 65535) return false;
     bytes.resize(length / 2);
     for (size_t i = 0; i < length; i += 2) {
-      int high = HexDigitValue(text[i]), low = HexDigitValue(text[i + 1]);
-      if (high < 0 || low < 0) return false;
-      bytes[i / 2] = static_cast<BYTE>(high << 4 | low);
+      char pair[3] = {text[i], text[i + 1], '\0'};
+      int byte;
+      if (!HexToInt(pair, byte)) return false;
+      bytes[i / 2] = static_cast<BYTE>(byte);
     }
     return true;
   }
