@@ -233,7 +233,8 @@ TEST(Strings, SplitIntoArrays) {
                     "$d = StringSplit('x;y,z', ',;')\n$d0 = $d[0]\n$d3 = $d[3]\n"
                     "$e = StringSplit('', ',')\n$eError = @error\n$e0 = $e[0]\n$e1 = $e[1]\n"
                     "$f = StringSplit(',', ',')\n$f0 = $f[0]\n$f1 = $f[1]\n$f2 = $f[2]\n"
-                    "$g = StringSplit('', '')\n$g0 = $g[0]\n$gSize = UBound($g)\n"))
+                    "$g = StringSplit('', '')\n$g0 = $g[0]\n$gSize = UBound($g)\n"
+                    "$strip = StringStripWS($c, 3)\n$stripError = @error\n"))
       << h.LastBox();
   const std::pair<const char*, const char*> expected[] = {
       {"aError", "0"}, {"a0", "3"}, {"a1", "a"}, {"a2", ""}, {"a3", "b"}, {"aSize", "4"},
@@ -243,6 +244,7 @@ TEST(Strings, SplitIntoArrays) {
       {"eError", "1"}, {"e0", "1"}, {"e1", ""},
       {"f0", "2"}, {"f1", ""}, {"f2", ""},
       {"g0", "0"}, {"gSize", "1"},
+      {"strip", "1"}, {"stripError", "1"},  // an array has no white space to strip
   };
   for (const auto& [name, text] : expected) EXPECT_EQ(h.Global(name), text) << name;
 }
