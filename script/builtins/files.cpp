@@ -24,6 +24,8 @@ std::string FolderOfFile(const char* fullPath) {
 
 // Mode 2: the stream writes a temporary file beside the target, which FILECLOSE puts in place.
 bool OpenForWriting(const char* name, CFileHandle& handle) {
+  size_t length = strlen(name);
+  if (length == 0 || name[length - 1] == '\\' || name[length - 1] == '/') return false;  // a folder's name
   char full[MAX_PATH];
   if (!GetFullPathNoSlash(name, full) || IsDirectory(full)) return false;
   // Opening fails now, as it would have without the temporary, when the file cannot be
