@@ -48,6 +48,16 @@ bool ReadVolume(const CScriptValue& arg, CVolumeInfo& info) {
                                info.fileSystem, sizeof info.fileSystem) != FALSE;
 }
 
+// The text of one field of the drive's volume information as the result, or @error 1.
+template <typename Field>
+void VolumeResult(CQuorvex_Script& script, const CScriptValue& drive, CScriptValue& result, Field field) {
+  CVolumeInfo info;
+  if (ReadVolume(drive, info))
+    result.SetString(field(info).c_str());
+  else
+    script.SetError(1);
+}
+
 // Free space for the caller and total size of a drive in bytes.
 bool DriveSpace(const CScriptValue& arg, double& freeBytes, double& totalBytes) {
   CNoErrorBoxes quiet;
@@ -70,7 +80,14 @@ bool DriveSpace(const CScriptValue& arg, double& freeBytes, double& totalBytes) 
   return true;
 }
 
-constexpr double kBytesPerMB = 1048576.0;
+// The drive's total size or the caller's free space in MB as the result, or @error 1.
+void SpaceResult(CQuorvex_Script& script, const CScriptValue& drive, CScriptValue& result, bool total) {
+  double freeBytes, totalBytes;
+  if (DriveSpace(drive, freeBytes, totalBytes))
+    result.SetNumber((total ? totalBytes : freeBytes) / 1048576.0);
+  else
+    script.SetError(1);
+}
 
 }  // namespace
 
@@ -124,20 +141,12 @@ int CQuorvex_Script::F_DriveGetType(CValueList& args, CScriptValue& result) {
 }
 
 int CQuorvex_Script::F_DriveSpaceTotal(CValueList& args, CScriptValue& result) {
-  double freeBytes, totalBytes;
-  if (DriveSpace(args.GetAt(0), freeBytes, totalBytes))
-    result.SetNumber(totalBytes / kBytesPerMB);
-  else
-    SetError(1);
+  SpaceResult(*this, args.GetAt(0), result, true);
   return 0;
 }
 
 int CQuorvex_Script::F_DriveSpaceFree(CValueList& args, CScriptValue& result) {
-  double freeBytes, totalBytes;
-  if (DriveSpace(args.GetAt(0), freeBytes, totalBytes))
-    result.SetNumber(freeBytes / kBytesPerMB);
-  else
-    SetError(1);
+  SpaceResult(*this, args.GetAt(0), result, false);
   return 0;
 }
 
@@ -160,32 +169,21 @@ int CQuorvex_Script::F_DriveStatus(CValueList& args, CScriptValue& result) {
 }
 
 int CQuorvex_Script::F_DriveGetFileSystem(CValueList& args, CScriptValue& result) {
-  CVolumeInfo info;
-  if (ReadVolume(args.GetAt(0), info))
-    result.SetString(info.fileSystem);
-  else
-    SetError(1);
+  VolumeResult(*this, args.GetAt(0), result, [](const CVolumeInfo& info) { return std::string(info.fileSystem); });
   return 0;
 }
 
 int CQuorvex_Script::F_DriveGetSerial(CValueList& args, CScriptValue& result) {
-  CVolumeInfo info;
-  if (ReadVolume(args.GetAt(0), info)) {
+  VolumeResult(*this, args.GetAt(0), result, [](const CVolumeInfo& info) {
     char text[16];
     snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(info.serial));
-    result.SetString(text);
-  } else {
-    SetError(1);
-  }
+    return std::string(text);
+  });
   return 0;
 }
 
 int CQuorvex_Script::F_DriveGetLabel(CValueList& args, CScriptValue& result) {
-  CVolumeInfo info;
-  if (ReadVolume(args.GetAt(0), info))
-    result.SetString(info.label);
-  else
-    SetError(1);
+  VolumeResult(*this, args.GetAt(0), result, [](const CVolumeInfo& info) { return std::string(info.label); });
   return 0;
 }
 

@@ -72,7 +72,16 @@ public:
     stream = handle->stream;
     return 1;
   }
-  bool IsReadable() const { return !record || record->mode == CFileHandle::kRead; }
+  // Open for a read built-in: as Open, where a named file that does not open and a handle not
+  // opened for reading set @error 1 and answer 0.
+  int OpenForReading(CQuorvex_Script& script, const CScriptValue& arg) {
+    int state = Open(script, arg, "rb");
+    if (state == 0 || (state > 0 && record && record->mode != CFileHandle::kRead)) {
+      script.SetError(1);
+      return 0;
+    }
+    return state;
+  }
 
   FILE* stream = nullptr;
   CFileHandle* record = nullptr;
@@ -161,12 +170,8 @@ int CQuorvex_Script::F_FileClose(CValueList& args, CScriptValue& result) {
 int CQuorvex_Script::F_FileReadLine(CValueList& args, CScriptValue& result) {
   result.SetString("");
   CStreamArg source;
-  int state = source.Open(*this, args.GetAt(0), "rb");
-  if (state < 0) return 1;
-  if (state == 0 || !source.IsReadable()) {
-    SetError(1);
-    return 0;
-  }
+  int state = source.OpenForReading(*this, args.GetAt(0));
+  if (state <= 0) return state < 0 ? 1 : 0;
   CScriptString line(kLineRoom);
   char* buffer = line.GetBuffer(kLineRoom);
   if (args.GetCount() >= 2) {
@@ -191,12 +196,8 @@ int CQuorvex_Script::F_FileReadLine(CValueList& args, CScriptValue& result) {
 int CQuorvex_Script::F_FileRead(CValueList& args, CScriptValue& result) {
   result.SetString("");
   CStreamArg source;
-  int state = source.Open(*this, args.GetAt(0), "rb");
-  if (state < 0) return 1;
-  if (state == 0 || !source.IsReadable()) {
-    SetError(1);
-    return 0;
-  }
+  int state = source.OpenForReading(*this, args.GetAt(0));
+  if (state <= 0) return state < 0 ? 1 : 0;
   double count = args.GetAt(1).GetNumber();
   std::string text;
   char chunk[kReadChunk];
