@@ -71,21 +71,12 @@ public:
   // Calls a built-in; its result as text ("a,b,c" for an array). `fatal` receives the handler's
   // answer (1 after a report that ends the run).
   std::string Call(const char* name, std::vector<CScriptValue> values, int* fatal = nullptr) {
-    CValueList args;
-    for (CScriptValue& v : values) args.Add(v);
-    CScriptValue result;
-    int answer = script().CallBuiltin(script().FindBuiltin(name), args, result);
+    int answer = 0;
+    std::string text = harness.Call(name, std::move(values), &answer);
     if (fatal)
       *fatal = answer;
     else
       EXPECT_EQ(answer, 0) << name << ": " << harness.LastError();
-    if (!result.IsArray()) return result.GetString();
-    std::string text;
-    for (int i = 0; i < result.GetElementCount(); ++i) {
-      result.ClearSubscripts();
-      result.AddSubscript(i);
-      text += (i ? "," : "") + std::string(result.GetElement()->GetString());
-    }
     return text;
   }
   // The text and @error of a call, as "text|error".
