@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "robot/recwininfo.h"
+#include "script/builtins/filehandles.h"
 #include "script/builtins/sendkeys.h"
 #include "script/containers.h"
 #include "script/scriptfile.h"
@@ -241,6 +242,9 @@ public:
   std::unique_ptr<CScriptHotkey> HotKeys[kHotKeySlots];
   // Queues a pressed script hotkey; its function runs before the next line.
   void QueueHotKey(int id);
+  // Files and file searches the script opened (FILEOPEN, FILEFINDFIRSTFILE); every outermost
+  // run closes them at its end, however it ended.
+  CFileHandleTable Files;
   // Recorded-window retries: tries before giving up (after a Run) and the pause between tries.
   int WindowTryCount = 40, WindowTryCountAfterRun = 600;
   DWORD WindowTryInterval = 500;

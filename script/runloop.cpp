@@ -73,6 +73,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   LeaveRun = 0;
   if (!outermost) --Depth;
   if (outermost) EndRunInput();  // however the run ended: no key left down, no input blocked
+  if (outermost) Files.CloseAll();  // nor a file or search left open
   if (outermost && quitting_ && !quitPosted_) {
     // Hand the quit request on to the host's own message loop.
     quitPosted_ = 1;

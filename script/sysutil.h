@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 class CScriptValue;
 
@@ -93,6 +94,9 @@ bool DirCopyHelper(const char* source, const char* destination, bool overwrite);
 bool DirMoveHelper(const char* source, const char* destination, bool overwrite);
 // Removes an empty folder, or the whole tree with `wholeTree`.
 bool DirRemoveHelper(const char* path, bool wholeTree);
+// SHFileOperationA (FO_COPY, FO_MOVE, FO_DELETE) with no window, no question and no error box;
+// `to` may be empty. True when every file was done.
+bool ShellFileOperation(UINT operation, const std::string& from, const std::string& to, WORD extraFlags = 0);
 
 // --- Network --------------------------------------------------------------------------------
 

@@ -5,19 +5,18 @@
 
 #include <string>
 
-namespace {
-
-// SHFileOperationA without any user interface; the names are double-zero terminated here.
-bool ShellFileOperation(UINT operation, const std::string& from, const std::string& to) {
+bool ShellFileOperation(UINT operation, const std::string& from, const std::string& to, WORD extraFlags) {
   std::string fromList = from + '\0';  // c_str() adds the second zero
   std::string toList = to + '\0';
   SHFILEOPSTRUCTA op = {};
   op.wFunc = operation;
   op.pFrom = fromList.c_str();
   op.pTo = to.empty() ? nullptr : toList.c_str();
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR;
+  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR | extraFlags;
   return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
 }
+
+namespace {
 
 std::string FullPath(const char* name) {
   char buffer[MAX_PATH];

@@ -29,17 +29,9 @@ class Mouse : public ::testing::Test {
 public:
   // Calls a built-in; its result as text ("x,y" for an array).
   std::string Call(const char* name, std::vector<CScriptValue> values) {
-    CValueList args;
-    for (CScriptValue& v : values) args.Add(v);
-    CScriptValue result;
-    EXPECT_EQ(script().CallBuiltin(script().FindBuiltin(name), args, result), 0) << name;
-    if (!result.IsArray()) return result.GetString();
-    std::string text;
-    for (int i = 0; i < result.GetElementCount(); ++i) {
-      result.ClearSubscripts();
-      result.AddSubscript(i);
-      text += (i ? "," : "") + std::string(result.GetElement()->GetString());
-    }
+    int answer = 0;
+    std::string text = harness.Call(name, std::move(values), &answer);
+    EXPECT_EQ(answer, 0) << name;
     return text;
   }
   CQuorvex_Script& script() { return harness.script(); }

@@ -31,6 +31,22 @@ std::string ScriptHarness::Eval(const std::string& expression) {
   return value.GetString();
 }
 
+std::string ScriptHarness::Call(const char* name, std::vector<CScriptValue> values, int* answer) {
+  CValueList args;
+  for (CScriptValue& v : values) args.Add(v);
+  CScriptValue result;
+  int handlerAnswer = script_->CallBuiltin(script_->FindBuiltin(name), args, result);
+  if (answer) *answer = handlerAnswer;
+  if (!result.IsArray()) return result.GetString();
+  std::string text;
+  for (int i = 0; i < result.GetElementCount(); ++i) {
+    result.ClearSubscripts();
+    result.AddSubscript(i);
+    text += (i ? "," : "") + std::string(result.GetElement()->GetString());
+  }
+  return text;
+}
+
 std::string ScriptHarness::Global(const char* name) {
   CScriptValue* value = nullptr;
   if (!variables_.GetRef(name, value, SCOPE_GLOBAL)) return "<undeclared>";

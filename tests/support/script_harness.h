@@ -28,6 +28,10 @@ public:
   bool Run(const std::string& text);
   // Evaluates one expression in the current state (the text becomes line 1); "" after an error.
   std::string Eval(const std::string& expression);
+  // Calls a built-in by its upper-case name as a script would (result preset to 1, @error to
+  // 0); its result as text ("a,b,c" for an array). `answer` receives the handler's answer (1
+  // after a report that ends the run).
+  std::string Call(const char* name, std::vector<CScriptValue> values, int* answer = nullptr);
   // The text of a global variable, or "<undeclared>".
   std::string Global(const char* name);
   // Tokenizes one line as line 1 of the store (so error reports show it); 0 or 1 as Tokenize.
