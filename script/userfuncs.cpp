@@ -38,8 +38,9 @@ bool CQuorvex_Script::DoDim(const CTokenList& tokens, int& index, int mode) {
         CScriptValue size;
         if (EvaluateExpression(tokens, index, size)) return true;
         int n = size.GetInt();
+        // A bad size and a missing "]" both point at the subscript the user has to correct.
         if (n <= 0 || tokens[index].kind != TOK_RIGHTSUBSCRIPT)
-          return FatalError("Array variable subscript badly formatted.", n <= 0 ? first : tokens[index].column) != 0;
+          return FatalError("Array variable subscript badly formatted.", first) != 0;
         ++index;
         if (count == CScriptValue::kMaxDimensions)
           return FatalError("Too many subscripts used for an array - 8 is the maximum.", first) != 0;

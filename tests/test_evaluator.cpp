@@ -105,6 +105,25 @@ TEST(Evaluator, ErrorsAndColumns) {
   }
 }
 
+TEST(Evaluator, DimMarksTheSubscriptItRefuses) {
+  // A bad size and a missing "]" both point at the first token of the subscript.
+  struct Case {
+    const char* line;
+    int column;
+  } cases[] = {
+      {"Dim $a[3", 7}, {"Dim $a[2, 3]", 7}, {"Dim $a[0]", 7}, {"Dim $a[2][1 - 1]", 10}, {"Dim $b[2][ 4 + 1", 11},
+      {"ReDim $a[5", 9},
+  };
+  for (const Case& c : cases) {
+    ScriptHarness h;
+    EXPECT_FALSE(h.Run(c.line)) << c.line;
+    std::string line = c.line;
+    EXPECT_EQ(h.LastBox(), "Line 1:\n\n" + line + "\n" + line.substr(0, c.column) +
+                               "^ ERROR\n\nError: Array variable subscript badly formatted.")
+        << c.line;
+  }
+}
+
 TEST(Evaluator, ArraysAndSubscripts) {
   ScriptHarness h;
   ASSERT_TRUE(h.Run("Dim $a[3][4], $i = 2\n"
