@@ -11,5 +11,5 @@ shift
 source "$root/scripts/wine-env.sh"
 trap pindrel_cleanup EXIT
 pindrel_start_xvfb
-pindrel_prepare_prefix "$build/wineprefix"
+pindrel_prepare_prefix "$build/wineprefix" throwaway
 wine "$build/bin/$name.exe" "$@"

@@ -10,7 +10,7 @@ build="${PINDREL_BUILD:-$root/build}"
 source "$root/scripts/wine-env.sh"
 trap pindrel_cleanup EXIT
 pindrel_start_xvfb
-pindrel_prepare_prefix "$build/wineprefix"
+pindrel_prepare_prefix "$build/wineprefix" throwaway
 pindrel_unmanaged_windows
 export PINDREL_WINEPREFIX="$WINEPREFIX"
 

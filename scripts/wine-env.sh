@@ -26,23 +26,37 @@ pindrel_start_xvfb() {
   export DISPLAY=":${n}"
 }
 
-# Creates the prefix once (about 15 s) and starts its persistent wineserver.
+# Makes the prefix ready and starts its persistent wineserver. A throw-away prefix ("throwaway"
+# as second argument) is created once (about 15 s) and made again when it lacks our marker. A
+# prefix the user named is never deleted: it is created only where its folder does not exist,
+# and otherwise used as it is (32-bit or 64-bit alike).
+pindrel_own_prefix=""
 pindrel_prepare_prefix() {
   export WINEPREFIX="$1"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export WINEARCH=win32
-  if [ ! -f "$WINEPREFIX/.pindrel-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    touch "$WINEPREFIX/.pindrel-ready"
+  if [ "${2:-}" = throwaway ]; then
+    pindrel_own_prefix=1
+    export WINEARCH=win32
+    if [ ! -f "$WINEPREFIX/.pindrel-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      pindrel_create_prefix
+      touch "$WINEPREFIX/.pindrel-ready"
+    fi
+    wineserver -p
+  elif [ ! -e "$WINEPREFIX" ]; then
+    export WINEARCH=win32
+    pindrel_create_prefix
   fi
-  wineserver -p
   # Start Wine's own services now, with their output going nowhere: started from inside a
   # test they would inherit CTest's output pipe and keep it open after the test ends.
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+pindrel_create_prefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
 }
 
 # The test display has no window manager: Wine must not hand windows to one, or it waits two
@@ -54,6 +68,7 @@ pindrel_unmanaged_windows() {
 }
 
 pindrel_cleanup() {
-  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  # Only our own prefix loses its wineserver: the user's prefix may run other programs.
+  if [ -n "$pindrel_own_prefix" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "$pindrel_started_xvfb" ]; then kill "$pindrel_started_xvfb" >/dev/null 2>&1 || true; fi
 }
