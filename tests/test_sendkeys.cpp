@@ -4,6 +4,7 @@
 
 #include <map>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -157,12 +158,24 @@ TEST(SendKeys, HeldModifiersStayUntilReleased) {
 }
 
 TEST(SendKeys, ModifiersTheUserStillHoldsAreReleasedFirst) {
-  InputRecorder rec;
-  rec.down = {VK_SHIFT, VK_CONTROL, VK_LWIN};
-  CSendKeys keys;
-  keys.Send("a");
-  EXPECT_EQ(rec.events, Seq("up 17, wait 5, up 16, wait 5, up 91 ext, wait 5, wait 1, down 65, wait 1, up 65, "
-                            "wait 5, wait 5"));
+  // Alt and Win get a press of a key no keyboard has (232) before their release, so that the
+  // release opens no menu.
+  struct Case {
+    std::set<int> held;
+    std::string expected;
+  } cases[] = {
+      {{VK_SHIFT, VK_CONTROL, VK_LWIN}, "up 17, wait 5, up 16, wait 5, down 232, up 232, up 91 ext, wait 5"},
+      {{VK_SHIFT, VK_MENU}, "down 232, up 232, up 18, wait 5, up 16, wait 5"},
+      {{VK_RWIN}, "down 232, up 232, up 92 ext, wait 5"},
+      {{VK_CONTROL}, "up 17, wait 5"},
+  };
+  for (const Case& c : cases) {
+    InputRecorder rec;
+    rec.down = c.held;
+    CSendKeys keys;
+    keys.Send("a");
+    EXPECT_EQ(rec.events, Seq(c.expected + ", wait 1, down 65, wait 1, up 65, wait 5, wait 5"));
+  }
 }
 
 TEST(SendKeys, CapsLockIsOffWhileTypingAndRestoredAfter) {

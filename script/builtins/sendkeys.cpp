@@ -362,7 +362,8 @@ void CSendKeys::SetModifierState(SHORT scanResult) {
   struct Mod {
     int vk;
     DWORD held;
-  } const mods[] = {{VK_CONTROL, kHeldCtrl}, {VK_MENU, kHeldAlt}, {VK_SHIFT, kHeldShift}, {VK_LWIN, kHeldLWin}};
+  } const mods[] = {{VK_CONTROL, kHeldCtrl}, {VK_MENU, kHeldAlt}, {VK_SHIFT, kHeldShift}, {VK_LWIN, kHeldLWin},
+                    {VK_RWIN, kHeldRWin}};
   if (TargetWindow) {
     // The target thread must not see modifiers that are not part of this key.
     BYTE state[256];
@@ -379,6 +380,13 @@ void CSendKeys::SetModifierState(SHORT scanResult) {
   for (const Mod& m : mods) {
     if (Modifiers & m.held) continue;
     if (in.AsyncKeyState(m.vk) < 0 || in.KeyState(m.vk) < 0) {
+      // Alt released with no key pressed since it went down puts the window into its menu, and
+      // so does Win for the Start menu: the robot's keys would go there. A press of a key that
+      // no keyboard has, while the modifier is still down, makes the release an ordinary one.
+      if (m.vk != VK_CONTROL && m.vk != VK_SHIFT) {
+        in.KeybdEvent(kNeutralKey, 0, 0);
+        in.KeybdEvent(kNeutralKey, 0, KEYEVENTF_KEYUP);
+      }
       KeyUp(m.vk);
       in.Delay(SendKeyDelay);
     }

@@ -40,6 +40,9 @@ public:
 
   // "^+<F2>", "!a": the virtual key and the modifiers of a hotkey in key notation; false when
   // the text names no key.
+  // The key pressed between a held Alt or Win and its release: a virtual key no keyboard sends.
+  static constexpr BYTE kNeutralKey = 0xE8;
+
   static bool ParseHotkey(const char* text, int& vk, bool& shift, bool& ctrl, bool& alt, bool& win);
   static bool IsExtendedKey(int vk);
 
