@@ -135,6 +135,7 @@ void CQuorvexDlg::LoadRobotList() {
   WIN32_FIND_DATAA found;
   HANDLE find = FindFirstFileA(folder + "\\*.txt", &found);
   if (find == INVALID_HANDLE_VALUE) return;
+  m_LoadingList = TRUE;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     CRobot robot;
@@ -150,6 +151,14 @@ void CQuorvexDlg::LoadRobotList() {
     if (row >= 0 && robot.Enable) SetItemChecked(row, TRUE);
   } while (FindNextFileA(find, &found));
   FindClose(find);
+  m_LoadingList = FALSE;
+  // At start-up the report waits until the window shows (timer 1031); a command-line run, which
+  // nobody may be watching, reports nothing.
+  if (m_CommandLineRun) {
+    m_HotkeyProblems.Empty();
+  } else if (IsWindowVisible()) {
+    ShowHotkeyProblems();
+  }
 }
 
 void CQuorvexDlg::SetItemChecked(int row, BOOL checked) {
@@ -187,8 +196,12 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
     robot = m_Robots[entry];
   }
   if (checked) {
-    RegisterRobotHotkey(robot.StartKey);
-    RegisterRobotHotkey(robot.EndKey);
+    BOOL startRegistered = RegisterRobotHotkey(robot.StartKey);
+    BOOL endRegistered = RegisterRobotHotkey(robot.EndKey);
+    // A ticked robot whose key does nothing would look ready: the user is told, once for the
+    // whole list while it loads.
+    NoteHotkeyProblems(robot, startRegistered, endRegistered);
+    if (!m_LoadingList) ShowHotkeyProblems();
   } else {
     // The end key stays: end keys may be shared between robots.
     UnregisterRobotHotkey(robot.StartKey);
@@ -277,6 +290,7 @@ void CQuorvexDlg::OnTimer(UINT_PTR id) {
   } else if (id == kTipTimer) {
     if (!IsWindowVisible()) return;
     KillTimer(id);
+    ShowHotkeyProblems();
     // The tip of the day is not part of this version: there is nothing to show yet.
   }
 }

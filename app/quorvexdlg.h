@@ -4,6 +4,8 @@
 // adding and editing robots in robotedit.cpp.
 #pragma once
 
+#include <set>
+
 #include "controls/buttonst.h"
 #include "controls/sortlist.h"
 #include "editor/hotkeyowner.h"
@@ -48,7 +50,9 @@ public:
   // The hotkey identifier (a global atom of the key notation) of a hotkey text, with its
   // modifier bits and virtual key; 0 when the text names no key.
   static ATOM ParseHotkeyText(const CString& text, UINT& modifiers, UINT& vk);
-  void RegisterRobotHotkey(const CString& text);
+  // TRUE when the key is this window's hotkey now (also when a robot that shares it holds it)
+  // or the text names no key.
+  BOOL RegisterRobotHotkey(const CString& text);
   void UnregisterRobotHotkey(const CString& text);
   void RegisterHotkeys(BOOL startKeysOnly);
   void UnregisterHotkeys(BOOL startKeysOnly);
@@ -102,8 +106,18 @@ private:
   void InitRobotList();
   void HideTrayIcon();
   // Registers again the keys of the enabled robots that a single unregistration may have taken
-  // from them (robots can share a key); start keys only while no run is in progress.
+  // from them (robots can share a key); start keys only while no run is in progress, and the
+  // running robot's end key while one is.
   void RestoreSharedHotkeys();
+  // Whether the key is the start or end key of a ticked robot.
+  bool IsKeyOfEnabledRobot(const CString& text) const;
+  void StopRun();
+  // Adds to m_HotkeyProblems why the keys of a robot just ticked do not work: taken by another
+  // program (not registered), or clashing with another ticked robot's start key.
+  void NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, BOOL endRegistered);
+  // Tells the user, in one box, about every problem noted; nothing when there is none.
+  void ShowHotkeyProblems();
+  static DWORD KeyCombination(UINT modifiers, UINT vk) { return modifiers << 16 | vk; }
   // Shows a text of the string table in the dialog's own box.
   int Message(UINT textId, UINT type = MB_OK);
   int Message(const CString& text, UINT type = MB_OK);
@@ -118,8 +132,15 @@ private:
   CButton m_btnOptions;
   CArray<CRobot> m_Robots;  // robot-folder order; rows are matched to entries by name
 
+  // The key combinations this window holds as hotkeys.
+  std::set<DWORD> m_HeldHotkeys;
+  // Lines about keys that do not work, gathered while the list loads and shown once.
+  CString m_HotkeyProblems;
+  BOOL m_LoadingList = FALSE;
+
   // Run state.
   CString m_CurrentRobotPath;
+  CString m_RunEndKey;  // the running robot's end key, registered for the run
   BYTE m_StopRun = 0;
   BOOL m_Running = FALSE;
   BOOL m_Quitting = FALSE;

@@ -40,16 +40,22 @@ ATOM CQuorvexDlg::ParseHotkeyText(const CString& text, UINT& modifiers, UINT& vk
   return GlobalAddAtomA(notation);
 }
 
-void CQuorvexDlg::RegisterRobotHotkey(const CString& text) {
+BOOL CQuorvexDlg::RegisterRobotHotkey(const CString& text) {
   UINT modifiers = 0, vk = 0;
   ATOM id = ParseHotkeyText(text, modifiers, vk);
-  if (id) ::RegisterHotKey(m_hWnd, id, modifiers, vk);
+  if (!id) return TRUE;  // nothing to register
+  if (::RegisterHotKey(m_hWnd, id, modifiers, vk)) {
+    m_HeldHotkeys.insert(KeyCombination(modifiers, vk));
+    return TRUE;
+  }
+  // Robots share keys: a key this window holds already is not lost.
+  return m_HeldHotkeys.count(KeyCombination(modifiers, vk)) != 0;
 }
 
 void CQuorvexDlg::UnregisterRobotHotkey(const CString& text) {
   UINT modifiers = 0, vk = 0;
   ATOM id = ParseHotkeyText(text, modifiers, vk);
-  if (id) ::UnregisterHotKey(m_hWnd, id);
+  if (id && ::UnregisterHotKey(m_hWnd, id)) m_HeldHotkeys.erase(KeyCombination(modifiers, vk));
 }
 
 void CQuorvexDlg::RegisterHotkeys(BOOL startKeysOnly) {
@@ -75,6 +81,73 @@ void CQuorvexDlg::RestoreSharedHotkeys() {
     if (!m_Running) RegisterRobotHotkey(robot.StartKey);
     RegisterRobotHotkey(robot.EndKey);
   }
+  // The running robot's own end key stops it even when the robot is not ticked.
+  if (m_Running) RegisterRobotHotkey(m_RunEndKey);
+}
+
+bool CQuorvexDlg::IsKeyOfEnabledRobot(const CString& text) const {
+  UINT modifiers = 0, vk = 0;
+  ATOM id = ParseHotkeyText(text, modifiers, vk);
+  if (!id) return false;
+  for (const CRobot& robot : m_Robots) {
+    if (!robot.Enable) continue;
+    if (ParseHotkeyText(robot.StartKey, modifiers, vk) == id || ParseHotkeyText(robot.EndKey, modifiers, vk) == id)
+      return true;
+  }
+  return false;
+}
+
+void CQuorvexDlg::NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, BOOL endRegistered) {
+  UINT modifiers = 0, vk = 0;
+  ATOM start = ParseHotkeyText(robot.StartKey, modifiers, vk);
+  ATOM end = ParseHotkeyText(robot.EndKey, modifiers, vk);
+  int self = FindRobot(robot.Name);
+  for (int i = 0; i < m_Robots.GetSize(); ++i) {
+    const CRobot& other = m_Robots[i];
+    if (i == self || !other.Enable) continue;
+    ATOM otherStart = ParseHotkeyText(other.StartKey, modifiers, vk);
+    ATOM otherEnd = ParseHotkeyText(other.EndKey, modifiers, vk);
+    CString line;
+    // A start key that two robots share starts the first of them in the list only.
+    if (start && start == otherStart) {
+      bool selfFirst = self >= 0 && self < i;
+      line.Format(AppText(IDS_START_KEY_SHARED), (selfFirst ? other : robot).Name.GetString(),
+                  robot.StartKey.GetString(), (selfFirst ? robot : other).Name.GetString());
+      m_HotkeyProblems += line;
+    }
+    // While nothing runs, a key that is one robot's start key and another's end key starts.
+    if (end && end == otherStart) {
+      line.Format(AppText(IDS_END_KEY_IS_START_KEY), robot.Name.GetString(), robot.EndKey.GetString(),
+                  other.Name.GetString());
+      m_HotkeyProblems += line;
+    }
+    if (start && start == otherEnd) {
+      line.Format(AppText(IDS_END_KEY_IS_START_KEY), other.Name.GetString(), other.EndKey.GetString(),
+                  robot.Name.GetString());
+      m_HotkeyProblems += line;
+    }
+  }
+  struct Key {
+    BOOL registered;
+    UINT which;
+    const CString& text;
+  } const keys[] = {{startRegistered, IDS_START_KEY_WORD, robot.StartKey}, {endRegistered, IDS_END_KEY_WORD, robot.EndKey}};
+  for (const Key& key : keys) {
+    if (key.registered) continue;
+    CString line;
+    line.Format(AppText(IDS_KEY_TAKEN_BY_PROGRAM), robot.Name.GetString(), AppText(key.which).GetString(),
+                key.text.GetString());
+    m_HotkeyProblems += line;
+  }
+}
+
+void CQuorvexDlg::ShowHotkeyProblems() {
+  if (m_HotkeyProblems.IsEmpty()) return;
+  CString text;
+  text.Format(AppText(IDS_HOTKEY_PROBLEMS), m_HotkeyProblems.GetString());
+  // Cleared first: the box pumps messages, and a tick meanwhile reports on its own.
+  m_HotkeyProblems.Empty();
+  Message(text);
 }
 
 BOOL CQuorvexDlg::IsStartHotkeyFree(const CString& text) {
@@ -103,28 +176,41 @@ BOOL CQuorvexDlg::IsEndHotkeyFree(const CString& text) {
 }
 
 void CQuorvexDlg::OnHotKey(UINT id, UINT, UINT) {
-  for (const CRobot& robot : m_Robots) {
-    if (!robot.Enable) continue;
-    UINT modifiers = 0, vk = 0;
-    if (ParseHotkeyText(robot.StartKey, modifiers, vk) == id) {
-      if (m_Running) return;
-      // The run pumps messages, which may change the array: take the name first.
-      m_CurrentRobotPath = RobotFilePath(robot.Name);
-      RunCurrentRobot();
-      return;
-    }
-    if (ParseHotkeyText(robot.EndKey, modifiers, vk) == id) {
-      // The end key of any enabled robot stops whatever runs.
-      g_Script.StopRun = 1;
-      m_StopRun = 1;
-      return;
-    }
+  UINT modifiers = 0, vk = 0;
+  // The end key of any enabled robot, and the running robot's own, stops whatever runs; while a
+  // robot runs that holds also for a key that is a start key too.
+  bool endKey = m_Running && ParseHotkeyText(m_RunEndKey, modifiers, vk) == id;
+  for (const CRobot& robot : m_Robots)
+    if (robot.Enable && ParseHotkeyText(robot.EndKey, modifiers, vk) == id) endKey = true;
+  if (m_Running) {
+    if (endKey) StopRun();
+    return;
   }
+  for (const CRobot& robot : m_Robots) {
+    if (!robot.Enable || ParseHotkeyText(robot.StartKey, modifiers, vk) != id) continue;
+    // The run pumps messages, which may change the array: take the name first.
+    m_CurrentRobotPath = RobotFilePath(robot.Name);
+    RunCurrentRobot();
+    return;
+  }
+  // With nothing running the stop is cleared again by the next run.
+  if (endKey) StopRun();
+}
+
+void CQuorvexDlg::StopRun() {
+  g_Script.StopRun = 1;
+  m_StopRun = 1;
 }
 
 BOOL CQuorvexDlg::RunRobot(const CString& path) {
   if (m_Running || m_Quitting) return FALSE;
   m_StopRun = 0;
+  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+    CString text;
+    text.Format(AppText(IDS_ROBOT_FILE_MISSING), path.GetString());
+    Message(text);
+    return FALSE;
+  }
   CRobot robot;
   robot.LoadFromFile(path);
   if (!robot.TriggerRobot.IsEmpty() &&
@@ -156,7 +242,10 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
   GetCurrentDirectoryA(MAX_PATH, directory);
 
   m_Running = TRUE;
+  m_RunEndKey = robot.EndKey;
   UnregisterHotkeys(TRUE);
+  // Unregistering the start keys took any end key that is also a start key with them.
+  RestoreSharedHotkeys();
   // The run is over when the user stops it or quits, or when the script reports an error: an
   // error is not played again in every repetition.
   const int errorsBefore = g_Script.ErrorReports;
@@ -175,7 +264,12 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
   g_Script.ClearScript();
   SetCurrentDirectoryA(directory);
   m_Running = FALSE;
-  if (!m_Quitting && !g_Script.IsQuitting()) RegisterHotkeys(TRUE);
+  if (!m_Quitting && !g_Script.IsQuitting()) {
+    // The end key of a robot that is not ticked was registered for this run only.
+    if (!IsKeyOfEnabledRobot(m_RunEndKey)) UnregisterRobotHotkey(m_RunEndKey);
+    RegisterHotkeys(TRUE);
+  }
+  m_RunEndKey.Empty();
   return TRUE;
 }
 
@@ -230,5 +324,6 @@ void CQuorvexDlg::QuitApplication() {
   g_Script.StopRun = 1;
   m_StopRun = 1;
   UnregisterHotkeys(FALSE);
+  if (m_Running) UnregisterRobotHotkey(m_RunEndKey);
   PostQuitMessage(kQuitExitCode);
 }

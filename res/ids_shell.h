@@ -1,2 +1,11 @@
 // Resource ids of the shell.
 #pragma once
+
+// Texts of the main window's hotkeys and runs.
+#define IDS_HOTKEY_PROBLEMS 2200
+#define IDS_KEY_TAKEN_BY_PROGRAM 2201
+#define IDS_START_KEY_SHARED 2202
+#define IDS_END_KEY_IS_START_KEY 2203
+#define IDS_START_KEY_WORD 2204
+#define IDS_END_KEY_WORD 2205
+#define IDS_ROBOT_FILE_MISSING 2206
