@@ -42,9 +42,9 @@ int FindRobotFileIndex(const CString& name) {
   int index = 0;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    CRobot robot;
-    robot.LoadFromFile(folder + "\\" + found.cFileName);
-    if (robot.Name.CompareNoCase(name) == 0) break;
+    // Only the name is needed, and the file name is the robot's name: no file is read, so an
+    // unrelated broken file cannot stop an unattended run on a message box.
+    if (RobotNameOfFile(found.cFileName).CompareNoCase(name) == 0) break;
     ++index;
   } while (FindNextFileA(find, &found));
   FindClose(find);

@@ -298,9 +298,7 @@ CString CQuorvexDlg::GetRobotNameByIndex(int index) {
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (files++ == index) {
-      CRobot robot;
-      robot.LoadFromFile(folder + "\\" + found.cFileName);
-      name = robot.Name;
+      name = RobotNameOfFile(found.cFileName);  // the run reads (and reports) the file itself
       break;
     }
   } while (FindNextFileA(find, &found));

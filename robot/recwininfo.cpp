@@ -30,3 +30,5 @@ RecWinLine ReadRecWinLine(const CString& line, RecWinInfo& work) {
   }
   return RecWinLine::Field;
 }
+
+CString RecWinLoadFailedText(const CString& path) { return "Failed to load record Window info\n" + path; }

@@ -25,3 +25,7 @@ enum class RecWinLine {
 // Reads one line of a "[RecWinInfo]" section into the working record. Keys are compared exactly;
 // the record is not reset between records, so one that omits a key inherits the key's last value.
 RecWinLine ReadRecWinLine(const CString& line, RecWinInfo& work);
+
+// The message about a robot file whose window records do not read: which file it is goes on a
+// second line.
+CString RecWinLoadFailedText(const CString& path);

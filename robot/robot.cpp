@@ -26,6 +26,14 @@ bool IsScriptHeader(const CString& line) { return line.CompareNoCase("[Script]")
 
 }  // namespace
 
+CString RobotNameOfFile(const CString& path) {
+  int slash = path.ReverseFind('\\');
+  if (path.ReverseFind('/') > slash) slash = path.ReverseFind('/');
+  CString base = path.Mid(slash + 1);
+  if (base.ReverseFind('.') >= 0) base = base.Left(base.ReverseFind('.'));
+  return base;
+}
+
 BOOL CRobot::SaveToFile(const CString& folder) const {
   CString target = folder + "\\" + Name + ".txt";
   // Write beside the target first (".tmp", so the robot list never shows it).
@@ -85,14 +93,8 @@ int CRobot::LoadFromFile(const CString& path) {
     if (!file.ReadString(line)) line.Empty();
   };
   next();  // "[General]"
-  next();
-  Name = ValueOf(line, "Name=");
-  // The file name identifies a robot, whatever its name line says.
-  int slash = path.ReverseFind('\\');
-  if (path.ReverseFind('/') > slash) slash = path.ReverseFind('/');
-  CString base = path.Mid(slash + 1);
-  if (base.ReverseFind('.') >= 0) base = base.Left(base.ReverseFind('.'));
-  if (base != Name) Name = base;
+  next();   // the name line: the file name identifies the robot, whatever this line says
+  Name = RobotNameOfFile(path);
   next();
   StartKey = ValueOf(line, "StartKey=");
   next();
@@ -139,7 +141,7 @@ int CRobot::LoadFromFile(const CString& path) {
   while (file.ReadString(line)) {
     RecWinLine read = ReadRecWinLine(line, work);
     if (read == RecWinLine::BadRect) {
-      ShowMessageBox(GetActiveWindow(), "Failed to load record Window info", AfxGetAppName(), MB_OK);
+      ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
       file.Close();
       return 0;
     }

@@ -5,6 +5,10 @@
 #include "framework/cstring.h"
 #include "robot/recwininfo.h"
 
+// The name of the robot a file holds: the file name without its folder and extension (a file's
+// name identifies its robot, whatever its name line says).
+CString RobotNameOfFile(const CString& path);
+
 class CRobot {
 public:
   CRobot() = default;

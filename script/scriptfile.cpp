@@ -168,7 +168,7 @@ bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {
   while (file.ReadString(line)) {
     RecWinLine read = ReadRecWinLine(line, work);
     if (read == RecWinLine::BadRect) {
-      AfxMessageBox("Failed to load record Window info");
+      AfxMessageBox(RecWinLoadFailedText(path));
       return false;
     }
     if (read == RecWinLine::Complete) Records.push_back(work);

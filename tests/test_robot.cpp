@@ -301,9 +301,10 @@ TEST(RobotFile, BadRectangleFailsTheLoadButKeepsWhatWasRead) {
                              "WinRect=1,2,3", "WinIndex=3", "WinRect=5,6,7,8"});
   MessageBoxCapture boxes;
   CRobot r;
-  EXPECT_EQ(r.LoadFromFile(WriteRobotFile(folder, "Bad", lines).c_str()), 0);
+  std::string path = WriteRobotFile(folder, "Bad", lines);
+  EXPECT_EQ(r.LoadFromFile(path.c_str()), 0);
   ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, "Failed to load record Window info");
+  EXPECT_EQ(boxes.boxes()[0].text, "Failed to load record Window info\n" + path);
   EXPECT_EQ(boxes.boxes()[0].caption, "Vantorel Pindrel");
   EXPECT_EQ(boxes.boxes()[0].type & (MB_TYPEMASK | MB_ICONMASK), static_cast<UINT>(MB_OK));
   EXPECT_EQ(r.RobotSpeedMode, 1);

@@ -137,7 +137,7 @@ TEST(ScriptFile, RobotWindowRecords) {
   file.Clear();
   EXPECT_FALSE(file.LoadRobotFile(path.c_str(), 0));
   ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, "Failed to load record Window info");
+  EXPECT_EQ(boxes.boxes()[0].text, "Failed to load record Window info\n" + path);
   EXPECT_EQ(file.Records.size(), 1u);
   EXPECT_EQ(file.GetLineCount(), 1);
 }

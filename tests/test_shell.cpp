@@ -107,7 +107,7 @@ TEST_F(ShellDialog, TheListShowsEveryRobotAndItsTickHoldsTheKeys) {
                                             "- Beta | Ctrl + Shift + Alt + B | Ctrl + Shift + Alt + Y",
                                             "x Broken | Ctrl + Shift + Alt + C | Ctrl + Shift + Alt + X"}));
   ASSERT_FALSE(boxes.boxes().empty());
-  for (const CapturedBox& box : boxes.boxes()) EXPECT_EQ(box.text, "Failed to load record Window info");
+  for (const CapturedBox& box : boxes.boxes()) EXPECT_EQ(box.text, "Failed to load record Window info\n" + folder.File("Broken"));
 
   struct Key {
     const char* text;

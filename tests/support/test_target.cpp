@@ -16,7 +16,7 @@ long long NowMicroseconds() {
   return now.QuadPart * 1000000 / freq.QuadPart;
 }
 
-bool TestTarget::Start(const std::string& title, int x, int y) {
+bool TestTarget::Start(const std::string& title, int x, int y, bool withMenu) {
   Stop();
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
@@ -28,7 +28,7 @@ bool TestTarget::Start(const std::string& title, int x, int y) {
   skip_ = 0;
 
   std::string cmd = "\"" + ProgramFolder() + "\\pindrel_target.exe\" --log \"" + log_ + "\" --title \"" + title +
-                    "\" --x " + std::to_string(x) + " --y " + std::to_string(y);
+                    "\" --x " + std::to_string(x) + " --y " + std::to_string(y) + (withMenu ? " --menu 1" : "");
   if (!StartProcess(cmd, process_, pid_)) return false;
 
   bool up = PumpUntil(

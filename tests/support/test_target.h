@@ -27,8 +27,9 @@ public:
   TestTarget(const TestTarget&) = delete;
   TestTarget& operator=(const TestTarget&) = delete;
 
-  // Starts the target at screen position (x, y) and waits until its window is up.
-  bool Start(const std::string& title = "Pindrel Test Target", int x = 100, int y = 100);
+  // Starts the target at screen position (x, y), with a menu bar when asked, and waits until
+  // its window is up.
+  bool Start(const std::string& title = "Pindrel Test Target", int x = 100, int y = 100, bool withMenu = false);
   void Stop();
 
   HWND hwnd() const { return hwnd_; }

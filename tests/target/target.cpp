@@ -1,6 +1,9 @@
 // A test window that logs every mouse and keyboard message it receives to a file.
 //
-// pindrel_target.exe --log <file> [--title <text>] [--x <n>] [--y <n>]
+// pindrel_target.exe --log <file> [--title <text>] [--x <n>] [--y <n>] [--menu 1]
+//
+// With --menu 1 the window has a menu bar, and entering its menu mode is logged as
+// "main WM_ENTERMENULOOP 0 0".
 //
 // The log gets one line per message, written at once:
 //   <microseconds> <control> <message> <a> <b>
@@ -91,6 +94,12 @@ void LogMessage(const MSG& msg) {
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_ENTERMENULOOP: {
+      char line[128];
+      snprintf(line, sizeof line, "%lld main WM_ENTERMENULOOP 0 0\n", NowMicroseconds());
+      WriteLog(line);
+      break;
+    }
     case WM_SIZE:
       if (g_status) SendMessageA(g_status, WM_SIZE, 0, 0);
       return 0;
@@ -131,8 +140,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   wc.style = CS_DBLCLKS;
   RegisterClassA(&wc);
 
+  HMENU menu = nullptr;
+  if (atoi(Arg(__argc, __argv, "--menu", "0"))) {
+    menu = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 201, "&Open");
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  }
   g_main = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 480, 360, nullptr,
-                           nullptr, instance, nullptr);
+                           menu, instance, nullptr);
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto child = [&](const char* cls, const char* text, DWORD style, int cx, int cy, int w, int h, int id) {
     HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, cx, cy, w, h, g_main,
