@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -238,4 +240,226 @@ TEST_F(AppEndToEnd, ASecondInstanceHandsItsRequestToTheMainWindowNotToABoxOfTheS
   EXPECT_EQ(Typed(), "q");
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+}
+
+namespace {
+
+class AppRuns : public AppEndToEnd {
+protected:
+  // Presses the end key until the robot stops typing (a press that lands while the robot types
+  // loses its modifiers, which the robot frees); the typed text once settled.
+  std::string StopWith(const char* keys) {
+    std::string typed;
+    for (int press = 0; press < 3; ++press) {
+      Press(keys);
+      typed = SettledTyped();
+      if (typed.find("still typing") == std::string::npos) break;
+    }
+    return typed;
+  }
+  // Answers the box the program shows with OK; its text, "" when no box came.
+  std::string AnswerBox(int timeoutMs = 5000) {
+    HWND box = app.WaitForMessageBox(timeoutMs);
+    if (!box) return "";
+    std::string text = PindrelProcess::BoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PumpUntil([&] { return !IsWindow(box); }, 5000);
+    return text;
+  }
+  // The user holds Shift and Alt and presses R (the robot's hotkey); Shift and Alt stay down
+  // until the window shows three characters (or a while has passed). What the window shows then.
+  std::string PressWhileHoldingShiftAlt(const std::function<std::string()>& text) {
+    Xdo("keydown shift+alt");
+    PumpFor(300);
+    // The letter's own press comes as the hotkey message: Wine may keep a hotkey's letter down
+    // after its release, which would disturb the next press.
+    UINT modifiers = 0, vk = 0;
+    PostMessageA(app.main(), WM_HOTKEY, CQuorvexDlg::ParseHotkeyText("Shift + Alt + R", modifiers, vk), 0);
+    PumpUntil([&] { return text().size() >= 3; }, 5000);
+    Xdo("keyup shift+alt");
+    PumpFor(300);
+    return text();
+  }
+  void ClickRunRobot(const char* robot) {
+    app.SelectRow(app.RowOf(robot));
+    PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+  }
+};
+
+// The robot files of the folder in the order the system lists them, which is the list's order.
+std::vector<std::string> FolderOrder(const RobotFolder& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder.path() + "\\*.txt").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string file = found.cFileName;
+    names.push_back(file.substr(0, file.size() - 4));
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return names;
+}
+
+// The lines between a box's first blank line and its last one.
+std::vector<std::string> MiddleLines(const std::string& text) {
+  size_t from = text.find("\n\n"), to = text.rfind("\n\n");
+  std::vector<std::string> lines = SplitLines(text.substr(from + 2, to - from - 2));
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+struct WindowSearch {
+  DWORD pid;
+  const char* cls;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD owner = 0;
+  char cls[64] = "";
+  GetWindowThreadProcessId(hwnd, &owner);
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (owner != s->pid || strcmp(cls, s->cls) != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+// A visible top-level window of another program, by class.
+HWND TopWindowOf(DWORD pid, const char* cls) {
+  WindowSearch s = {pid, cls, nullptr};
+  EnumWindows(&MatchTopWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+const char kBrokenRecord[] = "[RecWinInfo]\r\nWinIndex=1\r\nWinTitle=Notes\r\nWinPath=C:\\notes.exe\r\nWinRect=1,2,3\r\n";
+
+}  // namespace
+
+TEST_F(AppRuns, EveryRunStopsAtItsEndKey) {
+  // Robots that repeat until stopped: one whose end key is another ticked robot's start key, one
+  // whose end key is its own start key, and one that is not ticked, played with Run Robot.
+  folder.Write({"Looper", "Ctrl + Alt + L", "Ctrl + Alt + Q", 1, 1, 1, {"Send(\"x\")", "WAIT(300)"}});
+  folder.Write({"Quick", "Ctrl + Alt + Q", "None", 1, 0, 1, {"Send(\"o\")"}});
+  folder.Write({"Toggle", "Ctrl + Alt + M", "Ctrl + Alt + M", 1, 1, 1, {"Send(\"m\")", "WAIT(300)"}});
+  folder.Write({"Loner", "None", "Ctrl + Alt + U", 0, 1, 1, {"Send(\"n\")", "WAIT(300)"}});
+  StartApp();
+  EXPECT_EQ(AnswerBox(), "These hotkeys cannot be registered, so they do not work:\n\nRobot \"Looper\": end key Ctrl + Alt + Q "
+                         "is the start key of robot \"Quick\".\n\nPlease choose other hotkeys for these robots.");
+  EXPECT_FALSE(KeyTaken("Ctrl + Alt + U"));
+  struct Case {
+    const char* robot;
+    const char* startKeys;  // null: the Run Robot button
+    const char* endKeys;
+    char typed;
+  } cases[] = {{"Looper", "ctrl+alt+l", "ctrl+alt+q", 'x'}, {"Toggle", "ctrl+alt+m", "ctrl+alt+m", 'm'},
+               {"Loner", nullptr, "ctrl+alt+u", 'n'}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.robot);
+    target.ClearLog();
+    if (c.startKeys) {
+      Press(c.startKeys);
+    } else {
+      ClickRunRobot(c.robot);
+    }
+    ASSERT_TRUE(WaitForTyped(2));
+    std::string typed = StopWith(c.endKeys);
+    EXPECT_EQ(typed, std::string(typed.size(), c.typed)) << "stopped, and nothing else started";
+  }
+  EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + M") && KeyTaken("Ctrl + Alt + Q"); }, 3000));
+  EXPECT_FALSE(KeyTaken("Ctrl + Alt + U")) << "the end key of a robot that is not ticked is held for its run only";
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(AppRuns, KeysThatCannotBeRegisteredAreReportedOnceAtStartUp) {
+  // Keys this test holds are taken by another program as far as the robots go.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x7AB0, MOD_CONTROL | MOD_ALT, 'P'));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x7AB1, MOD_CONTROL | MOD_ALT, 'Y'));
+  folder.Write({"Taken", "Ctrl + Alt + P", "None", 1});
+  folder.Write({"Ender", "Ctrl + Alt + G", "Ctrl + Alt + Y", 1});
+  folder.Write({"Twin One", "Ctrl + Alt + W", "None", 1});
+  folder.Write({"Twin Two", "Ctrl + Alt + W", "None", 1});
+  folder.Write({"Fine", "Ctrl + Alt + F", "Ctrl + Alt + H", 1});
+  folder.Write({"Idle", "Ctrl + Alt + P", "Ctrl + Alt + W", 0});  // not ticked: nothing to report
+  std::vector<std::string> order = FolderOrder(folder);
+  bool oneFirst = std::find(order.begin(), order.end(), "Twin One") < std::find(order.begin(), order.end(), "Twin Two");
+  StartApp();
+  std::string text = AnswerBox();
+  EXPECT_EQ(text.rfind("These hotkeys cannot be registered, so they do not work:\n\n", 0), 0u) << text;
+  std::vector<std::string> expected = {
+      "Robot \"Ender\": end key Ctrl + Alt + Y is taken by another program.",
+      "Robot \"Taken\": start key Ctrl + Alt + P is taken by another program.",
+      std::string("Robot \"") + (oneFirst ? "Twin Two" : "Twin One") + "\": start key Ctrl + Alt + W is taken by robot \"" +
+          (oneFirst ? "Twin One" : "Twin Two") + "\".",
+  };
+  EXPECT_EQ(MiddleLines(text), expected) << text;
+  EXPECT_EQ(AnswerBox(1500), "") << "one box for all robots";
+  UnregisterHotKey(nullptr, 0x7AB0);
+  UnregisterHotKey(nullptr, 0x7AB1);
+}
+
+TEST_F(AppRuns, ARobotWhoseFileWasRemovedSaysWhichFileIsMissing) {
+  folder.Write({"Gone", "Ctrl + Alt + G", "None", 1, 0, 1, {"Send(\"g\")"}});
+  StartApp();
+  ASSERT_TRUE(DeleteFileA(folder.File("Gone").c_str()));
+  const std::string expected = "The robot file cannot be found:\n" + folder.File("Gone");
+  ClickRunRobot("Gone");
+  EXPECT_EQ(AnswerBox(), expected) << "Run Robot";
+  Press("ctrl+alt+g");
+  EXPECT_EQ(AnswerBox(), expected) << "the start key";
+  EXPECT_EQ(Typed(), "");
+}
+
+TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"q\")");
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
+  WriteFileBytes(folder.File("Broken"), RobotFileText({"Broken", "None", "None", 0, 0, 1, {"WAIT(10)"}}) + kBrokenRecord);
+  ASSERT_TRUE(app.Start());
+  // The first instance reports the file while its list loads, before its window shows.
+  std::string text = AnswerBox(10000);
+  EXPECT_EQ(text, "Failed to load record Window info\n" + folder.File("Broken"));
+  while (!text.empty()) text = AnswerBox(1000);
+  ASSERT_TRUE(app.WaitForMainWindow());
+  FocusTarget();
+  target.ClearLog();
+  // A scheduled start nobody watches: it hands its request over and ends when the run is done.
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.FindWindowOfProcess("#32770"), nullptr);
+  EXPECT_EQ(Typed(), "q");
+}
+
+TEST_F(AppRuns, AnAltHotkeyTheUserStillHoldsOpensNoMenu) {
+  folder.Write({"Typist", "Shift + Alt + R", "None", 1, 0, 1, {"Send(\"abc\")"}});
+  StartApp();
+  ASSERT_TRUE(target.Start("Pindrel Menu Target", 20, 20, true));
+  FocusTarget();
+  PumpFor(150);
+  target.ClearLog();
+  std::string typed = PressWhileHoldingShiftAlt([&] { return Typed(); });
+  EXPECT_EQ(typed, "abc");
+  for (const TargetEvent& e : target.Events()) EXPECT_NE(e.message, "WM_ENTERMENULOOP");
+
+  // Wine's Notepad, whose menu would take the keys the same way.
+  HANDLE process = nullptr;
+  DWORD pid = 0;
+  ASSERT_TRUE(StartProcess("notepad.exe", process, pid));
+  HWND notepad = nullptr;
+  EXPECT_TRUE(PumpUntil([&] { return (notepad = TopWindowOf(pid, "Notepad")) != nullptr; }, 10000));
+  HWND edit = notepad ? FindWindowExA(notepad, nullptr, "Edit", nullptr) : nullptr;
+  if (edit && BringToFront(notepad)) {
+    PumpFor(150);
+    typed = PressWhileHoldingShiftAlt([&] {
+      char text[64] = "";
+      SendMessageTimeoutA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, nullptr);
+      return std::string(text);
+    });
+    EXPECT_EQ(typed, "abc") << "Notepad";
+  } else {
+    ADD_FAILURE() << "Notepad did not come up";
+  }
+  TerminateProcess(process, 0);
+  CloseHandle(process);
 }

@@ -129,6 +129,17 @@ std::string PindrelProcess::BoxText(HWND box) {
   return text;
 }
 
+HWND PindrelProcess::WaitForMessageBox(int timeoutMs) const {
+  HWND box = nullptr;
+  PumpUntil(
+      [&] {
+        box = FindWindowOfProcess("#32770", "Vantorel Pindrel");
+        return box && !GetDlgItem(box, 1001);
+      },
+      timeoutMs);
+  return box && !GetDlgItem(box, 1001) ? box : nullptr;
+}
+
 std::vector<std::string> PindrelProcess::ListRows() const {
   std::vector<std::string> rows;
   HWND hwnd = list();
@@ -165,6 +176,22 @@ POINT PindrelProcess::CheckBoxPoint(int row) const {
   POINT p = {rect.left + 10, (rect.top + rect.bottom) / 2};
   ClientToScreen(list(), &p);
   return p;
+}
+
+int PindrelProcess::RowOf(const std::string& name) const {
+  std::vector<std::string> rows = ListRows();
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].compare(2, name.size() + 3, name + " | ") == 0) return static_cast<int>(i);
+  return -1;
+}
+
+void PindrelProcess::SelectRow(int row) const {
+  RemoteMemory memory(pid_, sizeof(LVITEMA));
+  LVITEMA item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  memory.Write(0, &item, sizeof item);
+  SendMessageA(list(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(memory.at(0)));
 }
 
 void Xdo(const std::string& arguments) {

@@ -36,11 +36,16 @@ public:
   HWND FindWindowOfProcess(const char* cls, const char* caption = nullptr) const;
   // The texts of a message box's static controls.
   static std::string BoxText(HWND box);
+  // Waits for a box of the program (its caption, but not the main window); null when none came.
+  HWND WaitForMessageBox(int timeoutMs = 5000) const;
 
   // Rows of the robot list: "x Name | Start | End" (x ticked, - not).
   std::vector<std::string> ListRows() const;
   // The screen point of a row's check box.
   POINT CheckBoxPoint(int row) const;
+  // The row of the robot with this name, -1 when none; selects a row as a click would.
+  int RowOf(const std::string& name) const;
+  void SelectRow(int row) const;
 
 private:
   HANDLE process_ = nullptr;
