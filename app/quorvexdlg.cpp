@@ -97,26 +97,28 @@ BOOL CQuorvexDlg::OnInitDialog() {
 }
 
 void CQuorvexDlg::InitButtons() {
+  // Each button is sized to end before the next one starts and, in the bottom row, at the
+  // list's right edge (624): the template's dialog units give sizes that overlap.
   struct Place {
     CButtonST* button;
     UINT icon;
     const char* tooltip;
-    int x, y;
+    int x, y, width, height;
   };
   const Place places[] = {
-      {&m_btnRun, IDI_RUN, "Run the selected robot", 350, 46},
-      {&m_btnSchedule, IDI_SCHEDULE, "Schedule selected robot to run later", 445, 46},
-      {&m_btnHelp, IDI_HELP, "Help", 550, 46},
-      {&m_btnAdd, IDI_ADD, "Add a robot", 330, 280},
-      {&m_btnEdit, IDI_EDIT, "Edit selected robot", 430, 280},
-      {&m_btnRemove, IDI_REMOVE, "Remove selected robot", 525, 280},
+      {&m_btnRun, IDI_RUN, "Run the selected robot", 350, 46, 90, 26},
+      {&m_btnSchedule, IDI_SCHEDULE, "Schedule selected robot to run later", 445, 46, 100, 26},
+      {&m_btnHelp, IDI_HELP, "Help", 550, 46, 74, 26},
+      {&m_btnAdd, IDI_ADD, "Add a robot", 330, 280, 95, 28},
+      {&m_btnEdit, IDI_EDIT, "Edit selected robot", 430, 280, 90, 28},
+      {&m_btnRemove, IDI_REMOVE, "Remove selected robot", 525, 280, 99, 28},
   };
   for (const Place& p : places) {
     p.button->SetIcon(p.icon, CButtonST::BTNST_AUTO_DARKER);
     p.button->SetTooltipText(p.tooltip, TRUE);
     p.button->SetAlign(CButtonST::ST_ALIGN_HORIZ, TRUE);
     p.button->SetTransparent(FALSE);
-    p.button->SetWindowPos(nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    p.button->SetWindowPos(nullptr, p.x, p.y, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

@@ -130,9 +130,25 @@ def schedule(u, v):
     return WHITE
 
 
+def luminance(c):
+    """Relative luminance of an sRGB colour (0 black, 1 white)."""
+    def channel(v):
+        v /= 255
+        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
+    return 0.2126 * channel(c[0]) + 0.7152 * channel(c[1]) + 0.0722 * channel(c[2])
+
+
+# Behind the icon buttons: their text is black at rest and white under the mouse, so the band
+# must read well under both (a contrast of at least 4.5 to 1 with black and with white).
+BUTTON_BAND = (84, 120, 160)
+assert (luminance(BUTTON_BAND) + 0.05) / 0.05 >= 4.5 and 1.05 / (luminance(BUTTON_BAND) + 0.05) >= 4.5
+
+
 def write_background(path, width, height):
-    """The main window's background: a dark header band over a light vertical gradient. Every row
-    is one colour, so the bitmap is stored with 8-bit run-length compression and a palette."""
+    """The main window's background: a dark header band, a band behind each row of buttons
+    (46-72 above the robot list, 280-308 below it) and a light vertical gradient between them.
+    Every row is one colour, so the bitmap is stored with 8-bit run-length compression and a
+    palette."""
     palette = []
     rows = []
     for y in range(height):
@@ -140,6 +156,8 @@ def write_background(path, width, height):
             c = (30, 60 + y, 120 + y)
         elif y < 41:
             c = (230, 140, 30)
+        elif y < 75 or y >= 279:
+            c = BUTTON_BAND
         else:
             t = (y - 41) // 2 * 2 / (height - 41)
             c = (int(236 - 30 * t), int(240 - 26 * t), int(248 - 18 * t))

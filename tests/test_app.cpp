@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -462,4 +463,80 @@ TEST_F(AppRuns, AnAltHotkeyTheUserStillHoldsOpensNoMenu) {
   }
   TerminateProcess(process, 0);
   CloseHandle(process);
+}
+
+namespace {
+
+double Luminance(COLORREF c) {
+  auto channel = [](int v) {
+    double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) + 0.0722 * channel(GetBValue(c));
+}
+
+// The contrast ratio of two colours, 1 to 21.
+double Contrast(COLORREF a, COLORREF b) {
+  double la = Luminance(a) + 0.05, lb = Luminance(b) + 0.05;
+  return la > lb ? la / lb : lb / la;
+}
+
+// How many pixels of the screen rectangle have exactly this colour.
+int ScreenPixels(const RECT& r, COLORREF colour) {
+  HDC screen = GetDC(nullptr);
+  int count = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) count += GetPixel(screen, x, y) == colour;
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
+}  // namespace
+
+TEST_F(AppRuns, TheButtonsKeepTheirPlacesDoNotOverlapAndReadAtRestAndUnderTheMouse) {
+  folder.Write({"Alpha"});
+  StartApp();
+  ASSERT_TRUE(BringToFront(app.main()));
+  struct Button {
+    int id;
+    POINT place;  // in the main window's client area
+  } const buttons[] = {{1002, {350, 46}},  {999, {445, 46}},  {1004, {550, 46}},
+                       {1005, {330, 280}}, {1006, {430, 280}}, {1007, {525, 280}}};
+  auto clientRect = [&](HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, app.main(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  RECT list = clientRect(app.list());
+  std::vector<RECT> rects;
+  for (const Button& b : buttons) {
+    RECT r = clientRect(GetDlgItem(app.main(), b.id));
+    EXPECT_EQ(r.left, b.place.x) << b.id;
+    EXPECT_EQ(r.top, b.place.y) << b.id;
+    EXPECT_LE(r.right, list.right) << b.id;
+    EXPECT_TRUE(r.bottom <= list.top || r.top >= list.bottom) << b.id << " covers the list";
+    for (const RECT& other : rects) {
+      RECT both;
+      EXPECT_FALSE(IntersectRect(&both, &r, &other)) << b.id << " overlaps another button";
+    }
+    rects.push_back(r);
+  }
+
+  // Black text at rest and white text under the mouse both stand out from the background.
+  HDC screen = GetDC(nullptr);
+  for (const Button& b : buttons) {
+    HWND button = GetDlgItem(app.main(), b.id);
+    RECT r;
+    GetWindowRect(button, &r);
+    COLORREF background = GetPixel(screen, r.right - 4, r.top + 4);
+    EXPECT_GE(Contrast(background, RGB(0, 0, 0)), 4.5) << b.id;
+    EXPECT_GE(Contrast(background, RGB(255, 255, 255)), 4.5) << b.id;
+    EXPECT_GT(ScreenPixels(r, RGB(0, 0, 0)), 10) << b.id << ": black text at rest";
+    MoveMouseTo({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixels(r, RGB(255, 255, 255)) > 10; }, 3000)) << b.id << ": white text under the mouse";
+    MoveMouseTo({r.left - 30, r.top - 30});
+    PumpFor(100);
+  }
+  ReleaseDC(nullptr, screen);
 }
