@@ -132,6 +132,29 @@ TEST_F(ShellDialog, TheListShowsEveryRobotAndItsTickHoldsTheKeys) {
   EXPECT_EQ(ReadFileBytes(folder.File("Broken")), broken);
 }
 
+TEST_F(ShellDialog, TickingARobotWhoseKeysDoNotWorkSaysSoAtOnce) {
+  // A key this test holds is taken by another program as far as the dialog goes.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x7AC0, MOD_CONTROL | MOD_SHIFT | MOD_ALT, 'T'));
+  folder.Write({"Alpha", "Ctrl + Shift + Alt + A", "None", 1});
+  folder.Write({"Beta", "Ctrl + Shift + Alt + T", "Ctrl + Shift + Alt + A", 0});
+  Open();
+  EXPECT_TRUE(boxes.boxes().empty());
+  dlg.SetItemChecked(RowOf("Beta"), TRUE);
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text,
+            "These hotkeys cannot be registered, so they do not work:\n\n"
+            "Robot \"Beta\": end key Ctrl + Shift + Alt + A is the start key of robot \"Alpha\".\n"
+            "Robot \"Beta\": start key Ctrl + Shift + Alt + T is taken by another program.\n"
+            "\nPlease choose other hotkeys for these robots.");
+  UnregisterHotKey(nullptr, 0x7AC0);
+  // Unticked and ticked again once the key is free: only the clash with Alpha is left.
+  dlg.SetItemChecked(RowOf("Beta"), FALSE);
+  dlg.SetItemChecked(RowOf("Beta"), TRUE);
+  ASSERT_EQ(boxes.boxes().size(), 2u);
+  EXPECT_EQ(boxes.boxes()[1].text.find("taken by another program"), std::string::npos) << boxes.boxes()[1].text;
+  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + T"));
+}
+
 TEST_F(ShellDialog, RemovingTheRobotOfASortedRowKeepsTheEndKeyOthersShare) {
   folder.Write({"Alpha", "Ctrl + Shift + Alt + A", "Ctrl + Shift + Alt + Z", 1});
   folder.Write({"Gamma", "Ctrl + Shift + Alt + G", "Ctrl + Shift + Alt + Z", 1});
