@@ -319,8 +319,7 @@ LRESULT CQuorvexDlg::OnScheduledRun(WPARAM, LPARAM lParam) {
 void CQuorvexDlg::QuitApplication() {
   m_Quitting = TRUE;
   // A run in progress ends before its next line and plays no further repetition.
-  g_Script.StopRun = 1;
-  m_StopRun = 1;
+  StopRun();
   UnregisterHotkeys(FALSE);
   if (m_Running) UnregisterRobotHotkey(m_RunEndKey);
   PostQuitMessage(kQuitExitCode);
