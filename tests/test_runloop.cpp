@@ -170,7 +170,8 @@ TEST(RunLoop, AdlibFunctionRunsBetweenLines) {
                     "  $spins = $spins + 1\n"
                     "Wend\n"))
       << h.LastBox();
-  EXPECT_EQ(h.Global("TICKS"), "3");
+  // A slow line (a loaded machine) can let one more period pass before the loop's test.
+  EXPECT_GE(std::stoi(h.Global("TICKS")), 3);
   EXPECT_EQ(h.Global("LOCAL"), "<undeclared>");
   EXPECT_GT(std::stoi(h.Global("SPINS")), 0);
   EXPECT_EQ(h.script().AdlibRunning, 0);
