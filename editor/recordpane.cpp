@@ -2,6 +2,9 @@
 #include "editor/recordpane.h"
 
 #include "app/resource.h"
+#include "controls/explorerpane.h"
+#include "controls/itempane.h"
+#include "editor/inputrobotdlg.h"
 #include "editor/recordrobotdlg.h"
 #include "robot/helpers.h"
 
@@ -39,33 +42,33 @@ void HandOverRecording(const CRecordRobotDlg& recorder, CRecordingSink& sink) {
   for (int i = 0; recorder.GetWindowRecord(i, record); ++i) sink.AddWindowRecord(record);
 }
 
-BEGIN_MESSAGE_MAP(RecordingPane, CDialog)
+BEGIN_MESSAGE_MAP(CRecordPaneDlg, CDialog)
   ON_WM_TIMER()
   ON_WM_HOTKEY()
   ON_WM_DESTROY()
-  ON_BN_CLICKED(IDC_RECORDING_RECORD, &RecordingPane::OnRecordButton)
+  ON_BN_CLICKED(IDC_RECORDING_RECORD, &CRecordPaneDlg::OnRecordButton)
 END_MESSAGE_MAP()
 
-RecordingPane::RecordingPane(CWnd* editor, CRecordingSink* sink) : editor_(editor), sink_(sink) {}
+CRecordPaneDlg::CRecordPaneDlg(CWnd* editor, CRecordingSink* sink) : editor_(editor), sink_(sink) {}
 
-RecordingPane::~RecordingPane() {
+CRecordPaneDlg::~CRecordPaneDlg() {
   if (m_hWnd) DestroyWindow();
 }
 
-BOOL RecordingPane::Create(CWnd* parent) {
+BOOL CRecordPaneDlg::Create(CWnd* parent) {
   if (!CDialog::Create(IDD_RECORDING_PANE, parent)) return FALSE;
   hasStartHotkey_ = ::RegisterHotKey(m_hWnd, kStartHotkeyId, MOD_CONTROL | MOD_ALT, 'R');
   return TRUE;
 }
 
-CRecordRobotDlg* RecordingPane::MakeRecorder(int mode) { return new CRecordRobotDlg(mode); }
+CRecordRobotDlg* CRecordPaneDlg::MakeRecorder(int mode) { return new CRecordRobotDlg(mode); }
 
-void RecordingPane::StartRecording(int mode) { Run(mode); }
+void CRecordPaneDlg::StartRecording(int mode) { Run(mode); }
 
-void RecordingPane::RecordIntoList() { Run(-1); }
+void CRecordPaneDlg::RecordIntoList() { Run(-1); }
 
 // mode -1: the visible recorder waiting for its start button; 0 and 1: started by timer 1029.
-void RecordingPane::Run(int mode) {
+void CRecordPaneDlg::Run(int mode) {
   if (busy_) return;
   busy_ = TRUE;
   recorder_.reset();
@@ -83,7 +86,7 @@ void RecordingPane::Run(int mode) {
   busy_ = FALSE;
 }
 
-void RecordingPane::OnTimer(UINT_PTR id) {
+void CRecordPaneDlg::OnTimer(UINT_PTR id) {
   if (id != kStartTimer) {
     Default();
     return;
@@ -95,7 +98,7 @@ void RecordingPane::OnTimer(UINT_PTR id) {
   if (!recorder_->IsRecording() && recorder_->GetMode() == 0) recorder_->EndDialog(IDCANCEL);
 }
 
-void RecordingPane::OnHotKey(UINT id, UINT, UINT) {
+void CRecordPaneDlg::OnHotKey(UINT id, UINT, UINT) {
   if (id == kStartHotkeyId) {
     if (!busy_ && editor_ && editor_->IsWindowVisible() && editor_->IsWindowEnabled()) StartRecording(0);
   } else if (id == kStopHotkeyId) {
@@ -103,10 +106,35 @@ void RecordingPane::OnHotKey(UINT id, UINT, UINT) {
   }
 }
 
-void RecordingPane::OnDestroy() {
+void CRecordPaneDlg::OnDestroy() {
   KillTimer(kStartTimer);
   if (hasStartHotkey_) ::UnregisterHotKey(m_hWnd, kStartHotkeyId);
   ::UnregisterHotKey(m_hWnd, kStopHotkeyId);
   hasStartHotkey_ = FALSE;
   Default();
 }
+
+CEditorRecording::CEditorRecording(CInputRobotDlg& editor) : editor_(editor) {}
+
+CEditorRecording::~CEditorRecording() {
+  if (panel_ && panel_->IsWindow()) panel_->DestroyWindow();
+  if (page_ && page_->IsWindow()) page_->DestroyWindow();
+}
+
+BOOL CEditorRecording::Create(CExplorerPane* stack) {
+  if (!stack || !stack->IsWindow()) return FALSE;
+  page_ = std::make_unique<CRecordPaneDlg>(&editor_, this);
+  if (!page_->Create(stack)) return FALSE;
+  panel_ = std::make_unique<CItemPane>(IDD_ITEM_PANE, stack, page_.get(), IDB_PANE_CAPTION, IDB_PANE_COLLAPSED,
+                                       IDB_PANE_EXPANDED, CItemPane::kExpanded);
+  if (!panel_->Create(IDD_ITEM_PANE, stack)) return FALSE;
+  panel_->SetTitle("Record Actions", 0xFFFFFF, nullptr);
+  panel_->ShowWindow(SW_SHOW);
+  stack->AddPane(panel_.get());
+  stack->RecalcLayout();
+  return TRUE;
+}
+
+int CEditorRecording::GetWindowRecordCount() { return editor_.GetWindowRecordCount(); }
+void CEditorRecording::AddAction(const CString& line) { editor_.AddAction(line); }
+void CEditorRecording::AddWindowRecord(const RecWinInfo& record) { editor_.AddWindowRecord(record); }

@@ -449,9 +449,9 @@ TEST_F(Recorder, ARecordingGoesBetweenTwoCommentsAfterTheRobotsOwnRecords) {
 
 namespace {
 
-class TestPane : public RecordingPane {
+class TestPane : public CRecordPaneDlg {
 public:
-  TestPane(CWnd* editor, CRecordingSink* sink, const char* library) : RecordingPane(editor, sink), library_(library) {}
+  TestPane(CWnd* editor, CRecordingSink* sink, const char* library) : CRecordPaneDlg(editor, sink), library_(library) {}
   ClockedRecorder* Recorder() const { return static_cast<ClockedRecorder*>(GetRecorder()); }
 
 protected:
@@ -507,9 +507,9 @@ TEST_F(RecordingPaneTest, TheHiddenRecordingStartsOnItsHotkeyAndStopsOnTheOther)
     EXPECT_FALSE(rec->IsWindowVisible());
     EXPECT_FALSE(editorWnd.IsWindowVisible());
     Play("up R; up <Alt>; up <Ctrl>; +500; ldown w1; +30; lup w1; +400; down A; +40; up A; +300; down <Ctrl>; down <Alt>; down S");
-    pane->SendMessage(WM_HOTKEY, RecordingPane::kStopHotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'S'));
+    pane->SendMessage(WM_HOTKEY, CRecordPaneDlg::kStopHotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'S'));
   });
-  pane->SendMessage(WM_HOTKEY, RecordingPane::kStartHotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'R'));
+  pane->SendMessage(WM_HOTKEY, CRecordPaneDlg::kStartHotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'R'));
   EXPECT_TRUE(checked);
   EXPECT_EQ(pane->GetLastResult(), IDOK);
   EXPECT_EQ(editor.actions, (Lines{"Comment: ==== Start recorded actions ====", "Mouse Left Down At Win [1]", "Mouse Left Up",
@@ -529,7 +529,7 @@ TEST_F(RecordingPaneTest, TheVisibleRecorderWaitsForItsStartButton) {
     EXPECT_TRUE(rec->IsWindowVisible());
     EXPECT_FALSE(rec->IsRecording());
     // The start hotkey does nothing while a recording runs.
-    pane->SendMessage(WM_HOTKEY, RecordingPane::kStartHotkeyId, 0);
+    pane->SendMessage(WM_HOTKEY, CRecordPaneDlg::kStartHotkeyId, 0);
     EXPECT_EQ(pane->Recorder(), rec);
     rec->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RECORD_START, BN_CLICKED));
     Play("ldown w1; lup w1");
