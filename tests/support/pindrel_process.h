@@ -39,6 +39,8 @@ public:
 
   // Rows of the robot list: "x Name | Start | End" (x ticked, - not).
   std::vector<std::string> ListRows() const;
+  // The text of one cell of a list view of the process.
+  std::string ListText(HWND listView, int row, int column) const;
   // The screen point of a row's check box.
   POINT CheckBoxPoint(int row) const;
 
