@@ -119,13 +119,18 @@ BOOL CRecordRobotDlg::OnInitDialog() {
   if (m_nMode == 0) {
     m_bHotkeyMode = 1;
     ShowWindow(SW_HIDE);
+    return FALSE;  // no control of a hidden dialog gets the focus
   }
   return TRUE;
 }
 
-// A hidden recorder stays hidden: the modal loop shows a dialog that is not visible yet.
+// A hidden recorder stays hidden and never takes the keyboard from the window the user records
+// in: the modal loop shows and activates a dialog that is not visible yet.
 LRESULT CRecordRobotDlg::OnWindowPosChanging(WPARAM, LPARAM lParam) {
-  if (m_bHotkeyMode) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+  if (m_bHotkeyMode) {
+    auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+    pos->flags = (pos->flags & ~SWP_SHOWWINDOW) | SWP_NOACTIVATE;
+  }
   return Default();
 }
 

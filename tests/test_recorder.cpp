@@ -505,6 +505,8 @@ TEST_F(RecordingPaneTest, TheHiddenRecordingStartsOnItsHotkeyAndStopsOnTheOther)
     EXPECT_EQ(rec->GetMode(), 0);
     EXPECT_TRUE(rec->IsRecording());  // started by the pane's timer
     EXPECT_FALSE(rec->IsWindowVisible());
+    EXPECT_NE(::GetActiveWindow(), rec->m_hWnd) << "a hidden recorder never takes the keyboard";
+    EXPECT_NE(::GetForegroundWindow(), rec->m_hWnd);
     EXPECT_FALSE(editorWnd.IsWindowVisible());
     Play("up R; up <Alt>; up <Ctrl>; +500; ldown w1; +30; lup w1; +400; down A; +40; up A; +300; down <Ctrl>; down <Alt>; down S");
     pane->SendMessage(WM_HOTKEY, CRecordPaneDlg::kStopHotkeyId, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'S'));
