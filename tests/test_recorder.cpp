@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "controls/explorerpane.h"
 #include "editor/hooklib/hookmessages.h"
+#include "editor/inputrobotdlg.h"
 #include "editor/recordpane.h"
 #include "editor/recordrobotdlg.h"
 #include "framework/msgmap.h"
@@ -724,5 +726,49 @@ TEST(HookLibrary, TheRecorderTurnsRealInputIntoLines) {
   ASSERT_TRUE(recorder.GetWindowRecord(0, record));
   EXPECT_EQ(record.WinTitle, "Recorded Target");
   EXPECT_EQ(GetModuleHandleA("automation.dll"), nullptr);
+  DestroyWindow(target);
+}
+
+// ---- The robot editor's recording panel ----
+
+TEST(EditorRecording, TheEditorsHiddenRecordingGoesIntoItsListAfterItsOwnWindows) {
+  CRobot robot;
+  robot.Name = "Old";
+  robot.ActionLines.Add("MouseDown(\"left\")-> At Win [0]");
+  robot.AddWindowRecord(Titled("Old window"));
+  CInputRobotDlg editor;
+  editor.SetEditedRobot(robot);
+  ASSERT_TRUE(editor.Create(IDD_INPUT_ROBOT));
+  ASSERT_NE(editor.m_pRecordingPane, nullptr);
+  ASSERT_TRUE(editor.m_pRecordingPane->GetPaneWindow()->IsWindow());
+  EXPECT_EQ(editor.GetPaneStack()->GetPaneCount(), 2);  // the click pane and the recording panel
+  auto* pane = dynamic_cast<CRecordPaneDlg*>(editor.m_pRecordingPane);
+  ASSERT_NE(pane, nullptr);
+
+  HWND target = MakeWindow("Editor Target", 400, 400);
+  RunLater(200, [&] {
+    CRecordRobotDlg* rec = pane->GetRecorder();
+    EXPECT_TRUE(rec && rec->IsRecording());  // the real library, started by the pane
+    if (rec) {
+      rec->SendMessage(WM_HOOK_MOUSEEVENT, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(target));
+      rec->SendMessage(WM_HOOK_MOUSEEVENT, WM_LBUTTONUP, reinterpret_cast<LPARAM>(target));
+    }
+    pane->SendMessage(WM_HOTKEY, CRecordPaneDlg::kStopHotkeyId, 0);
+  });
+  editor.StartRecording();
+
+  Lines rows;
+  for (int row = 0; row < editor.m_ActionList.GetItemCount(); ++row) {
+    std::string text = editor.m_ActionList.GetItemText(row, 1).GetString();
+    if (text.rfind("Mouse move to ", 0) != 0) rows.push_back(text);  // the pointer may have moved meanwhile
+  }
+  EXPECT_EQ(rows, (Lines{"Mouse Left Down At Win [0]", "Comment: ==== Start recorded actions ====",
+                         "Mouse Left Down At Win [1]", "Mouse Left Up", "Comment: ==== End of recorded actions ===="}));
+  CRobot edited = editor.GetRobot();
+  ASSERT_EQ(edited.WinRecords.GetSize(), 2);
+  EXPECT_EQ(edited.WinRecords[0].WinTitle, "Old window");
+  EXPECT_EQ(edited.WinRecords[1].WinTitle, "Editor Target");
+  EXPECT_EQ(GetModuleHandleA("automation.dll"), nullptr);
+  editor.DestroyWindow();
   DestroyWindow(target);
 }
