@@ -14,6 +14,7 @@ const char kRecordedEndComment[] = "Comment: ==== End of recorded actions ====";
 namespace {
 const char kWindowMarker[] = " At Win [";
 const UINT kStartDelayMs = 30;
+const char kStartHotkeyTaken[] = "Ctrl+Alt+R is held by another program: record with the button above.";
 }  // namespace
 
 CString ShiftWindowSuffix(const CString& line, int offset) {
@@ -58,6 +59,7 @@ CRecordPaneDlg::~CRecordPaneDlg() {
 BOOL CRecordPaneDlg::Create(CWnd* parent) {
   if (!CDialog::Create(IDD_RECORDING_PANE, parent)) return FALSE;
   hasStartHotkey_ = ::RegisterHotKey(m_hWnd, kStartHotkeyId, MOD_CONTROL | MOD_ALT, 'R');
+  if (!hasStartHotkey_) SetDlgItemText(IDC_RECORDING_HINT, kStartHotkeyTaken);
   return TRUE;
 }
 

@@ -564,6 +564,10 @@ TEST_F(RecordingPaneTest, ThePaneHoldsTheStartHotkeyWhileItLives) {
   EXPECT_FALSE(RegisterHotKey(nullptr, 0x7AB0, MOD_CONTROL | MOD_ALT, 'R'));
   pane.reset();
   ASSERT_TRUE(RegisterHotKey(nullptr, 0x7AB0, MOD_CONTROL | MOD_ALT, 'R'));
+  // Held elsewhere, the pane says so instead of promising the key.
+  MakePane(kLibraryWithoutHook);
+  EXPECT_FALSE(pane->HasStartHotkey());
+  EXPECT_EQ(pane->GetDlgItemText(IDC_RECORDING_HINT), "Ctrl+Alt+R is held by another program: record with the button above.");
   UnregisterHotKey(nullptr, 0x7AB0);
 }
 
