@@ -330,21 +330,6 @@ TEST_F(Recorder, TheRecordersOwnClicksAndWheelAreKeptOut) {
 
 // ---- Start, stop, the library ----
 
-TEST_F(Recorder, StartAndStopSwitchTheButtons) {
-  Open(1, true);
-  auto enabled = [&](int id) { return ::IsWindowEnabled(::GetDlgItem(rec->m_hWnd, id)) != FALSE; };
-  EXPECT_TRUE(enabled(IDC_RECORD_START));
-  EXPECT_FALSE(enabled(IDC_RECORD_STOP));
-  EXPECT_TRUE(rec->GetExStyle() & WS_EX_TOPMOST);
-  rec->OnStart();
-  EXPECT_TRUE(rec->IsRecording());  // a library without InstallHook still records
-  EXPECT_FALSE(enabled(IDC_RECORD_START));
-  EXPECT_TRUE(enabled(IDC_RECORD_STOP));
-  EXPECT_FALSE(enabled(IDC_RECORD_DETAIL));
-  rec->OnStop();
-  EXPECT_FALSE(rec->IsRecording());
-}
-
 TEST_F(Recorder, AMissingLibraryIsReportedAndTheRecorderStaysIdleAndClosable) {
   MessageBoxCapture boxes;
   ClockedRecorder recorder;
@@ -525,26 +510,6 @@ TEST_F(RecordingPaneTest, TheHiddenRecordingStartsOnItsHotkeyAndStopsOnTheOther)
   EXPECT_FALSE(pane->IsBusy());
 }
 
-TEST_F(RecordingPaneTest, TheVisibleRecorderWaitsForItsStartButton) {
-  MakePane(kLibraryWithoutHook);
-  RunLater(150, [&] {
-    ClockedRecorder* rec = pane->Recorder();
-    ASSERT_NE(rec, nullptr);
-    EXPECT_TRUE(rec->IsWindowVisible());
-    EXPECT_FALSE(rec->IsRecording());
-    // The start hotkey does nothing while a recording runs.
-    pane->SendMessage(WM_HOTKEY, CRecordPaneDlg::kStartHotkeyId, 0);
-    EXPECT_EQ(pane->Recorder(), rec);
-    rec->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RECORD_START, BN_CLICKED));
-    Play("ldown w1; lup w1");
-    rec->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RECORD_STOP, BN_CLICKED));
-  });
-  pane->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RECORDING_RECORD, BN_CLICKED));
-  EXPECT_EQ(editor.actions, (Lines{"Comment: ==== Start recorded actions ====", "Mouse Left Down At Win [0]", "Mouse Left Up",
-                                   "Comment: ==== End of recorded actions ===="}));
-  EXPECT_TRUE(editorWnd.IsWindowVisible());
-}
-
 TEST_F(RecordingPaneTest, WithoutTheLibraryTheHiddenRecorderEndsAtOnceAndTheEditorComesBack) {
   MessageBoxCapture boxes;
   MakePane(kNoLibrary);
@@ -692,45 +657,6 @@ TEST(HookLibrary, RealInputArrivesAsTheThreeMessagesUntilTheHookIsRemoved) {
   DestroyWindow(target);
   log.DestroyWindow();
   FreeLibrary(library);
-}
-
-TEST(HookLibrary, TheRecorderTurnsRealInputIntoLines) {
-  HWND target = MakeWindow("Recorded Target", 300, 300, true);
-  CRecordRobotDlg recorder;
-  bool played = false;
-  RunLater(100, [&] {
-    recorder.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RECORD_START, BN_CLICKED));
-    EXPECT_TRUE(recorder.IsRecording());
-    BringToFront(target);
-    MoveTo({330, 330});
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    Key('Q', false);
-    Key('Q', true);
-    PumpUiFor(300);
-    played = true;
-    recorder.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RECORD_STOP, BN_CLICKED));
-  });
-  EXPECT_EQ(recorder.DoModal(), IDOK);
-  EXPECT_TRUE(played);
-  // Waits depend on the machine's speed, and so do the moves before the press; the press comes
-  // with its own place.
-  std::vector<std::string> lines;
-  for (int i = 0; i < recorder.GetLineCount(); ++i) {
-    std::string line = recorder.GetLine(i).GetString();
-    if (line.rfind("Wait ", 0) != 0) lines.push_back(line);
-  }
-  auto press = std::find(lines.begin(), lines.end(), "Mouse Left Down At Win [0]");
-  ASSERT_NE(press, lines.end());
-  ASSERT_NE(press, lines.begin());
-  EXPECT_EQ(*(press - 1), "Mouse move to 330, 330");
-  EXPECT_EQ(std::vector<std::string>(press, lines.end()),
-            (std::vector<std::string>{"Mouse Left Down At Win [0]", "Mouse Left Up", "Key Down Q", "Key Up Q"}));
-  RecWinInfo record;
-  ASSERT_TRUE(recorder.GetWindowRecord(0, record));
-  EXPECT_EQ(record.WinTitle, "Recorded Target");
-  EXPECT_EQ(GetModuleHandleA("automation.dll"), nullptr);
-  DestroyWindow(target);
 }
 
 // ---- The robot editor's recording panel ----
