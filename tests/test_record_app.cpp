@@ -31,24 +31,6 @@ const int kRecordStop = 1065;
 const int kRecordActions = 1300;
 const char kRecorderCaption[] = "Record keyboard and mouse actions";
 
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK FindControl(HWND h, LPARAM p) {
-  auto* s = reinterpret_cast<ControlSearch*>(p);
-  if (!s->found && GetDlgCtrlID(h) == s->id) s->found = h;
-  return TRUE;
-}
-
-// A control anywhere inside the window (the recording pane is a page inside the pane stack).
-HWND Control(HWND window, int id) {
-  ControlSearch search = {id, nullptr};
-  EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 void Command(HWND control) {
   PostMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
                reinterpret_cast<LPARAM>(control));

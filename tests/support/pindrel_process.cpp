@@ -169,6 +169,28 @@ POINT PindrelProcess::CheckBoxPoint(int row) const {
   return p;
 }
 
+namespace {
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<ControlSearch*>(p);
+  char cls[32] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (!s->found && GetDlgCtrlID(h) == s->id && strcmp(cls, "#32770") != 0) s->found = h;
+  return TRUE;
+}
+}  // namespace
+
+HWND Control(HWND window, int id) {
+  if (HWND direct = GetDlgItem(window, id)) return direct;
+  ControlSearch search = {id, nullptr};
+  EnumChildWindows(window, MatchControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 void Xdo(const std::string& arguments) {
   // Wine starts a Unix program given by its absolute path.
   std::string cmd = "/usr/bin/xdotool " + arguments;

@@ -50,6 +50,10 @@ private:
   HWND main_ = nullptr;
 };
 
+// A control of the window or of a page inside it (a child dialog holding controls), by id; a
+// page itself is never taken for a control of the same id.
+HWND Control(HWND window, int id);
+
 // Runs xdotool with the arguments ("key ctrl+alt+s") and waits for it.
 void Xdo(const std::string& arguments);
 
