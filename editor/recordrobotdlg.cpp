@@ -55,13 +55,6 @@ CString PointText(LPARAM lParam) {
   return IntToString(LOWORD(lParam)) + ", " + IntToString(HIWORD(lParam));
 }
 
-// An entry point looked up by name; the cast goes through void(*)() which every function type
-// converts from without a warning.
-template <class Fn>
-Fn Bind(HMODULE library, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
 CString AppText(UINT id) {
   CString text;
   text.LoadString(id);
@@ -147,7 +140,7 @@ void CRecordRobotDlg::OnStart() {
   }
   UpdateData(TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_DETAIL), FALSE);
-  if (auto install = Bind<InstallHookFn>(m_hLibrary, "InstallHook")) install(m_hLibrary, m_hWnd);
+  if (auto install = BindEntryPoint<InstallHookFn>(m_hLibrary, "InstallHook")) install(m_hLibrary, m_hWnd);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_STOP), TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_START), FALSE);
   m_LastEventTime = m_LastMoveTime = TickCount();
@@ -155,7 +148,7 @@ void CRecordRobotDlg::OnStart() {
 
 void CRecordRobotDlg::ReleaseHook() {
   if (!m_hLibrary) return;
-  if (auto uninstall = Bind<UninstallHookFn>(m_hLibrary, "UninstallHook")) uninstall();
+  if (auto uninstall = BindEntryPoint<UninstallHookFn>(m_hLibrary, "UninstallHook")) uninstall();
   ::FreeLibrary(m_hLibrary);
   m_hLibrary = nullptr;
 }

@@ -16,6 +16,7 @@
 #include "editor/recordpane.h"
 #include "editor/recordrobotdlg.h"
 #include "framework/msgmap.h"
+#include "robot/helpers.h"
 #include "robot/keynames.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"
@@ -587,8 +588,8 @@ std::string Describe(const HookMessage& m) {
 TEST(HookLibrary, RealInputArrivesAsTheThreeMessagesUntilTheHookIsRemoved) {
   HMODULE library = LoadLibraryA("automation.dll");
   ASSERT_NE(library, nullptr);
-  auto install = reinterpret_cast<InstallHookFn>(reinterpret_cast<void (*)()>(GetProcAddress(library, "InstallHook")));
-  auto uninstall = reinterpret_cast<UninstallHookFn>(reinterpret_cast<void (*)()>(GetProcAddress(library, "UninstallHook")));
+  auto install = BindEntryPoint<InstallHookFn>(library, "InstallHook");
+  auto uninstall = BindEntryPoint<UninstallHookFn>(library, "UninstallHook");
   ASSERT_NE(install, nullptr);
   ASSERT_NE(uninstall, nullptr);
 
