@@ -3,6 +3,7 @@
 
 #include "app/resource.h"
 #include "editor/hotkeyowner.h"
+#include "editor/recordpane.h"
 #include "editor/robotrepeatoption.h"
 #include "robot/actiontext.h"
 #include "robot/helpers.h"
@@ -90,6 +91,9 @@ void CInputRobotDlg::CreatePanes() {
   m_pItemPane->ShowWindow(SW_SHOW);
   m_pPaneStack->AddPane(m_pItemPane.get());
   m_pPaneStack->RecalcLayout();
+
+  m_pRecording = std::make_unique<CEditorRecording>(*this);
+  if (m_pRecording->Create(m_pPaneStack.get())) m_pRecordingPane = m_pRecording->GetPane();
 }
 
 void CInputRobotDlg::InitControls() {
@@ -320,6 +324,8 @@ void CInputRobotDlg::OnTimer(UINT_PTR id) {
 }
 
 void CInputRobotDlg::OnDestroy() {
+  m_pRecordingPane = nullptr;
+  m_pRecording.reset();
   if (m_pMouseDlg) {
     if (m_pMouseDlg->IsWindow()) m_pMouseDlg->DestroyWindow();
     m_pMouseDlg.reset();

@@ -16,6 +16,8 @@
 #include "framework/ui.h"
 #include "robot/robot.h"
 
+class CEditorRecording;
+
 class CInputRobotDlg : public CDialog {
 public:
   explicit CInputRobotDlg(CWnd* parent = nullptr);
@@ -97,4 +99,6 @@ private:
   std::unique_ptr<CExplorerPane> m_pPaneStack;
   std::unique_ptr<CInputMouseDlg> m_pMouseDlg;
   std::unique_ptr<CItemPane> m_pItemPane;
+  // The recording pane below the click pane; it fills the recording slot.
+  std::unique_ptr<CEditorRecording> m_pRecording;
 };

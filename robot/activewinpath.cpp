@@ -3,6 +3,8 @@
 
 #include <tlhelp32.h>
 
+#include "robot/helpers.h"
+
 const char kDesktopTitle[] = "Desktop";
 const char kDesktopPath[] = "Program Manager";
 const char kStartMenuName[] = "Start Menu";
@@ -44,13 +46,6 @@ bool IsNamed(const RecWinInfo& r, const char* title, const char* path) {
   return r.WinTitle.CompareNoCase(title) == 0 && r.WinPath.CompareNoCase(path) == 0;
 }
 
-// An entry point looked up by name; the cast goes through void(*)() which every function type
-// converts from without a warning.
-template <class Fn>
-Fn Bind(HMODULE library, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
 void PressKey(BYTE vk, DWORD flags) { keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0); }
 
 }  // namespace
@@ -88,16 +83,16 @@ void CActiveWinPath::LoadProcessLibrary(BOOL useProcessStatus) {
   if (useProcessStatus) {
     m_hProcessLib = LoadLibraryA("psapi.dll");
     if (!m_hProcessLib) return;
-    m_pEnumProcessModules = Bind<EnumProcessModulesFn>(m_hProcessLib, "EnumProcessModules");
-    m_pGetModuleFileNameExA = Bind<GetModuleFileNameExAFn>(m_hProcessLib, "GetModuleFileNameExA");
+    m_pEnumProcessModules = BindEntryPoint<EnumProcessModulesFn>(m_hProcessLib, "EnumProcessModules");
+    m_pGetModuleFileNameExA = BindEntryPoint<GetModuleFileNameExAFn>(m_hProcessLib, "GetModuleFileNameExA");
   } else {
     m_hProcessLib = LoadLibraryA("kernel32.dll");
     if (!m_hProcessLib) return;
-    m_pCreateToolhelp32Snapshot = Bind<CreateToolhelp32SnapshotFn>(m_hProcessLib, "CreateToolhelp32Snapshot");
-    m_pProcess32First = Bind<ProcessWalkFn>(m_hProcessLib, "Process32First");
-    m_pProcess32Next = Bind<ProcessWalkFn>(m_hProcessLib, "Process32Next");
-    m_pModule32First = Bind<ModuleWalkFn>(m_hProcessLib, "Module32First");
-    m_pModule32Next = Bind<ModuleWalkFn>(m_hProcessLib, "Module32Next");
+    m_pCreateToolhelp32Snapshot = BindEntryPoint<CreateToolhelp32SnapshotFn>(m_hProcessLib, "CreateToolhelp32Snapshot");
+    m_pProcess32First = BindEntryPoint<ProcessWalkFn>(m_hProcessLib, "Process32First");
+    m_pProcess32Next = BindEntryPoint<ProcessWalkFn>(m_hProcessLib, "Process32Next");
+    m_pModule32First = BindEntryPoint<ModuleWalkFn>(m_hProcessLib, "Module32First");
+    m_pModule32Next = BindEntryPoint<ModuleWalkFn>(m_hProcessLib, "Module32Next");
   }
 }
 

@@ -1,6 +1,8 @@
 // Where the per-user data and the robot files live, and small conversions shared by the program.
 #pragma once
 
+#include <windows.h>
+
 #include "framework/cstring.h"
 
 // The user's application-data folder + "vantorel\Pindrel" (nothing is created).
@@ -19,3 +21,10 @@ int StringToInt(const char* text);
 int RandomInRange(int low, int high);
 CString HexDigitText(int value);
 int HexDigitValue(const char* text);
+
+// An entry point of a library looked up by name (null when it has none); the cast goes through
+// void(*)(), which every function type converts from without a warning.
+template <class Fn>
+Fn BindEntryPoint(HMODULE library, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)));
+}

@@ -29,27 +29,6 @@ POINT CentreOf(HWND hwnd, double fx = 0.5, double fy = 0.5) {
   return {r.left + static_cast<LONG>((r.right - r.left) * fx), r.top + static_cast<LONG>((r.bottom - r.top) * fy)};
 }
 
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK FindControl(HWND h, LPARAM p) {
-  auto* s = reinterpret_cast<ControlSearch*>(p);
-  char cls[32] = "";
-  GetClassNameA(h, cls, sizeof cls);
-  if (!s->found && GetDlgCtrlID(h) == s->id && std::string(cls) != "#32770") s->found = h;
-  return TRUE;
-}
-
-// A control of the editor, or of its click pane (a page inside the pane stack).
-HWND Control(HWND editor, int id) {
-  if (HWND direct = GetDlgItem(editor, id)) return direct;
-  ControlSearch search = {id, nullptr};
-  EnumChildWindows(editor, FindControl, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 class EditorEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {

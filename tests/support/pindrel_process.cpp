@@ -144,26 +144,28 @@ std::vector<std::string> PindrelProcess::ListRows() const {
   std::vector<std::string> rows;
   HWND hwnd = list();
   if (!hwnd) return rows;
-  const size_t kText = 512;
-  RemoteMemory memory(pid_, sizeof(LVITEMA) + kText);
   int count = ListView_GetItemCount(hwnd);
   for (int row = 0; row < count; ++row) {
     UINT state = ListView_GetItemState(hwnd, row, LVIS_STATEIMAGEMASK);
     std::string line = ((state >> 12) == 2) ? "x " : "- ";
-    for (int column = 1; column <= 3; ++column) {
-      LVITEMA item = {};
-      item.iSubItem = column;
-      item.pszText = memory.at(sizeof(LVITEMA));
-      item.cchTextMax = static_cast<int>(kText);
-      memory.Write(0, &item, sizeof item);
-      SendMessageA(hwnd, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory.at(0)));
-      char text[kText] = "";
-      memory.Read(sizeof(LVITEMA), text, kText - 1);
-      line += std::string(column > 1 ? " | " : "") + text;
-    }
+    for (int column = 1; column <= 3; ++column) line += (column > 1 ? " | " : "") + ListText(hwnd, row, column);
     rows.push_back(line);
   }
   return rows;
+}
+
+std::string PindrelProcess::ListText(HWND listView, int row, int column) const {
+  const size_t kText = 512;
+  RemoteMemory memory(pid_, sizeof(LVITEMA) + kText);
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = memory.at(sizeof(LVITEMA));
+  item.cchTextMax = static_cast<int>(kText);
+  memory.Write(0, &item, sizeof item);
+  SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory.at(0)));
+  char text[kText] = "";
+  memory.Read(sizeof(LVITEMA), text, kText - 1);
+  return text;
 }
 
 POINT PindrelProcess::CheckBoxPoint(int row) const {
@@ -192,6 +194,28 @@ void PindrelProcess::SelectRow(int row) const {
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   memory.Write(0, &item, sizeof item);
   SendMessageA(list(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(memory.at(0)));
+}
+
+namespace {
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<ControlSearch*>(p);
+  char cls[32] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (!s->found && GetDlgCtrlID(h) == s->id && strcmp(cls, "#32770") != 0) s->found = h;
+  return TRUE;
+}
+}  // namespace
+
+HWND Control(HWND window, int id) {
+  if (HWND direct = GetDlgItem(window, id)) return direct;
+  ControlSearch search = {id, nullptr};
+  EnumChildWindows(window, MatchControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void Xdo(const std::string& arguments) {

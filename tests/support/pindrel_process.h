@@ -41,6 +41,8 @@ public:
 
   // Rows of the robot list: "x Name | Start | End" (x ticked, - not).
   std::vector<std::string> ListRows() const;
+  // The text of one cell of a list view of the process.
+  std::string ListText(HWND listView, int row, int column) const;
   // The screen point of a row's check box.
   POINT CheckBoxPoint(int row) const;
   // The row of the robot with this name, -1 when none; selects a row as a click would.
@@ -52,6 +54,10 @@ private:
   DWORD pid_ = 0;
   HWND main_ = nullptr;
 };
+
+// A control of the window or of a page inside it (a child dialog holding controls), by id; a
+// page itself is never taken for a control of the same id.
+HWND Control(HWND window, int id);
 
 // Runs xdotool with the arguments ("key ctrl+alt+s") and waits for it.
 void Xdo(const std::string& arguments);
