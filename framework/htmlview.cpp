@@ -69,8 +69,9 @@ long VariantLong(const VARIANT& v) {
 }
 
 std::string VariantBytes(const VARIANT& v) {
+  // The post data comes wrapped twice: a reference to a reference to the byte array.
   const VARIANT* value = &v;
-  if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal) value = value->pvarVal;
+  while (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal) value = value->pvarVal;
   if (value->vt != (VT_ARRAY | VT_UI1) || !value->parray) return std::string();
   SAFEARRAY* array = value->parray;
   LONG low = 0, high = -1;
