@@ -4,6 +4,7 @@
 
 #include "app/quorvexapp.h"
 #include "app/resource.h"
+#include "app/robotuploaddlg.h"
 #include "robot/helpers.h"
 
 namespace {
@@ -61,6 +62,8 @@ BEGIN_MESSAGE_MAP(CQuorvexDlg, CDialog)
   ON_BN_CLICKED(IDC_ADD_ROBOT, &CQuorvexDlg::OnAddRobot)
   ON_BN_CLICKED(IDC_EDIT_ROBOT, &CQuorvexDlg::OnEditRobot)
   ON_BN_CLICKED(IDC_REMOVE_ROBOT, &CQuorvexDlg::OnRemoveRobot)
+  ON_COMMAND(ID_SHARE_ROBOT, &CQuorvexDlg::OnShareRobot)
+  ON_MESSAGE(WM_CONTEXTMENU, &CQuorvexDlg::OnContextMenu)
   ON_WM_HOTKEY()
   ON_MESSAGE(WM_SCHEDULED_RUN, &CQuorvexDlg::OnScheduledRun)
   ON_NOTIFY(LVN_ITEMCHANGED, IDC_ROBOT_LIST, &CQuorvexDlg::OnRobotListItemChanged)
@@ -266,6 +269,38 @@ void CQuorvexDlg::OnRemoveRobot() {
     RestoreSharedHotkeys();
   }
   m_RobotList.DeleteItem(row);
+}
+
+void CQuorvexDlg::OnShareRobot() {
+  int row = GetSelectedRow();
+  if (row < 0) {
+    Message(IDS_NO_ROBOT_TO_SHARE);
+    return;
+  }
+  CString name = m_RobotList.GetItemText(row, 1);
+  if (name.IsEmpty()) return;
+  CRobotUploadDlg dlg(this);
+  dlg.m_RobotPath = RobotFilePath(name);
+  dlg.DoModal();
+}
+
+// The robot list's context menu (right click, or the menu key and Shift+F10 at the selection).
+LRESULT CQuorvexDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
+  if (reinterpret_cast<HWND>(wParam) != m_RobotList.m_hWnd) return Default();
+  CPoint at(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+  if (lParam == -1) {
+    CRect item(0, 0, 0, 0);
+    int row = GetSelectedRow();
+    if (row >= 0) ListView_GetItemRect(m_RobotList.m_hWnd, row, &item, LVIR_LABEL);
+    at = CPoint(item.left, item.bottom);
+    m_RobotList.ClientToScreen(&at);
+  }
+  CMenu menu;
+  if (menu.LoadMenu(IDR_ROBOT_MENU)) {
+    if (CMenu* popup = menu.GetSubMenu(0))
+      ::TrackPopupMenu(*popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
+  }
+  return 0;
 }
 
 void CQuorvexDlg::OnHelp() { OpenHelpFile(); }

@@ -96,6 +96,9 @@ protected:
   void OnAddRobot();
   void OnEditRobot();
   void OnRemoveRobot();
+  // The sharing page of the selected robot (command 1148, from the robot list's context menu).
+  void OnShareRobot();
+  LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
   void OnHotKey(UINT id, UINT modifiers, UINT vk);
   LRESULT OnScheduledRun(WPARAM wParam, LPARAM lParam);
   void OnRobotListItemChanged(NMHDR* hdr, LRESULT* result);
