@@ -2,6 +2,7 @@
 // timers, painting and the close question.
 #include "app/quorvexdlg.h"
 
+#include "app/optionsdlg.h"
 #include "app/quorvexapp.h"
 #include "app/resource.h"
 #include "robot/helpers.h"
@@ -57,6 +58,7 @@ BEGIN_MESSAGE_MAP(CQuorvexDlg, CDialog)
   ON_BN_CLICKED(IDC_SCHEDULE, &CQuorvexDlg::OnSchedule)
   ON_BN_CLICKED(IDC_RUN_ROBOT, &CQuorvexDlg::OnRunRobot)
   ON_BN_CLICKED(IDC_OPTIONS, &CQuorvexDlg::OnOptions)
+  ON_MESSAGE(WM_SYSCOMMAND, &CQuorvexDlg::OnSysCommand)
   ON_BN_CLICKED(IDC_HELP_BUTTON, &CQuorvexDlg::OnHelp)
   ON_BN_CLICKED(IDC_ADD_ROBOT, &CQuorvexDlg::OnAddRobot)
   ON_BN_CLICKED(IDC_EDIT_ROBOT, &CQuorvexDlg::OnEditRobot)
@@ -90,6 +92,8 @@ BOOL CQuorvexDlg::OnInitDialog() {
   SetIcon(m_hSmallIcon, FALSE);
   CenterWindowWithClientSize(this, CRect(0, 0, kClientWidth, kClientHeight));
   InitButtons();
+  // The Options button stays hidden: the options dialog opens from the system menu.
+  AddOptionsToSystemMenu(this);
   InitRobotList();
   LoadRobotList();
   SetTimer(m_CommandLineRun ? kCommandLineTimer : kTipTimer, 30);
@@ -237,7 +241,17 @@ void CQuorvexDlg::OnSchedule() {
   Message(IDS_SCHEDULE_NOT_BUILT);
 }
 
-void CQuorvexDlg::OnOptions() { Message(IDS_OPTIONS_NOT_BUILT); }
+void CQuorvexDlg::OnOptions() {
+  COptionsDlg options(this);
+  options.DoModal();
+  if (options.m_AddRobot) OnAddRobot();
+}
+
+LRESULT CQuorvexDlg::OnSysCommand(WPARAM wParam, LPARAM) {
+  if ((wParam & 0xFFF0) != IDM_SYS_OPTIONS) return Default();
+  OnOptions();
+  return 0;
+}
 
 void CQuorvexDlg::OnRemoveRobot() {
   int row = GetSelectedRow();
@@ -293,7 +307,7 @@ void CQuorvexDlg::OnTimer(UINT_PTR id) {
     if (!IsWindowVisible()) return;
     KillTimer(id);
     ShowHotkeyProblems();
-    // The tip of the day is not part of this version: there is nothing to show yet.
+    ShowTipOfTheDay();
   }
 }
 
