@@ -2,6 +2,7 @@
 // timers, painting and the close question.
 #include "app/quorvexdlg.h"
 
+#include "app/constants.h"
 #include "app/optionsdlg.h"
 #include "app/quorvexapp.h"
 #include "app/resource.h"
@@ -9,7 +10,6 @@
 
 namespace {
 
-const char kHelpFileName[] = "help.chm";
 const char kListColumns[] = "Enable,50;Name,100;Start Key,60;End Key,60";
 constexpr int kClientWidth = 650, kClientHeight = 343;
 

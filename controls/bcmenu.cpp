@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/app.h"
+#include "framework/lifetime.h"
 
 namespace {
 
@@ -17,10 +18,12 @@ struct MenuGlobals {
   CPINFO codePage = {};
 };
 
-MenuGlobals& Globals() {
-  static MenuGlobals globals;
-  return globals;
-}
+// Built by the static initialisation after the application object, so the version code is
+// known before any menu exists.
+MenuGlobals g_MenuGlobals PINDREL_INIT_ORDER(kInitOrderMenus);
+LifetimeNote g_MenuGlobalsNote PINDREL_INIT_ORDER(kInitOrderMenus)("owner-drawn menus");
+
+MenuGlobals& Globals() { return g_MenuGlobals; }
 
 const char kThemeKey[] = "Software\\Microsoft\\Plus!\\Themes\\Current";
 const char kClassicTheme[] = "Windows Classic.theme";

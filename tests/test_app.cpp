@@ -616,3 +616,22 @@ TEST_F(AppEndToEnd, TheTrayMenuOpensTheAboutBoxAndTheSystemMenuTheOptions) {
   PostMessageA(options, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
 }
+
+TEST_F(AppEndToEnd, ProcessWideObjectsAreBuiltInOrderAndDestroyedInReverse) {
+  folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"z\")"}});
+  TempFolder temp;
+  const std::string log = temp.File("lifetime.log");
+  SetEnvironmentVariableA("PINDREL_LIFETIME_LOG", log.c_str());
+  target.ClearLog();
+  bool started = app.Start("-a Typist");
+  SetEnvironmentVariableA("PINDREL_LIFETIME_LOG", nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(Typed(), "z");
+  EXPECT_EQ(SplitLines(ReadFileBytes(log)),
+            (std::vector<std::string>{"built OS version record", "built interpreter", "built variable store",
+                                      "built line store", "built application", "built owner-drawn menus",
+                                      "destroyed owner-drawn menus", "destroyed application", "destroyed line store",
+                                      "destroyed variable store", "destroyed interpreter",
+                                      "destroyed OS version record"}));
+}

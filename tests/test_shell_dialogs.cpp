@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/aboutdlg.h"
+#include "app/constants.h"
 #include "app/doyouknowdlg.h"
 #include "app/optionsdlg.h"
 #include "app/quorvexdlg.h"
@@ -417,4 +418,9 @@ TEST(ExportImportHelpers, FileOpenErrorsAndFolders) {
   EXPECT_TRUE(IsDirectoryPath(temp.File("dir.txt").c_str()));
   EXPECT_FALSE(IsDirectoryPath(temp.File("file.txt").c_str()));
   EXPECT_FALSE(IsDirectoryPath(temp.File("none").c_str()));
+}
+
+TEST(GlobalConstants, HelpFileAndVersion) {
+  EXPECT_STREQ(kHelpFileName, "help.chm");
+  EXPECT_STREQ(kProgramVersion, "5.0");
 }
