@@ -540,6 +540,9 @@ TEST_F(AppRuns, TheButtonsKeepTheirPlacesDoNotOverlapAndReadAtRestAndUnderTheMou
     PumpFor(100);
   }
   ReleaseDC(nullptr, screen);
+}
+
+namespace {
 
 // The texts of a dialog's controls, by id.
 std::string ItemText(HWND dialog, int id) {
