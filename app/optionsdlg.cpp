@@ -128,30 +128,8 @@ void COptionsDlg::OnImport() {
 
 int COptionsDlg::ExportTo(CString folder) {
   if (folder.Right(1) == "\\") folder = folder.Left(folder.GetLength() - 1);
-  CString robots = GetRobotFolder();
-  WIN32_FIND_DATAA found;
-  HANDLE find = ::FindFirstFileA(robots + "\\*.txt", &found);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  int copied = 0;
   CString failed;
-  do {
-    CString source = robots + "\\" + found.cFileName;
-    if (lstrcmpA(found.cFileName, ".") == 0 || lstrcmpA(found.cFileName, "..") == 0 || IsDirectoryPath(source))
-      continue;
-    CString name = BaseName(found.cFileName);
-    CString target = folder + "\\" + name + ".robo";
-    if (GetFileOpenError(target) != 2) {
-      int answer = AskOverwrite(name, kExistsInOutput);
-      if (answer == IDCANCEL) break;
-      if (answer != IDYES) continue;
-    }
-    if (::CopyFileA(source, target, FALSE)) {
-      ++copied;
-    } else {
-      failed += name + "\n";
-    }
-  } while (::FindNextFileA(find, &found));
-  ::FindClose(find);
+  int copied = CopyRobots(GetRobotFolder() + "\\", "*.txt", folder + "\\", ".robo", kExistsInOutput, failed);
   ReportFailures(failed);
   return copied;
 }
@@ -160,19 +138,28 @@ int COptionsDlg::ImportFrom(CString folder) {
   if (folder.Right(1) != "\\") folder += "\\";
   CString robots = GetRobotFolder();
   CreateFolderPath(robots);
+  CString failed;
+  int copied = CopyRobots(folder, "*.robo", robots + "\\", ".txt", kExists, failed);
+  // The list shows what the robot folder holds, also after a Cancel at a later question.
+  if (copied > 0 && owner_) owner_->LoadRobotList();
+  ReportFailures(failed);
+  return copied;
+}
+
+int COptionsDlg::CopyRobots(const CString& from, const char* pattern, const CString& to, const char* extension,
+                            const char* question, CString& failed) {
   WIN32_FIND_DATAA found;
-  HANDLE find = ::FindFirstFileA(folder + "*.robo", &found);
+  HANDLE find = ::FindFirstFileA(from + pattern, &found);
   if (find == INVALID_HANDLE_VALUE) return 0;
   int copied = 0;
-  CString failed;
   do {
-    CString source = folder + found.cFileName;
+    CString source = from + found.cFileName;
     if (lstrcmpA(found.cFileName, ".") == 0 || lstrcmpA(found.cFileName, "..") == 0 || IsDirectoryPath(source))
       continue;
     CString name = BaseName(found.cFileName);
-    CString target = robots + "\\" + name + ".txt";
+    CString target = to + name + extension;
     if (GetFileOpenError(target) != 2) {
-      int answer = AskOverwrite(name, kExists);
+      int answer = AskOverwrite(name, question);
       if (answer == IDCANCEL) break;
       if (answer != IDYES) continue;
     }
@@ -183,9 +170,6 @@ int COptionsDlg::ImportFrom(CString folder) {
     }
   } while (::FindNextFileA(find, &found));
   ::FindClose(find);
-  // The list shows what the robot folder holds, also after a Cancel at a later question.
-  if (copied > 0 && owner_) owner_->LoadRobotList();
-  ReportFailures(failed);
   return copied;
 }
 

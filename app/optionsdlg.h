@@ -41,6 +41,11 @@ protected:
 private:
   // Yes, No or Cancel for an existing target; the question ends with `rest`.
   int AskOverwrite(const CString& name, const char* rest);
+  // Copies every file of `from` matching the pattern (folders left out) to `to` under its name
+  // with the other extension, asking before it overwrites; Cancel ends the copying. The names
+  // whose copies failed are added to `failed`, one a line. Returns the number copied.
+  int CopyRobots(const CString& from, const char* pattern, const CString& to, const char* extension,
+                 const char* question, CString& failed);
   // Lists the robots whose copies failed, one a line.
   void ReportFailures(const CString& failed);
 
