@@ -12,6 +12,7 @@
 
 #include "app/quorvexdlg.h"
 #include "robot/helpers.h"
+#include "tests/support/hotkey_probe.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -21,15 +22,6 @@
 using namespace testing_support;
 
 namespace {
-
-bool KeyTaken(const char* text) {
-  UINT modifiers = 0, vk = 0;
-  if (!CQuorvexDlg::ParseHotkeyText(text, modifiers, vk)) return false;
-  const int kProbeId = 0x7ABD;
-  if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return true;
-  UnregisterHotKey(nullptr, kProbeId);
-  return false;
-}
 
 std::string At(const char* statement, POINT p) {
   return std::string(statement) + "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";

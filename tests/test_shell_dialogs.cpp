@@ -14,6 +14,7 @@
 #include "app/quorvexdlg.h"
 #include "app/resource.h"
 #include "controls/textdispctrl.h"
+#include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"
@@ -259,15 +260,6 @@ TEST(AboutBox, TextsBackgroundAndLinks) {
 }
 
 namespace {
-
-bool KeyTaken(const char* text) {
-  UINT modifiers = 0, vk = 0;
-  if (!CQuorvexDlg::ParseHotkeyText(text, modifiers, vk)) return false;
-  const int kProbeId = 0x7ABE;
-  if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return true;
-  UnregisterHotKey(nullptr, kProbeId);
-  return false;
-}
 
 // Robots copied to and from a folder, with the questions answered from a list.
 class ExportImport : public ::testing::Test {
