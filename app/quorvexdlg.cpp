@@ -2,6 +2,8 @@
 // timers, painting and the close question.
 #include "app/quorvexdlg.h"
 
+#include "app/constants.h"
+#include "app/optionsdlg.h"
 #include "app/quorvexapp.h"
 #include "app/resource.h"
 #include "app/robotuploaddlg.h"
@@ -9,7 +11,6 @@
 
 namespace {
 
-const char kHelpFileName[] = "help.chm";
 const char kListColumns[] = "Enable,50;Name,100;Start Key,60;End Key,60";
 constexpr int kClientWidth = 650, kClientHeight = 343;
 
@@ -58,6 +59,7 @@ BEGIN_MESSAGE_MAP(CQuorvexDlg, CDialog)
   ON_BN_CLICKED(IDC_SCHEDULE, &CQuorvexDlg::OnSchedule)
   ON_BN_CLICKED(IDC_RUN_ROBOT, &CQuorvexDlg::OnRunRobot)
   ON_BN_CLICKED(IDC_OPTIONS, &CQuorvexDlg::OnOptions)
+  ON_MESSAGE(WM_SYSCOMMAND, &CQuorvexDlg::OnSysCommand)
   ON_BN_CLICKED(IDC_HELP_BUTTON, &CQuorvexDlg::OnHelp)
   ON_BN_CLICKED(IDC_ADD_ROBOT, &CQuorvexDlg::OnAddRobot)
   ON_BN_CLICKED(IDC_EDIT_ROBOT, &CQuorvexDlg::OnEditRobot)
@@ -93,6 +95,8 @@ BOOL CQuorvexDlg::OnInitDialog() {
   SetIcon(m_hSmallIcon, FALSE);
   CenterWindowWithClientSize(this, CRect(0, 0, kClientWidth, kClientHeight));
   InitButtons();
+  // The Options button stays hidden: the options dialog opens from the system menu.
+  AddOptionsToSystemMenu(this);
   InitRobotList();
   LoadRobotList();
   SetTimer(m_CommandLineRun ? kCommandLineTimer : kTipTimer, 30);
@@ -240,7 +244,17 @@ void CQuorvexDlg::OnSchedule() {
   Message(IDS_SCHEDULE_NOT_BUILT);
 }
 
-void CQuorvexDlg::OnOptions() { Message(IDS_OPTIONS_NOT_BUILT); }
+void CQuorvexDlg::OnOptions() {
+  COptionsDlg options(this);
+  options.DoModal();
+  if (options.m_AddRobot) OnAddRobot();
+}
+
+LRESULT CQuorvexDlg::OnSysCommand(WPARAM wParam, LPARAM) {
+  if ((wParam & 0xFFF0) != IDM_SYS_OPTIONS) return Default();
+  OnOptions();
+  return 0;
+}
 
 void CQuorvexDlg::OnRemoveRobot() {
   int row = GetSelectedRow();
@@ -328,7 +342,7 @@ void CQuorvexDlg::OnTimer(UINT_PTR id) {
     if (!IsWindowVisible()) return;
     KillTimer(id);
     ShowHotkeyProblems();
-    // The tip of the day is not part of this version: there is nothing to show yet.
+    ShowTipOfTheDay();
   }
 }
 

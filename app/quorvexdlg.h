@@ -24,6 +24,11 @@ constexpr int kQuitExitCode = 18;
 CString RobotFilePath(const CString& name);
 // A text of the program's string table.
 CString AppText(UINT id);
+// "option.ini" of the data folder; its "showtip=" value read over `showTip` (kept when the file
+// cannot be read or names no value) and written whole.
+CString OptionFilePath();
+int ReadShowTip(const CString& path, int showTip);
+BOOL WriteShowTip(const CString& path, int showTip);
 // Sizes the window so that its client area is `client` and centres it over its parent, or on
 // the screen without one.
 void CenterWindowWithClientSize(CWnd* wnd, const CRect& client);
@@ -45,6 +50,12 @@ public:
   // The first selected row, or -1.
   int GetSelectedRow() const;
   void OpenHelpFile();
+  // The start-up tip: reads the option file and, unless tips are off, shows the tip of the day;
+  // "Do not show this again" writes the option file.
+  void ShowTipOfTheDay();
+  // Reads "option.ini" of the data folder into m_ShowTip / writes it.
+  void LoadOptions();
+  void SaveOptions();
 
   // ---- hotkeys ----------------------------------------------------------------------------
   // The hotkey identifier (a global atom of the key notation) of a hotkey text, with its
@@ -92,6 +103,7 @@ protected:
   void OnSchedule();
   void OnRunRobot();
   void OnOptions();
+  LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
   void OnHelp();
   void OnAddRobot();
   void OnEditRobot();
@@ -124,9 +136,6 @@ private:
   // Shows a text of the string table in the dialog's own box.
   int Message(UINT textId, UINT type = MB_OK);
   int Message(const CString& text, UINT type = MB_OK);
-  // Reads "option.ini" of the data folder into m_ShowTip / writes it.
-  void LoadOptions();
-  void SaveOptions();
 
   CIcon m_hIcon, m_hSmallIcon;
   CBitmap m_Background;

@@ -2,13 +2,13 @@
 // shows the page.
 #include "app/robotuploaddlg.h"
 
+#include "app/constants.h"
 #include "app/resource.h"
 #include "framework/stdiofile.h"
 #include "robot/helpers.h"
 
 namespace {
 
-const char kProgramVersion[] = "5.0";
 const char kSharePageFile[] = "robot_share.html";
 // The form is sent only by its own button inside a browser engine, to this address.
 const char kUploadAddress[] = "https://vantorel.example/cgi-bin/quorvex/upload.pl";

@@ -1,6 +1,7 @@
 // The notification-area icon, its messages and the tray menu.
 #include "app/trayicon.h"
 
+#include "app/aboutdlg.h"
 #include "app/quorvexdlg.h"
 #include "app/resource.h"
 
@@ -110,9 +111,11 @@ void CTrayIcon::OnTrayCommand(UINT id) {
     case ID_TRAY_HELP:
       if (dialog) dialog->OpenHelpFile();
       break;
-    case ID_TRAY_ABOUT:
-      ShowMessageBox(owner_ ? owner_->m_hWnd : nullptr, AppText(IDS_ABOUT_NOT_BUILT), AfxGetAppName(), MB_OK);
+    case ID_TRAY_ABOUT: {
+      CQuorvexAboutDlg about(owner_);
+      about.DoModal();
       break;
+    }
     case ID_TRAY_EXIT:
       // Exit asks no question.
       if (owner_) owner_->ShowWindow(SW_HIDE);

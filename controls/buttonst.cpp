@@ -21,6 +21,9 @@ BEGIN_MESSAGE_MAP(CButtonST, CButton)
   ON_WM_SETCURSOR()
   ON_WM_SYSCOLORCHANGE()
   ON_CONTROL_REFLECT_EX(BN_CLICKED, &CButtonST::OnClicked)
+  ON_MESSAGE(WM_DRAWITEM, &CButtonST::OnMenuDrawItem)
+  ON_MESSAGE(WM_MEASUREITEM, &CButtonST::OnMenuMeasureItem)
+  ON_MESSAGE(WM_MENUCHAR, &CButtonST::OnMenuChar)
 END_MESSAGE_MAP()
 
 CButtonST::CButtonST() {
@@ -161,6 +164,17 @@ BOOL CButtonST::OnClicked() {
   if (isCheckBox_) {
     checked_ = !checked_;
     Invalidate();
+  } else if (BCMenu* popup = menu_.GetPopup()) {
+    menuShown_ = TRUE;
+    Invalidate();
+    UpdateWindow();
+    CRect r;
+    GetWindowRect(&r);
+    UINT command = ::TrackPopupMenu(popup->GetSafeHmenu(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, r.left,
+                                    r.bottom, 0, m_hWnd, nullptr);
+    menuShown_ = FALSE;
+    Invalidate();
+    if (command && menuOwner_) ::PostMessageA(menuOwner_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
   } else if (!url_.IsEmpty()) {
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
@@ -171,6 +185,35 @@ BOOL CButtonST::OnClicked() {
     ::ShellExecuteExA(&info);
   }
   return FALSE;  // the parent's own BN_CLICKED handler runs as well
+}
+
+DWORD CButtonST::SetMenu(UINT menuId, HWND owner, BOOL repaint) {
+  menu_.DestroyMenu();
+  menuOwner_ = owner;
+  DWORD result = BTNST_OK;
+  if (menuId && !menu_.LoadMenu(menuId)) result = BTNST_INVALIDRESOURCE;
+  if (repaint && m_hWnd) Invalidate();
+  return result;
+}
+
+LRESULT CButtonST::OnMenuDrawItem(WPARAM, LPARAM lParam) {
+  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+  if (dis->CtlType != ODT_MENU || !BCMenu::IsMenuOfThis(reinterpret_cast<HMENU>(dis->hwndItem))) return Default();
+  menu_.DrawItem(dis);
+  return TRUE;
+}
+
+LRESULT CButtonST::OnMenuMeasureItem(WPARAM, LPARAM lParam) {
+  auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+  if (mis->CtlType != ODT_MENU || !menu_.GetPopup()) return Default();
+  menu_.MeasureItem(mis);
+  return TRUE;
+}
+
+LRESULT CButtonST::OnMenuChar(WPARAM, LPARAM lParam) {
+  if (!BCMenu::IsMenuOfThis(reinterpret_cast<HMENU>(lParam))) return Default();
+  // The items carry no mnemonics: the key closes nothing and selects nothing.
+  return MAKELRESULT(0, MNC_IGNORE);
 }
 
 // ---- Images ----
@@ -362,7 +405,8 @@ int CButtonST::ImageIndex(BOOL pressed, bool haveIdle) const {
 
 void CButtonST::DrawItem(LPDRAWITEMSTRUCT dis) {
   CDC dc(dis->hDC);
-  isPressed_ = isCheckBox_ ? ((dis->itemState & ODS_SELECTED) || checked_) : (dis->itemState & ODS_SELECTED) != 0;
+  isPressed_ = isCheckBox_ ? ((dis->itemState & ODS_SELECTED) || checked_)
+                           : (dis->itemState & ODS_SELECTED) != 0 || menuShown_;
   hasFocus_ = (dis->itemState & ODS_FOCUS) != 0;
   disabled_ = (dis->itemState & ODS_DISABLED) != 0;
   dc.SetBkMode(TRANSPARENT);

@@ -3,6 +3,7 @@
 // of the first), a tooltip, and a transparent mode that shows the parent's background.
 #pragma once
 
+#include "controls/bcmenu.h"
 #include "framework/button.h"
 #include "framework/dc.h"
 #include "framework/gdi.h"
@@ -41,6 +42,11 @@ public:
   void SetLinkCursor(HCURSOR cursor) { linkCursor_ = cursor; }
   // A web address or file a click opens (up to 259 bytes; empty clears it).
   DWORD SetURL(const char* url);
+  // A drop-down menu: popup 0 of the menu resource, shown under the button on a click; the
+  // chosen command goes to the owner as WM_COMMAND. 0 removes the menu.
+  DWORD SetMenu(UINT menuId, HWND owner, BOOL repaint = TRUE);
+  BOOL IsMenuShown() const { return menuShown_; }
+  BCMenu& GetMenu() { return menu_; }
   // Sound files played on a click and when the mouse enters (null or empty: none).
   void SetSounds(const char* clickSound, const char* hoverSound);
   // Bitmap resources with their transparent colours, drawn like the icons.
@@ -78,6 +84,9 @@ protected:
   BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
   void OnSysColorChange();
   BOOL OnClicked();
+  LRESULT OnMenuDrawItem(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMenuMeasureItem(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMenuChar(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:
@@ -122,6 +131,9 @@ private:
   CString url_;
   Image images_[2];
   CString clickSound_, hoverSound_;
+  BCMenu menu_;
+  BOOL menuShown_ = FALSE;
+  HWND menuOwner_ = nullptr;
 };
 
 // A copy of the icon in which every non-black pixel is darker (each channel x 0.75) or grey

@@ -10,6 +10,33 @@
 #define IDS_END_KEY_WORD 2205
 #define IDS_ROBOT_FILE_MISSING 2206
 
+// ---- tip of the day, About box, export and import ------------------------------------------
+#define IDD_ABOUTBOX 130
+#define IDC_LINK_CURSOR 143
+#define IDD_OPTIONS 197
+#define IDD_TIP_OF_THE_DAY 208
+
+// The tip of the day.
+#define IDC_TIP_PLACEHOLDER 1081
+#define IDC_NEXT_TIP 1138
+#define IDC_TIP_DONTSHOW 1139
+
+// The About box.
+#define IDC_ABOUT_SUPPORT_MAIL 1047
+#define IDC_ABOUT_SALES_MAIL 1048
+#define IDC_ABOUT_WEBSITE 1049
+#define IDC_ABOUT_VERSION 1050
+#define IDC_ABOUT_PRODUCT 1051
+
+// The options dialog.
+#define IDC_EXPORT 1111
+#define IDC_IMPORT 1112
+#define IDC_ADD_ADVANCED 1120
+
+// The main window's system menu item that opens the options dialog.
+#define IDM_SYS_OPTIONS 0x0110
+// ---- end of tip of the day, About box, export and import -----------------------------------
+
 // ---- Robot sharing page ----
 #define IDD_ROBOT_UPLOAD 161
 #define IDC_HTML_PLACEHOLDER 1068

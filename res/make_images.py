@@ -227,6 +227,56 @@ def pane_glyph(up):
     return pixel
 
 
+def write_link_cursor(path):
+    """A 32 x 32 monochrome pointing-hand cursor (hot spot at the finger tip) for links."""
+    size = 32
+    # Rows of the hand: "#" black outline, "." white, anything else transparent.
+    art = [
+        "      ##",
+        "     #..#",
+        "     #..#",
+        "     #..#",
+        "     #..###",
+        "     #..#..###",
+        "     #..#..#..##",
+        "     #..#..#..#.#",
+        " ### #..#..#..#..#",
+        " #..##........#..#",
+        " #...#...........#",
+        "  #..............#",
+        "   #.............#",
+        "   #.............#",
+        "    #............#",
+        "    #...........#",
+        "     #..........#",
+        "     #.........#",
+        "      #........#",
+        "      #........#",
+        "      ##########",
+    ]
+    xor = bytearray()
+    andmask = bytearray()
+    for y in reversed(range(size)):
+        row = art[y] if y < len(art) else ""
+        xbits = bytearray(4)
+        abits = bytearray(4)
+        for x in range(size):
+            c = row[x] if x < len(row) else " "
+            if c == ".":
+                xbits[x // 8] |= 0x80 >> (x % 8)
+            elif c != "#":
+                abits[x // 8] |= 0x80 >> (x % 8)
+        xor += xbits
+        andmask += abits
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(xor) + len(andmask), 0, 0, 2, 0)
+    palette = b"\0\0\0\0\xff\xff\xff\0"
+    image = header + palette + xor + andmask
+    out = struct.pack("<HHH", 0, 2, 1)
+    out += struct.pack("<BBBBHHII", size, size, 0, 0, 6, 0, len(image), 6 + 16)
+    with open(path, "wb") as f:
+        f.write(out + image)
+
+
 if __name__ == "__main__":
     write_ico("pindrel.ico", robot, [32, 16])
     write_ico("tray.ico", robot, [16, 32])
@@ -237,3 +287,4 @@ if __name__ == "__main__":
     write_bmp24("pane_caption.bmp", 310, 25, pane_caption)
     write_bmp24("pane_collapsed.bmp", 16, 16, pane_glyph(False))
     write_bmp24("pane_expanded.bmp", 16, 16, pane_glyph(True))
+    write_link_cursor("link.cur")

@@ -3,7 +3,10 @@
 
 #include <cstring>
 
-OSVersionInfo g_OSVersion __attribute__((init_priority(101)));
+#include "framework/lifetime.h"
+
+OSVersionInfo g_OSVersion PINDREL_INIT_ORDER(kInitOrderOSVersion);
+static LifetimeNote g_OSVersionNote PINDREL_INIT_ORDER(kInitOrderOSVersion)("OS version record");
 
 OSVersionInfo::OSVersionInfo() {
   OSVERSIONINFOA info = {};

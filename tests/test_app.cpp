@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/quorvexdlg.h"
+#include "robot/helpers.h"
+#include "tests/support/hotkey_probe.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -20,15 +22,6 @@
 using namespace testing_support;
 
 namespace {
-
-bool KeyTaken(const char* text) {
-  UINT modifiers = 0, vk = 0;
-  if (!CQuorvexDlg::ParseHotkeyText(text, modifiers, vk)) return false;
-  const int kProbeId = 0x7ABD;
-  if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return true;
-  UnregisterHotKey(nullptr, kProbeId);
-  return false;
-}
 
 std::string At(const char* statement, POINT p) {
   return std::string(statement) + "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
@@ -539,4 +532,101 @@ TEST_F(AppRuns, TheButtonsKeepTheirPlacesDoNotOverlapAndReadAtRestAndUnderTheMou
     PumpFor(100);
   }
   ReleaseDC(nullptr, screen);
+}
+
+namespace {
+
+// The texts of a dialog's controls, by id.
+std::string ItemText(HWND dialog, int id) {
+  char text[512] = "";
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(AppEndToEnd, DoNotShowThisAgainEndsTheTipOfTheDayForTheNextStarts) {
+  const std::string optionFile = std::string(GetDataFolder().GetString()) + "\\option.ini";
+  DeleteFileA(optionFile.c_str());
+  ASSERT_TRUE(app.Start("", true));
+  HWND tip = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (tip = app.FindWindowOfProcess("#32770", "Tips of the day")) != nullptr; }, 10000));
+  EXPECT_EQ(ItemText(tip, 1138), "Next Tip");
+  EXPECT_EQ(ItemText(tip, IDCANCEL), "Close");
+  EXPECT_EQ(ItemText(tip, 1139), "Do not show this again");
+  HWND display = GetDlgItem(tip, 1000);
+  ASSERT_TRUE(display);
+  EXPECT_TRUE(GetWindowLongA(display, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  RECT r;
+  GetClientRect(display, &r);
+  PumpFor(200);
+  EXPECT_GT(r.right * r.bottom - CountPixels(display, r, RGB(255, 255, 255)), 0) << "a tip is drawn";
+  PostMessageA(tip, WM_COMMAND, MAKEWPARAM(1138, BN_CLICKED), 0);
+  SendMessageA(GetDlgItem(tip, 1139), BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_FALSE(FileExists(optionFile)) << "nothing is written while the tip shows";
+  PostMessageA(tip, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(optionFile) == "showtip=0\r\n"; }, 5000));
+  app.Kill();
+
+  ASSERT_TRUE(app.Start("", true));
+  ASSERT_TRUE(app.WaitForMainWindow());
+  PumpFor(1500);
+  EXPECT_EQ(app.FindWindowOfProcess("#32770", "Tips of the day"), nullptr);
+  EXPECT_EQ(ReadFileBytes(optionFile), "showtip=0\r\n");
+}
+
+TEST_F(AppEndToEnd, TheTrayMenuOpensTheAboutBoxAndTheSystemMenuTheOptions) {
+  StartApp();
+  HWND tray = app.TrayWindow();
+  ASSERT_TRUE(tray);
+  PostMessageA(tray, WM_APP + 1, 128, WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (menu = app.FindWindowOfProcess("#32768")) != nullptr; }, 5000));
+  // From the bottom: "Exit Pindrel", then (over the separator) "About Pindrel".
+  PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  HWND about = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (about = app.FindWindowOfProcess("#32770", "About Vantorel Pindrel")) != nullptr; },
+                        5000));
+  EXPECT_EQ(ItemText(about, 1051), "Pindrel");
+  EXPECT_EQ(ItemText(about, 1050), "Version 2.0");
+  EXPECT_EQ(ItemText(about, 1047), "support@vantorel.example");
+  EXPECT_EQ(ItemText(about, 1048), "sales@vantorel.example");
+  EXPECT_EQ(ItemText(about, 1049), "https://vantorel.example/pindrel");
+  PumpFor(200);
+  EXPECT_EQ(ClientPixel(about, 2, 2), RGB(181, 211, 211));
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
+  EXPECT_TRUE(app.Running());
+
+  // The hidden Options button's dialog opens from the main window's system menu.
+  PostMessageA(app.main(), WM_SYSCOMMAND, 0x0110, 0);
+  HWND options = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (options = app.FindWindowOfProcess("#32770", "Options")) != nullptr; }, 5000));
+  EXPECT_EQ(ItemText(options, 1111), "Export");
+  EXPECT_EQ(ItemText(options, 1112), "Import");
+  EXPECT_EQ(ItemText(options, 1120), "Start");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(app.main(), 1003))) << "the Options button stays hidden";
+  PostMessageA(options, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
+}
+
+TEST_F(AppEndToEnd, ProcessWideObjectsAreBuiltInOrderAndDestroyedInReverse) {
+  folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"z\")"}});
+  TempFolder temp;
+  const std::string log = temp.File("lifetime.log");
+  SetEnvironmentVariableA("PINDREL_LIFETIME_LOG", log.c_str());
+  target.ClearLog();
+  bool started = app.Start("-a Typist");
+  SetEnvironmentVariableA("PINDREL_LIFETIME_LOG", nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(Typed(), "z");
+  EXPECT_EQ(SplitLines(ReadFileBytes(log)),
+            (std::vector<std::string>{"built OS version record", "built interpreter", "built variable store",
+                                      "built line store", "built application", "built owner-drawn menus",
+                                      "destroyed owner-drawn menus", "destroyed application", "destroyed line store",
+                                      "destroyed variable store", "destroyed interpreter",
+                                      "destroyed OS version record"}));
 }

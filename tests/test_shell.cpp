@@ -9,6 +9,7 @@
 
 #include "app/quorvexdlg.h"
 #include "app/resource.h"
+#include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_target.h"
@@ -17,16 +18,6 @@
 using namespace testing_support;
 
 namespace {
-
-// Whether anyone holds the hotkey of a text: a probe registration of the same key fails.
-bool KeyTaken(const char* text) {
-  UINT modifiers = 0, vk = 0;
-  if (!CQuorvexDlg::ParseHotkeyText(text, modifiers, vk)) return false;
-  const int kProbeId = 0x7ABC;
-  if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return true;
-  UnregisterHotKey(nullptr, kProbeId);
-  return false;
-}
 
 class ShellDialog : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "robot/helpers.h"
 #include "tests/support/test_support.h"
 
 namespace testing_support {
@@ -63,8 +64,12 @@ private:
 
 }  // namespace
 
-bool PindrelProcess::Start(const std::string& arguments) {
+bool PindrelProcess::Start(const std::string& arguments, bool showTips) {
   Kill();
+  if (!showTips) {
+    CreateFolderPath(GetDataFolder());
+    WriteFileBytes(std::string(GetDataFolder().GetString()) + "\\option.ini", "showtip=0\r\n");
+  }
   std::string cmd = "\"" + ProgramFolder() + "\\pindrel.exe\"" + (arguments.empty() ? "" : " " + arguments);
   if (!StartProcess(cmd, process_, pid_)) return false;
   main_ = nullptr;

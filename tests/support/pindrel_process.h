@@ -16,8 +16,9 @@ public:
   PindrelProcess(const PindrelProcess&) = delete;
   PindrelProcess& operator=(const PindrelProcess&) = delete;
 
-  // Starts bin\pindrel.exe with the arguments.
-  bool Start(const std::string& arguments = "");
+  // Starts bin\pindrel.exe with the arguments. The tip of the day is turned off in the option
+  // file first unless the test asks for it.
+  bool Start(const std::string& arguments = "", bool showTips = false);
   // Waits for the main window (and its robot list) to be up.
   bool WaitForMainWindow(int timeoutMs = 10000);
   // Waits for the process to end; its exit code, or -1 when it is still running.
