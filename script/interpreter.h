@@ -213,6 +213,8 @@ public:
   int RunCommon(int kind, CValueList& args, CScriptValue& result);
   // Destroys the TOOLTIP window and forgets the RunAs credentials (the destructor's part).
   void EndWindowsAndProcesses();
+  // RunAs off; the credentials are wiped.
+  void ForgetRunAs();
   CScriptString WaitTitle, WaitText;  // the window a window wait watches
   CScriptString ProcessWaitName;      // the process a process wait watches
   HWND ToolTipWindow = nullptr;

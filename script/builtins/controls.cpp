@@ -289,7 +289,8 @@ int CQuorvex_Script::F_ControlSend(CValueList& args, CScriptValue& result) {
 // STATUSBARGETTEXT(title [, text, part]): the text of part n (from 1) of the window's status bar.
 int CQuorvex_Script::F_StatusbarGetText(CValueList& args, CScriptValue& result) {
   result.SetString("");
-  if (!FindControl(args.GetAt(0).GetString(), args.GetAt(1).GetString(), "msctls_statusbar321")) {
+  const char* text = args.GetCount() > 1 ? args.GetAt(1).GetString() : "";
+  if (!FindControl(args.GetAt(0).GetString(), text, "msctls_statusbar321")) {
     SetError(1);
     return 0;
   }
@@ -297,12 +298,12 @@ int CQuorvex_Script::F_StatusbarGetText(CValueList& args, CScriptValue& result) 
   int part = args.GetCount() == 3 ? args.GetAt(2).GetInt() : 1;
   CAttachedInput attached(Search.FoundWindow);
   int parts = static_cast<int>(SendOr(bar, SB_GETPARTS, 0, 0, 0));
-  std::string text;
-  if (part < 1 || part > parts || !StatusBarPartText(bar, part - 1, text)) {
+  std::string partText;
+  if (part < 1 || part > parts || !StatusBarPartText(bar, part - 1, partText)) {
     SetError(1);
     return 0;
   }
-  result.SetString(text.c_str());
+  result.SetString(partText.c_str());
   return 0;
 }
 
@@ -474,12 +475,18 @@ void CControlCommand::GetCurrentSelection() {
     Fail();
     return;
   }
-  std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-  if (Send(combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data())) < 0) {
+  // Read as UTF-16: the ANSI form of these messages loses the text between processes under Wine.
+  std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(control_, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
+                           reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG, 5000, &copied) ||
+      static_cast<LRESULT>(copied) < 0) {
     Fail();
     return;
   }
-  text[static_cast<size_t>(length)] = '\0';
+  wide[static_cast<size_t>(length)] = L'\0';
+  std::vector<char> text(wide.size() * 2 + 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
   result_.SetString(text.data());
 }
 

@@ -170,13 +170,13 @@ int CQuorvex_Script::F_RunAsSet(CValueList& args, CScriptValue& result) {
   }
   int count = args.GetCount();
   if (count == 0) {
-    EndWindowsAndProcesses();
+    ForgetRunAs();
     return 0;
   }
   if (count < 3) return FatalError("Incorrect number of parameters in function call.");
+  ForgetRunAs();
   RunAsUser = Widen(args.GetAt(0).GetString(), kRunAsLimit);
   RunAsDomain = Widen(args.GetAt(1).GetString(), kRunAsLimit);
-  SecureZeroMemory(RunAsPassword.data(), RunAsPassword.size() * sizeof(wchar_t));
   RunAsPassword = Widen(args.GetAt(2).GetString(), kRunAsLimit);
   RunAsLogonFlags = LOGON_WITH_PROFILE;
   if (count == 4) {
@@ -186,6 +186,15 @@ int CQuorvex_Script::F_RunAsSet(CValueList& args, CScriptValue& result) {
   }
   RunAsActive = 1;
   return 0;
+}
+
+void CQuorvex_Script::ForgetRunAs() {
+  // The password is not left behind in freed memory.
+  SecureZeroMemory(RunAsPassword.data(), RunAsPassword.size() * sizeof(wchar_t));
+  RunAsPassword.clear();
+  RunAsUser.clear();
+  RunAsDomain.clear();
+  RunAsActive = 0;
 }
 
 // ---- processes -----------------------------------------------------------------------------------

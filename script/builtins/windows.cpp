@@ -376,8 +376,5 @@ int CQuorvex_Script::F_ToolTip(CValueList& args, CScriptValue&) {
 void CQuorvex_Script::EndWindowsAndProcesses() {
   if (ToolTipWindow && IsWindow(ToolTipWindow)) DestroyWindow(ToolTipWindow);
   ToolTipWindow = nullptr;
-  // The password is not left behind in freed memory.
-  SecureZeroMemory(RunAsPassword.data(), RunAsPassword.size() * sizeof(wchar_t));
-  RunAsPassword.clear();
-  RunAsActive = 0;
+  ForgetRunAs();
 }
