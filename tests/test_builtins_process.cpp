@@ -145,6 +145,13 @@ TEST_F(ProcessBuiltins, RunGivesTheProcessIdAndReportsWhatCannotStart) {
   h.script().RunErrorsFatal = 0;
   EXPECT_EQ(Do("Run(" + missing + ")"), "0|1");
   EXPECT_EQ(Do("RunWait(" + missing + ")"), "0|1");
+  // A document opens in the program of its type: the result stays 1.
+  TempFolder folder("pindrel_doc");
+  WriteFileBytes(folder.File("document.ini"), "[a]\r\n");
+  EXPECT_EQ(Do("Run(" + Q("'" + folder.File("document.ini") + "'") + ")"), "1|0");
+  EXPECT_EQ(Do("ProcessWait(\"notepad.exe\", 10)"), "1|0");
+  EXPECT_EQ(Do("ProcessClose(\"notepad.exe\")"), "1|0");
+  EXPECT_EQ(Do("ProcessWaitClose(\"notepad.exe\", 10)"), "1|0");
   // A document that cannot be opened is fatal all the same.
   EXPECT_FALSE(h.Run("Run(" + Q("'C:\\pindrel\\nowhere\\missing.txt'") + ")"));
   EXPECT_EQ(h.LastError().rfind("Unable to execute the external program.\n\n", 0), 0u) << h.LastError();

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -373,6 +374,22 @@ TEST_F(WindowBuiltins, ControlSwitchesFocusAndClicks) {
                                               "button WM_RBUTTONDOWN 270 58", "button WM_RBUTTONUP 270 58",
                                               "button WM_LBUTTONDOWN 270 58", "button WM_LBUTTONUP 270 58"}));
   EXPECT_EQ(OnTarget("ControlClick", "\"Button7\""), "0|0");
+}
+
+TEST_F(WindowBuiltins, TheCaretOfTheForegroundWindowOnTheScreenOrInItsClientArea) {
+  ASSERT_TRUE(BringToFront(target.hwnd()));
+  EXPECT_EQ(OnTarget("ControlFocus", "\"Edit1\""), "1|0");
+  EXPECT_EQ(OnTarget("ControlSetText", "\"Edit1\", \"caret\""), "1|0");
+  RECT edit;
+  GetWindowRect(target.Control(TestTarget::kEdit), &edit);
+  script().CaretCoordMode = 1;
+  std::string screen = Do("WinGetCaretPos()");
+  int x = 0, y = 0;
+  ASSERT_EQ(sscanf(screen.c_str(), "%d,%d|0", &x, &y), 2) << screen;
+  EXPECT_TRUE(x >= edit.left && x < edit.right && y >= edit.top && y < edit.bottom) << screen;
+  script().CaretCoordMode = 0;
+  POINT origin = target.client_origin();
+  EXPECT_EQ(Do("WinGetCaretPos()"), std::to_string(x - origin.x) + "," + std::to_string(y - origin.y) + "|0");
 }
 
 TEST_F(WindowBuiltins, ControlSendInTheBackgroundReachesAWindowWithoutTheFocus) {
