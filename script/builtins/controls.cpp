@@ -209,17 +209,15 @@ int CQuorvex_Script::F_ControlGetText(CValueList& args, CScriptValue& result) {
 int CQuorvex_Script::F_ControlGetPos(CValueList& args, CScriptValue& result) {
   HWND control = FindTargetControl(*this, args);
   RECT rect;
-  if (!control || !GetWindowRect(control, &rect) || !CreateArray1D(result, 4)) {
+  if (!control || !GetWindowRect(control, &rect)) {
     SetError(1);
     return 0;
   }
   CAttachedInput attached(Search.FoundWindow);
   POINT corner = {rect.left, rect.top};
   ScreenToClient(Search.FoundWindow, &corner);
-  GetArrayElement1D(result, 0)->SetInt(corner.x);
-  GetArrayElement1D(result, 1)->SetInt(corner.y);
-  GetArrayElement1D(result, 2)->SetInt(rect.right - rect.left);
-  GetArrayElement1D(result, 3)->SetInt(rect.bottom - rect.top);
+  OffsetRect(&rect, corner.x - rect.left, corner.y - rect.top);
+  if (!SetRectArray(result, rect)) SetError(1);
   return 0;
 }
 
@@ -333,6 +331,8 @@ private:
   void FindString();
   void SetCurrentSelection();
   void SelectString();
+  // Selects an item of a combo box or list box and tells the parent as a user's choice would.
+  void Select(int kind, UINT comboMessage, UINT listMessage, WPARAM wParam, LPARAM lParam);
   void GetCurrentSelection();
   void GetSelected();
   void GetCurrentCol();
@@ -439,23 +439,16 @@ void CControlCommand::FindString() {
 }
 
 void CControlCommand::SetCurrentSelection() {
-  ListKind kind = KindOf(id_, "Combo", "List");
-  if (kind == kNoList) return;
-  WPARAM index = static_cast<WPARAM>(option_.GetInt());
-  if (Send(kind == kCombo ? CB_SETCURSEL : LB_SETCURSEL, index) < 0) {
-    Fail();
-    return;
-  }
-  if (kind == kCombo)
-    NotifyParent(control_, CBN_SELCHANGE, CBN_SELENDOK);
-  else
-    NotifyParent(control_, LBN_SELCHANGE, LBN_DBLCLK);
+  Select(KindOf(id_, "Combo", "List"), CB_SETCURSEL, LB_SETCURSEL, static_cast<WPARAM>(option_.GetInt()), 0);
 }
 
 void CControlCommand::SelectString() {
-  ListKind kind = KindOf(id_, "ComboBox", "ListBox");
+  Select(KindOf(id_, "ComboBox", "ListBox"), CB_SELECTSTRING, LB_SELECTSTRING, 1, OptionText());
+}
+
+void CControlCommand::Select(int kind, UINT comboMessage, UINT listMessage, WPARAM wParam, LPARAM lParam) {
   if (kind == kNoList) return;
-  if (Send(kind == kCombo ? CB_SELECTSTRING : LB_SELECTSTRING, 1, OptionText()) < 0) {
+  if (Send(kind == kCombo ? comboMessage : listMessage, wParam, lParam) < 0) {
     Fail();
     return;
   }

@@ -276,14 +276,7 @@ int CQuorvex_Script::F_WinGetClassList(CValueList& args, CScriptValue& result) {
 int CQuorvex_Script::F_WinGetPos(CValueList& args, CScriptValue& result) {
   HWND window = FindTarget(*this, args);
   RECT rect;
-  if (!window || !GetWindowRect(window, &rect) || !CreateArray1D(result, 4)) {
-    SetError(1);
-    return 0;
-  }
-  GetArrayElement1D(result, 0)->SetInt(rect.left);
-  GetArrayElement1D(result, 1)->SetInt(rect.top);
-  GetArrayElement1D(result, 2)->SetInt(rect.right - rect.left);
-  GetArrayElement1D(result, 3)->SetInt(rect.bottom - rect.top);
+  if (!window || !GetWindowRect(window, &rect) || !SetRectArray(result, rect)) SetError(1);
   return 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "script/scriptvalue.h"
 #include "script/sysutil.h"
 
 // Ties this thread's input to the window's thread while it lives (focus, active window and
@@ -38,4 +39,14 @@ inline bool SendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 inline LRESULT SendOr(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT failed) {
   LRESULT answer;
   return SendToWindow(window, message, wParam, lParam, answer) ? answer : failed;
+}
+
+// The value becomes the array [x, y, width, height] of the rectangle; false when it cannot.
+inline bool SetRectArray(CScriptValue& value, const RECT& rect) {
+  if (!CreateArray1D(value, 4)) return false;
+  GetArrayElement1D(value, 0)->SetInt(rect.left);
+  GetArrayElement1D(value, 1)->SetInt(rect.top);
+  GetArrayElement1D(value, 2)->SetInt(rect.right - rect.left);
+  GetArrayElement1D(value, 3)->SetInt(rect.bottom - rect.top);
+  return true;
 }
