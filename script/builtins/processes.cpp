@@ -19,19 +19,13 @@ const char kProcessListError[] =
 constexpr int kRunAsLimit = 256;
 constexpr int kWideLimit = 4096;
 
-// Text in the thread's code page as UTF-16, at most `limit` characters.
+// Text in the thread's code page as UTF-16, cut to at most `limit` characters.
 std::wstring Widen(const char* text, int limit) {
-  std::wstring wide(static_cast<size_t>(limit) + 1, L'\0');
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], limit + 1);
-  if (n <= 0) {
-    // Too long for the room: keep what fits.
-    n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring all(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &all[0], n);
-    all.resize(static_cast<size_t>(limit < n - 1 ? limit : (n > 0 ? n - 1 : 0)));
-    return all;
-  }
-  wide.resize(static_cast<size_t>(n - 1));
+  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 1) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], n);
+  wide.resize(static_cast<size_t>(n - 1 < limit ? n - 1 : limit));
   return wide;
 }
 
@@ -99,7 +93,9 @@ int CQuorvex_Script::RunCommon(int kind, CValueList& args, CScriptValue& result)
   PROCESS_INFORMATION started = {};
   BOOL ok;
   if (RunAsActive) {
-    auto createWithLogon = Entry<CreateWithLogonFn>(LoadLibraryA("advapi32.dll"), "CreateProcessWithLogonW");
+    HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    if (!advapi) advapi = LoadLibraryA("advapi32.dll");  // kept loaded: later runs use it again
+    auto createWithLogon = Entry<CreateWithLogonFn>(advapi, "CreateProcessWithLogonW");
     if (!createWithLogon) return FatalError("Unable to access RunAs API.");
     std::wstring wideCommand = Widen(commandLine.c_str(), kWideLimit);
     std::wstring wideDirectory = workingDirectory ? Widen(workingDirectory, kWideLimit) : std::wstring();
