@@ -21,6 +21,7 @@ CQuorvex_Script::~CQuorvex_Script() {
     if (HotKeys[i]) UnregisterHotKey(nullptr, i);
   EndWaitTimer();
   if (RunWaitProcess) CloseHandle(RunWaitProcess);
+  EndWindowsAndProcesses();
 }
 
 int CQuorvex_Script::FindBuiltin(const char* upperName) const {

@@ -163,6 +163,10 @@ public:
   int ProcessWaitCondition(int state);
   // Ends the wait in progress: the nested run loop returns to the built-in that waits.
   void EndWait();
+  // A wait of a window or process built-in: keeps the wait of any caller (an adlib or hotkey
+  // function may wait while a wait is in progress), runs the nested wait and gives its result.
+  // 0, or 1 after an error report.
+  int NestedWait(int state, DWORD timeoutMs, CScriptValue& result);
   bool CheckLineWindow(int line);
   bool ActivateRecWindow();
   bool HandleAdlib();
@@ -195,6 +199,29 @@ public:
   bool WindowTitleMatches(HWND window);
   bool WindowTextMatches(HWND window);
   CWindowSearch Search;
+
+  // ---- windows, controls and processes (script/builtins/windows.cpp, controls.cpp, processes.cpp)
+  // Sets the window search of a window wait (title, text); its time-out in ms (argument 2 in
+  // seconds when exactly three arguments are given; 0 none).
+  DWORD SetWindowWait(const CValueList& args);
+  // "Edit2": the class and instance number of the window's focused control; false when the
+  // window has none.
+  bool GetFocusControlName(HWND window, CScriptString& name);
+  // Sets the process of a process wait; its time-out in ms (argument 1 in seconds when given).
+  DWORD StartProcessWait(const CValueList& args);
+  // RUN (0), RUNWAIT (1) and RUNREADYINPUT (2): starts the program; 0, or 1 after a report.
+  int RunCommon(int kind, CValueList& args, CScriptValue& result);
+  // Destroys the TOOLTIP window and forgets the RunAs credentials (the destructor's part).
+  void EndWindowsAndProcesses();
+  // RunAs off; the credentials are wiped.
+  void ForgetRunAs();
+  CScriptString WaitTitle, WaitText;  // the window a window wait watches
+  CScriptString ProcessWaitName;      // the process a process wait watches
+  HWND ToolTipWindow = nullptr;
+  // RUNASSET: credentials for the programs started afterwards (CreateProcessWithLogonW).
+  BYTE RunAsActive = 0;
+  DWORD RunAsLogonFlags = 1;
+  std::wstring RunAsUser, RunAsDomain, RunAsPassword;
 
   // ---- mouse and run end (script/builtins/mouse.cpp, robotkeys.cpp) ------------------------
   // Moves the pointer to (x, y) or by (dx, dy) under MouseCoordMode: speed 0 jumps, 1-100 moves

@@ -40,6 +40,12 @@ BOOL CALLBACK CloseWindowProc(HWND window, LPARAM parameter);
 // Logs off or shuts down with ExitWindowsEx flags (taking the shutdown privilege on NT);
 // true when Windows accepted the request.
 bool EnableShutdownPrivilege(UINT flags);
+// The shut-down that SHUTDOWN asks for: EnableShutdownPrivilege unless a test has put another
+// function in place (the real one would end the desktop the tests run in).
+using ShutdownFunction = bool (*)(UINT flags);
+bool ShutdownSystem(UINT flags);
+// Puts `function` in place (nullptr: the real one again); returns the one it replaces.
+ShutdownFunction SetShutdownFunction(ShutdownFunction function);
 
 // --- Registry -------------------------------------------------------------------------------
 

@@ -115,7 +115,7 @@ bool CloseWindowOrKill(HWND window) {
   GetWindowThreadProcessId(window, &processId);
   // A slow window of this program is left alone: ending it would end the program itself.
   if (processId == 0 || processId == GetCurrentProcessId()) return false;
-  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
+  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
   if (!process) return false;
   bool ended = TerminateProcess(process, 0) != FALSE;
   CloseHandle(process);
@@ -147,4 +147,16 @@ bool EnableShutdownPrivilege(UINT flags) {
     flags &= ~static_cast<UINT>(EWX_FORCE);
   }
   return ExitWindowsEx(flags, 0) != FALSE;
+}
+
+namespace {
+ShutdownFunction g_shutdown = nullptr;
+}  // namespace
+
+bool ShutdownSystem(UINT flags) { return g_shutdown ? g_shutdown(flags) : EnableShutdownPrivilege(flags); }
+
+ShutdownFunction SetShutdownFunction(ShutdownFunction function) {
+  ShutdownFunction previous = g_shutdown;
+  g_shutdown = function;
+  return previous;
 }

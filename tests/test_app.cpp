@@ -629,4 +629,21 @@ TEST_F(AppEndToEnd, ProcessWideObjectsAreBuiltInOrderAndDestroyedInReverse) {
                                       "destroyed owner-drawn menus", "destroyed application", "destroyed line store",
                                       "destroyed variable store", "destroyed interpreter",
                                       "destroyed OS version record"}));
+
+TEST_F(AppEndToEnd, ARobotStartsNotepadWaitsForItTypesIntoItReadsBackAndClosesIt) {
+  const std::string notepad = "\"Untitled - Notepad\"";
+  folder.Write({"Notepad", "None", "None", 0, 0, 1,
+                {"Run(\"'notepad.exe'\")", "$up = WinWait(" + notepad + ", \"\", 20)",
+                 "ControlCommand(" + notepad + ", \"\", \"Edit1\", \"EditPaste\", \"typed by a robot\")",
+                 "$text = ControlGetText(" + notepad + ", \"\", \"Edit1\")",
+                 // Emptied again, so that closing asks nothing.
+                 "ControlSetText(" + notepad + ", \"\", \"Edit1\", \"\")", "WinClose(" + notepad + ")",
+                 "$closed = WinWaitClose(" + notepad + ", \"\", 10)",
+                 "ControlSetText(\"Pindrel End To End\", \"\", \"Edit1\", $up & \" \" & $text & \" \" & $closed)"}});
+  ASSERT_TRUE(app.Start("-a Notepad"));
+  EXPECT_EQ(app.WaitForExit(60000), 18);
+  char text[256] = "";
+  SendMessageA(target.Control(TestTarget::kEdit), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "1 typed by a robot 1");
+  EXPECT_FALSE(FindWindowA(nullptr, "Untitled - Notepad"));
 }

@@ -28,7 +28,8 @@ bool TestTarget::Start(const std::string& title, int x, int y, bool withMenu) {
   skip_ = 0;
 
   std::string cmd = "\"" + ProgramFolder() + "\\pindrel_target.exe\" --log \"" + log_ + "\" --title \"" + title +
-                    "\" --x " + std::to_string(x) + " --y " + std::to_string(y) + (withMenu ? " --menu 1" : "");
+                    "\" --x " + std::to_string(x) + " --y " + std::to_string(y) + (withMenu ? " --menu 1" : "") +
+                    (extra_ ? " --extra 1" : "");
   if (!StartProcess(cmd, process_, pid_)) return false;
 
   bool up = PumpUntil(

@@ -30,6 +30,8 @@ public:
   // Starts the target at screen position (x, y), with a menu bar when asked, and waits until
   // its window is up.
   bool Start(const std::string& title = "Pindrel Test Target", int x = 100, int y = 100, bool withMenu = false);
+  // Also a tab control and a check box, and the controls' notifications in the log.
+  void set_extra(bool extra) { extra_ = extra; }
   void Stop();
 
   HWND hwnd() const { return hwnd_; }
@@ -39,7 +41,7 @@ public:
   // Screen position of a client point.
   POINT ScreenPoint(int x, int y) const { return {origin_.x + x, origin_.y + y}; }
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-  enum { kEdit = 101, kList = 102, kCombo = 103, kButton = 104, kStatus = 105 };
+  enum { kEdit = 101, kList = 102, kCombo = 103, kButton = 104, kStatus = 105, kTab = 106, kCheck = 107 };
 
   // Everything logged so far, mouse moves left out unless asked for.
   std::vector<TargetEvent> Events(bool withMoves = false) const;
@@ -56,6 +58,7 @@ private:
   HWND hwnd_ = nullptr;
   POINT origin_ = {0, 0};
   size_t skip_ = 0;  // events cleared by ClearLog
+  bool extra_ = false;
 };
 
 }  // namespace testing_support

@@ -1,9 +1,11 @@
 // A test window that logs every mouse and keyboard message it receives to a file.
 //
-// pindrel_target.exe --log <file> [--title <text>] [--x <n>] [--y <n>] [--menu 1]
+// pindrel_target.exe --log <file> [--title <text>] [--x <n>] [--y <n>] [--menu 1] [--extra 1]
 //
 // With --menu 1 the window has a menu bar, and entering its menu mode is logged as
 // "main WM_ENTERMENULOOP 0 0".
+// With --extra the window also has a tab control and a check box, and logs the notifications
+// its controls send it: "<microseconds> <control> WM_COMMAND <notification code> 0".
 //
 // The log gets one line per message, written at once:
 //   <microseconds> <control> <message> <a> <b>
@@ -22,8 +24,9 @@
 namespace {
 
 HANDLE g_log = INVALID_HANDLE_VALUE;
-HWND g_main, g_edit, g_list, g_combo, g_button, g_status;
+HWND g_main, g_edit, g_list, g_combo, g_button, g_status, g_tab, g_check;
 LARGE_INTEGER g_freq;
+bool g_ready = false;  // the READY line is written: notifications may be logged
 
 void WriteLog(const char* line) {
   DWORD written;
@@ -42,6 +45,8 @@ const char* ControlName(HWND hwnd) {
   if (hwnd == g_list) return "list";
   if (hwnd == g_button) return "button";
   if (hwnd == g_status) return "status";
+  if (hwnd && hwnd == g_tab) return "tab";
+  if (hwnd && hwnd == g_check) return "check";
   if (hwnd == g_combo || IsChild(g_combo, hwnd)) return "combo";
   return "other";
 }
@@ -103,6 +108,14 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (g_status) SendMessageA(g_status, WM_SIZE, 0, 0);
       return 0;
+    case WM_COMMAND:
+      if (g_tab && g_ready && lp) {
+        char line[128];
+        snprintf(line, sizeof line, "%lld %s WM_COMMAND %u 0\n", NowMicroseconds(), ControlName(reinterpret_cast<HWND>(lp)),
+                 HIWORD(wp));
+        WriteLog(line);
+      }
+      break;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -124,12 +137,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const char* title = Arg(__argc, __argv, "--title", "Pindrel Test Target");
   int x = atoi(Arg(__argc, __argv, "--x", "100"));
   int y = atoi(Arg(__argc, __argv, "--y", "100"));
+  bool extra = atoi(Arg(__argc, __argv, "--extra", "0")) != 0;
 
   g_log = CreateFileA(logPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (g_log == INVALID_HANDLE_VALUE) return 2;
 
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = MainProc;
@@ -161,6 +175,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_combo = child("COMBOBOX", "", CBS_DROPDOWN | WS_VSCROLL, 220, 10, 200, 150, 103);
   g_button = child("BUTTON", "Press", BS_PUSHBUTTON | WS_TABSTOP, 220, 44, 100, 28, 104);
   g_status = child(STATUSCLASSNAMEA, "Ready", 0, 0, 0, 0, 0, 105);
+  if (extra) {
+    g_tab = child(WC_TABCONTROLA, "", WS_TABSTOP, 10, 160, 200, 60, 106);
+    const char* tabs[] = {"First", "Second", "Third"};
+    for (int i = 0; i < 3; ++i) {
+      TCITEMA item = {};
+      item.mask = TCIF_TEXT;
+      item.pszText = const_cast<char*>(tabs[i]);
+      SendMessageA(g_tab, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    g_check = child("BUTTON", "Tick", BS_AUTOCHECKBOX | WS_TABSTOP, 220, 160, 100, 24, 107);
+  }
   for (const char* item : {"one", "two", "three"}) {
     SendMessageA(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageA(g_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
@@ -175,6 +200,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   char ready[128];
   snprintf(ready, sizeof ready, "READY %p %ld %ld\n", static_cast<void*>(g_main), origin.x, origin.y);
   WriteLog(ready);
+  g_ready = true;
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
