@@ -629,6 +629,7 @@ TEST_F(AppEndToEnd, ProcessWideObjectsAreBuiltInOrderAndDestroyedInReverse) {
                                       "destroyed owner-drawn menus", "destroyed application", "destroyed line store",
                                       "destroyed variable store", "destroyed interpreter",
                                       "destroyed OS version record"}));
+}
 
 TEST_F(AppEndToEnd, ARobotStartsNotepadWaitsForItTypesIntoItReadsBackAndClosesIt) {
   const std::string notepad = "\"Untitled - Notepad\"";
