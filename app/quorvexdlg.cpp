@@ -195,7 +195,8 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
 
   int entry = FindRobot(name);
   CRobot robot;
-  if (robot.LoadFromFile(RobotFilePath(name))) {
+  // A broken file was reported when the list was loaded: it is not reported again here.
+  if (robot.LoadFromFile(RobotFilePath(name), FALSE) && robot.FileReadsBack) {
     robot.Enable = checked;
     robot.SaveToFile(GetRobotFolder());
     if (entry >= 0) m_Robots[entry] = robot;
@@ -271,7 +272,7 @@ void CQuorvexDlg::OnRemoveRobot() {
     if (entry >= 0) {
       robot = m_Robots[entry];
     } else {
-      robot.LoadFromFile(path);
+      robot.LoadFromFile(path, FALSE);
     }
     if (robot.Enable) {
       UnregisterRobotHotkey(robot.StartKey);

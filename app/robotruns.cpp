@@ -212,7 +212,7 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
     return FALSE;
   }
   CRobot robot;
-  robot.LoadFromFile(path);
+  robot.LoadFromFile(path, FALSE);  // the playback reader below reports a broken file
   if (!robot.TriggerRobot.IsEmpty() &&
       GetFileAttributesA(RobotFilePath(robot.TriggerRobot)) == INVALID_FILE_ATTRIBUTES) {
     CString text;

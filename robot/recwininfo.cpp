@@ -32,3 +32,8 @@ RecWinLine ReadRecWinLine(const CString& line, RecWinInfo& work) {
 }
 
 CString RecWinLoadFailedText(const CString& path) { return "Failed to load record Window info\n" + path; }
+bool IsRecWinHeader(const CString& line) {
+  static const char kHeader[] = "[RecWinInfo]";
+  // The length first: a NUL byte inside the line must not make a longer line compare equal.
+  return line.GetLength() == lstrlenA(kHeader) && line.CompareNoCase(kHeader) == 0;
+}

@@ -29,3 +29,6 @@ RecWinLine ReadRecWinLine(const CString& line, RecWinInfo& work);
 // The message about a robot file whose window records do not read: which file it is goes on a
 // second line.
 CString RecWinLoadFailedText(const CString& path);
+// The "[RecWinInfo]" line that ends the action lines, in any letter case: the robot reader and the
+// playback reader must agree on where the action lines end.
+bool IsRecWinHeader(const CString& line);

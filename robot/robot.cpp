@@ -2,8 +2,8 @@
 #include "robot/robot.h"
 
 #include "framework/msgbox.h"
-#include "framework/stdiofile.h"
 #include "robot/helpers.h"
+#include "robot/robotfile.h"
 
 namespace {
 
@@ -22,7 +22,9 @@ int SpeedFromText(const CString& text) {
 // The value of a positional line: the line without as many characters as its key has.
 CString ValueOf(const CString& line, const char* key) { return line.Mid(lstrlenA(key)); }
 
-bool IsScriptHeader(const CString& line) { return line.CompareNoCase("[Script]") == 0; }
+bool IsScriptHeader(const CString& line) {
+  return line.GetLength() == lstrlenA("[Script]") && line.CompareNoCase("[Script]") == 0;
+}
 
 }  // namespace
 
@@ -34,63 +36,65 @@ CString RobotNameOfFile(const CString& path) {
   return base;
 }
 
-BOOL CRobot::SaveToFile(const CString& folder) const {
-  CString target = folder + "\\" + Name + ".txt";
-  // Write beside the target first (".tmp", so the robot list never shows it).
-  char temp[MAX_PATH];
-  if (!GetTempFileNameA(folder, "rob", 0, temp)) return FALSE;
-
-  CStdioFile file;
-  if (!file.Open(temp, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText)) {
-    DeleteFileA(temp);
-    return FALSE;
+void CRobot::GetFileLines(CStringArray& lines) const {
+  lines.RemoveAll();
+  auto add = [&lines](const CString& line) { AddWholeLine(lines, line); };
+  CString number;
+  add("[General]");
+  add("Name=" + Name);
+  add("StartKey=" + StartKey);
+  add("EndKey=" + EndKey);
+  add("Description=" + Description);
+  add(Enable ? "Enable=1" : "Enable=0");
+  number.Format("RepeatOption=%d", RepeatOption);
+  add(number);
+  number.Format("RepeatTimes=%d", RepeatTimes);
+  add(number);
+  number.Format("OriginalSpeed=%s", SpeedText(RobotSpeedMode));
+  add(number);
+  add(UseSimilarWin ? "UseSimilarWin=1" : "UseSimilarWin=0");
+  add(UseRecWin ? "UseRecWin=1" : "UseRecWin=0");
+  add("TriggerRobot=" + TriggerRobot);
+  add(RunAtBackground ? "RunAtBackground=1" : "RunAtBackground=0");
+  add("[Script]");
+  for (const CString& line : ActionLines) add(line);
+  if (WinRecords.GetSize() > 0) add("[RecWinInfo]");
+  for (const RecWinInfo& r : WinRecords) {
+    number.Format("WinIndex=%d", r.WinIndex);
+    add(number);
+    add("WinTitle=" + r.WinTitle);
+    add("WinPath=" + r.WinPath);
+    number.Format("WinParentLevel=%d", r.WinParentLevel);
+    add(number);
+    number.Format("WinRect=%d,%d,%d,%d", static_cast<int>(r.WinRect.left), static_cast<int>(r.WinRect.top),
+                  static_cast<int>(r.WinRect.right), static_cast<int>(r.WinRect.bottom));
+    add(number);
   }
-  CString text;
-  text += "[General]\n";
-  text += "Name=" + Name + "\n";
-  text += "StartKey=" + StartKey + "\n";
-  text += "EndKey=" + EndKey + "\n";
-  text += "Description=" + Description + "\n";
-  text += Enable ? "Enable=1\n" : "Enable=0\n";
-  text.AppendFormat("RepeatOption=%d\n", RepeatOption);
-  text.AppendFormat("RepeatTimes=%d\n", RepeatTimes);
-  text.AppendFormat("OriginalSpeed=%s\n", SpeedText(RobotSpeedMode));
-  text += UseSimilarWin ? "UseSimilarWin=1\n" : "UseSimilarWin=0\n";
-  text += UseRecWin ? "UseRecWin=1\n" : "UseRecWin=0\n";
-  text += "TriggerRobot=" + TriggerRobot + "\n";
-  text += RunAtBackground ? "RunAtBackground=1\n" : "RunAtBackground=0\n";
-  text += "[Script]\n";
-  bool ok = file.WriteString(text);
-  for (int i = 0; ok && i < ActionLines.GetSize(); ++i) ok = file.WriteString(ActionLines[i] + "\n");
-  if (ok && WinRecords.GetSize() > 0) ok = file.WriteString("[RecWinInfo]\n");
-  for (int i = 0; ok && i < WinRecords.GetSize(); ++i) {
-    const RecWinInfo& r = WinRecords[i];
-    text.Format("WinIndex=%d\n", r.WinIndex);
-    text += "WinTitle=" + r.WinTitle + "\n";
-    text += "WinPath=" + r.WinPath + "\n";
-    text.AppendFormat("WinParentLevel=%d\n", r.WinParentLevel);
-    text.AppendFormat("WinRect=%d,%d,%d,%d\n", static_cast<int>(r.WinRect.left), static_cast<int>(r.WinRect.top),
-                      static_cast<int>(r.WinRect.right), static_cast<int>(r.WinRect.bottom));
-    ok = file.WriteString(text);
-  }
-  if (!file.Close()) ok = false;
-  if (!ok || !MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temp);
-    return FALSE;
-  }
-  return TRUE;
 }
 
-int CRobot::LoadFromFile(const CString& path) {
+BOOL CRobot::SaveToFile(const CString& folder) const {
+  CStringArray lines;
+  GetFileLines(lines);
+  return ReplaceFileWithText(folder, folder + "\\" + Name + ".txt", JoinRobotFileLines(lines));
+}
+
+int CRobot::LoadFromFile(const CString& path, BOOL reportErrors) {
   ActionLines.RemoveAll();
   WinRecords.RemoveAll();
-  CStdioFile file;
-  if (!file.Open(path, CStdioFile::modeRead | CStdioFile::typeText)) return 0;
+  FileReadsBack = FALSE;
+  // Read in binary: a NUL or Ctrl-Z byte inside a line neither ends the line nor the file.
+  CStringArray file;
+  if (!ReadRobotFileLines(path, file)) return 0;
+  int at = 0;
 
   // The [General] part is positional: keys are not compared, only cut off by their length.
   CString line;
   auto next = [&]() {
-    if (!file.ReadString(line)) line.Empty();
+    if (at < file.GetSize()) {
+      line = file[at++];
+    } else {
+      line.Empty();
+    }
   };
   next();  // "[General]"
   next();   // the name line: the file name identifies the robot, whatever this line says
@@ -133,20 +137,26 @@ int CRobot::LoadFromFile(const CString& path) {
     next();  // the "[Script]" line, dropped without a test
   }
 
-  while (file.ReadString(line) && line.CompareNoCase("[RecWinInfo]") != 0) ActionLines.Add(line);
+  while (at < file.GetSize() && !IsRecWinHeader(file[at])) AddWholeLine(ActionLines, file[at++]);
+  ++at;  // the "[RecWinInfo]" line
 
   // One working record: a record that omits a key keeps the value of the record before it.
   RecWinInfo work;
   work.WinParentLevel = -1;
-  while (file.ReadString(line)) {
-    RecWinLine read = ReadRecWinLine(line, work);
+  for (; at < file.GetSize(); ++at) {
+    RecWinLine read = ReadRecWinLine(file[at], work);
     if (read == RecWinLine::BadRect) {
-      ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
-      file.Close();
+      if (reportErrors) ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
       return 0;
     }
     if (read == RecWinLine::Complete) WinRecords.Add(work);
   }
-  file.Close();
+
+  // Writing the record back must give the same lines; the name line is the file name's anyway.
+  CStringArray written;
+  GetFileLines(written);
+  FileReadsBack = written.GetSize() == file.GetSize();
+  for (int i = 0; FileReadsBack && i < file.GetSize(); ++i)
+    FileReadsBack = i == 1 ? file[i].Left(5) == "Name=" : file[i].str() == written[i].str();
   return 1;
 }

@@ -20,7 +20,11 @@ public:
   // written, so a failed save never loses a robot. FALSE when the file could not be written.
   BOOL SaveToFile(const CString& folder) const;
   // Reads a robot file; 1 on success, 0 when it cannot be opened or a window record is malformed.
-  int LoadFromFile(const CString& path);
+  // A malformed record is shown in a message box unless `reportErrors` is FALSE (a file that was
+  // reported once when the list was loaded is not reported again).
+  int LoadFromFile(const CString& path, BOOL reportErrors = TRUE);
+  // The file's lines, as SaveToFile writes them.
+  void GetFileLines(CStringArray& lines) const;
   void AddWindowRecord(const RecWinInfo& record) { WinRecords.Add(record); }
 
   CString GetName() const { return Name; }
@@ -42,4 +46,8 @@ public:
   int UseSimilarWin = 0;
   int RunAtBackground = 0;
   CArray<RecWinInfo> WinRecords;
+  // Set by LoadFromFile: the file held exactly the lines that SaveToFile writes for this record
+  // (the name line aside), so writing the record back loses nothing. Any other file (another
+  // header layout, lines that one of the two readers takes differently) must not be rewritten.
+  BOOL FileReadsBack = FALSE;
 };

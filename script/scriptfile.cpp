@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "framework/msgbox.h"
-#include "framework/stdiofile.h"
 #include "robot/helpers.h"
+#include "robot/robotfile.h"
 #include "script/sysutil.h"
 
 namespace {
@@ -121,29 +121,28 @@ bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {
   RunAtBackground = 0;
   int counter = 0;
 
-  CStdioFile file;
-  if (!file.Open(path, CStdioFile::modeRead | CStdioFile::typeText)) return false;
-  CString line;
-  for (int i = 0; i < 8; ++i) {  // the [General] head in the writer's order; keys not compared
-    if (!file.ReadString(line)) return false;
-  }
-  for (;;) {
-    if (!file.ReadString(line)) return false;
-    if (line == "[Script]") break;
+  // Read in binary, as the robot reader does: a NUL or Ctrl-Z byte inside a line neither ends
+  // the line nor the file.
+  CStringArray file;
+  if (!ReadRobotFileLines(path, file)) return false;
+  const int count = file.GetSize();
+  int at = 8;  // the [General] head in the writer's order; keys not compared
+  if (count < at) return false;
+  for (;; ++at) {
+    if (at >= count) return false;
+    const CString& line = file[at];
+    if (line.str() == "[Script]") break;
     if (line.Left(16) == "RunAtBackground=" && line.Right(1) == "1") RunAtBackground = 1;
   }
+  ++at;
 
-  bool recordsFollow = false;
-  while (file.ReadString(line)) {
-    if (line == "[RecWinInfo]") {
-      recordsFollow = true;
-      break;
-    }
+  const int markLength = static_cast<int>(strlen(kSpeedMark));
+  for (; at < count && !IsRecWinHeader(file[at]); ++at) {
+    CString line = file[at];
     ++counter;  // every line counts, also those left out
     if (line.Left(8).CompareNoCase("Comment:") == 0) continue;
     int length = line.GetLength();
-    int markLength = static_cast<int>(strlen(kSpeedMark));
-    if (length >= markLength && strcmp(line.GetString() + length - markLength, kSpeedMark) == 0) {
+    if (length >= markLength && line.Right(markLength).str() == kSpeedMark) {
       if (RobotSpeedMode != 0) continue;
       line = line.Left(length - markLength);
     }
@@ -159,14 +158,15 @@ bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {
       // A hand-edited negative index names no record.
       if (record < 0) record = -1;
     }
+    // A line runs up to a NUL byte: the rest of it is kept in the file, not played.
     AddLine(counter, statement, includeIndex);
     if (record >= 0) LineToRecord[GetLineCount()] = record;
   }
-  if (!recordsFollow) return true;
+  if (at >= count) return true;
 
   RecWinInfo work;
-  while (file.ReadString(line)) {
-    RecWinLine read = ReadRecWinLine(line, work);
+  for (++at; at < count; ++at) {
+    RecWinLine read = ReadRecWinLine(file[at], work);
     if (read == RecWinLine::BadRect) {
       AfxMessageBox(RecWinLoadFailedText(path));
       return false;

@@ -402,3 +402,103 @@ TEST(RobotRecord, NewRecordsHaveDefinedValues) {
   RECT zero = {0, 0, 0, 0};
   EXPECT_TRUE(EqualRect(&w.WinRect, &zero));
 }
+
+// A literal with its NUL bytes.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
+// Bytes that a text-mode reader mishandles: a NUL inside a line, Ctrl-Z, LF-only and CR-only
+// line ends. Each file is loaded, written back and compared byte for byte.
+TEST(RobotFile, OddBytesInLinesSurviveALoadAndSave) {
+  const std::string head = std::string(kSampleFile).substr(0, std::string(kSampleFile).find("[Script]\r\n") + 10);
+  struct Case {
+    const char* what;
+    std::string script;              // the bytes after "[Script]"
+    std::vector<std::string> lines;  // the action lines read
+    std::string rewritten;           // the bytes after "[Script]" once saved ("" = as read)
+  } cases[] = {
+      {"NUL", Bytes("Send(\"a\0b\")\r\nnext\r\n"), {Bytes("Send(\"a\0b\")"), "next"}, ""},
+      {"Ctrl-Z", "one\x1Atwo\r\n\x1A\r\nthree\r\n", {"one\x1Atwo", "\x1A", "three"}, ""},
+      {"LF only", "a\nb\n", {"a", "b"}, "a\r\nb\r\n"},
+      {"no last line end", "a\r\nb", {"a", "b"}, "a\r\nb\r\n"},
+      {"CR inside", "a\rb\r\r\nc\r\n", {"a\rb\r", "c"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    WriteFileBytes(folder.File("Clicker.txt"), head + c.script);
+    CRobot r;
+    ASSERT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 1);
+    ASSERT_EQ(r.ActionLines.GetSize(), static_cast<int>(c.lines.size()));
+    for (size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(r.ActionLines[i].str(), c.lines[i]) << i;
+    ASSERT_TRUE(r.SaveToFile(folder.path().c_str()));
+    EXPECT_EQ(ReadFileBytes(folder.File("Clicker.txt")), head + (c.rewritten.empty() ? c.script : c.rewritten));
+  }
+}
+
+// Only a file that holds exactly what the writer writes may be written back by the robot list.
+TEST(RobotFile, OnlyAFileInTheWritersLayoutReadsBackWhole) {
+  std::string sample = kSampleFile;
+  auto replace = [&sample](const std::string& from, const std::string& to) {
+    std::string s = sample;
+    s.replace(s.find(from), from.size(), to);
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    BOOL readsBack;
+  } cases[] = {
+      {"as written", sample, TRUE},
+      {"another name line", replace("Name=Clicker", "Name=Other"), TRUE},
+      {"LF line ends", [&] {
+         std::string s = sample;
+         for (size_t at; (at = s.find("\r\n")) != std::string::npos;) s.erase(at, 1);
+         return s;
+       }(), TRUE},
+      {"eight-line header", replace("OriginalSpeed=0\r\nUseSimilarWin=1\r\nUseRecWin=1\r\nTriggerRobot=Other\r\n"
+                                    "RunAtBackground=0\r\n", ""), FALSE},
+      {"an extra key", replace("RunAtBackground=0\r\n", "RunAtBackground=0\r\nExtra=1\r\n"), FALSE},
+      {"keys in another order", replace("UseSimilarWin=1\r\nUseRecWin=1\r\n", "UseRecWin=1\r\nUseSimilarWin=1\r\n"), FALSE},
+      {"a number written otherwise", replace("RepeatTimes=7", "RepeatTimes=07"), FALSE},
+      {"a fifth rectangle number", replace("WinRect=1,2,300,400", "WinRect=1,2,300,400,5"), FALSE},
+      {"records header without records", replace(sample.substr(sample.find("WinIndex=1")), ""), FALSE},
+      {"lower-case records header", replace("[RecWinInfo]", "[recwininfo]"), FALSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    WriteFileBytes(folder.File("Clicker.txt"), c.bytes);
+    CRobot r;
+    ASSERT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 1);
+    EXPECT_EQ(r.FileReadsBack, c.readsBack);
+  }
+}
+
+// "[RecWinInfo]" ends the action lines in any letter case, as for the playback reader.
+TEST(RobotFile, RecordsHeaderInAnyCaseEndsTheActionLines) {
+  std::string sample = kSampleFile;
+  sample.replace(sample.find("[RecWinInfo]"), 12, "[RECWININFO]");
+  TempFolder folder;
+  WriteFileBytes(folder.File("Clicker.txt"), sample);
+  CRobot r;
+  ASSERT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 1);
+  EXPECT_EQ(r.ActionLines.GetSize(), 3);
+  EXPECT_EQ(r.WinRecords.GetSize(), 2);
+}
+
+TEST(RobotFile, ABrokenRecordIsShownOnlyWhenAsked) {
+  TempFolder folder;
+  std::string sample = kSampleFile;
+  sample.replace(sample.find("WinRect=1,2,300,400"), 19, "WinRect=1,2");
+  WriteFileBytes(folder.File("Clicker.txt"), sample);
+  MessageBoxCapture boxes;
+  CRobot r;
+  EXPECT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str(), FALSE), 0);
+  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_FALSE(r.FileReadsBack);
+  EXPECT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 0);
+  EXPECT_EQ(boxes.boxes().size(), 1u);
+}

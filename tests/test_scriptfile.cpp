@@ -158,3 +158,29 @@ TEST(ScriptFile, FilesThatAreNotRobots) {
   file.BuildLineArray();
   EXPECT_EQ(file.GetLineIncludeIndex(1), 0);
 }
+
+// The playback reader reads in binary too: a NUL byte or Ctrl-Z inside a line ends neither the
+// line nor the file (a line plays up to its NUL), and "[RecWinInfo]" counts in any letter case.
+TEST(ScriptFile, RobotFileBytesAreReadAsTheRobotReaderReadsThem) {
+  struct Case {
+    const char* what;
+    std::string script;
+    std::string lines;
+    size_t records;
+  } cases[] = {
+      {"NUL", std::string("$a = 1\0 junk\r\n$b = 2\r\n", 22), "1:$a = 1 | 2:$b = 2", 0},
+      {"Ctrl-Z", "$a = \"x\x1Ay\"\r\n\x1A\r\n$b = 2\r\n", "1:$a = \"x\x1Ay\" | 2:\x1A | 3:$b = 2", 0},
+      {"LF only", "$a = 1\n$b = 2", "1:$a = 1 | 2:$b = 2", 0},
+      {"records header in lower case", "$a = 1\r\n[recwininfo]\r\nWinIndex=1\r\nWinRect=1,2,3,4\r\n", "1:$a = 1", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    WriteFileBytes(folder.File("R.txt"), Robot(c.script));
+    CQuorvex_ScriptFile file;
+    ASSERT_TRUE(file.LoadRobotFile(folder.File("R.txt").c_str(), 0));
+    file.BuildLineArray();
+    EXPECT_EQ(Dump(file), c.lines);
+    EXPECT_EQ(file.Records.size(), c.records);
+  }
+}

@@ -97,8 +97,9 @@ TEST_F(ShellDialog, TheListShowsEveryRobotAndItsTickHoldsTheKeys) {
   EXPECT_EQ(rows, (std::vector<std::string>{"x Alpha | Ctrl + Shift + Alt + A | Ctrl + Shift + Alt + Z",
                                             "- Beta | Ctrl + Shift + Alt + B | Ctrl + Shift + Alt + Y",
                                             "x Broken | Ctrl + Shift + Alt + C | Ctrl + Shift + Alt + X"}));
-  ASSERT_FALSE(boxes.boxes().empty());
-  for (const CapturedBox& box : boxes.boxes()) EXPECT_EQ(box.text, "Failed to load record Window info\n" + folder.File("Broken"));
+  // Once per broken file: the list load reports it, the tick that follows does not.
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "Failed to load record Window info\n" + folder.File("Broken"));
 
   struct Key {
     const char* text;
@@ -144,6 +145,28 @@ TEST_F(ShellDialog, TickingARobotWhoseKeysDoNotWorkSaysSoAtOnce) {
   ASSERT_EQ(boxes.boxes().size(), 2u);
   EXPECT_EQ(boxes.boxes()[1].text.find("taken by another program"), std::string::npos) << boxes.boxes()[1].text;
   EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + T"));
+}
+
+// Files that the positional reader takes otherwise than they were meant (a header of fewer or
+// more lines than the writer writes) are never written back: ticking keeps the tick in memory.
+TEST_F(ShellDialog, TickingNeverRewritesAFileOfAnotherLayout) {
+  const std::string shortHeader =
+      "[General]\r\nName=Short\r\nStartKey=Ctrl + Shift + Alt + Q\r\nEndKey=None\r\nDescription=d\r\nEnable=1\r\n"
+      "RepeatOption=0\r\nRepeatTimes=1\r\n[Script]\r\n$a = 1\r\n$b = 2\r\n$c = 3\r\n$d = 4\r\n$e = 5\r\n$f = 6\r\n";
+  std::string extraKey = RobotFileText({"Extra", "Ctrl + Shift + Alt + W", "None", 0, 0, 1, {"WAIT(10)"}});
+  extraKey.insert(extraKey.find("[Script]"), "Comment=1\r\n");
+  WriteFileBytes(folder.File("Short"), shortHeader);
+  WriteFileBytes(folder.File("Extra"), extraKey);
+  Open();
+  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + Q"));
+  dlg.SetItemChecked(RowOf("Short"), FALSE);
+  dlg.SetItemChecked(RowOf("Extra"), TRUE);
+  EXPECT_FALSE(KeyTaken("Ctrl + Shift + Alt + Q"));
+  EXPECT_TRUE(KeyTaken("Ctrl + Shift + Alt + W"));
+  EXPECT_EQ(ReadFileBytes(folder.File("Short")), shortHeader);
+  EXPECT_EQ(ReadFileBytes(folder.File("Extra")), extraKey);
+  EXPECT_TRUE(boxes.boxes().empty());
+  dlg.SetItemChecked(RowOf("Extra"), FALSE);
 }
 
 TEST_F(ShellDialog, RemovingTheRobotOfASortedRowKeepsTheEndKeyOthersShare) {
