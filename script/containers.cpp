@@ -3,17 +3,67 @@
 
 #include <cstring>
 
+CTokenList::CTokenList(const CTokenList& source, int first, int last, int endColumn) {
+  owner_ = source.owner_ ? source.owner_ : &source;
+  offset_ = (source.owner_ ? source.offset_ : 0) + first;
+  count_ = last > first ? last - first : 0;
+  viewEnd_.kind = TOK_END;
+  viewEnd_.column = endColumn;
+}
+
 const CScriptToken& CTokenList::GetAt(int i) const {
   static const CScriptToken end;
+  if (owner_) return i >= 0 && i < count_ ? owner_->tokens_[offset_ + i] : viewEnd_;
   if (i >= 0 && i < GetCount()) return tokens_[i];
   return end;
+}
+
+int CTokenList::MatchingParen(int i) const {
+  if (owner_) {
+    if (i < 0 || i >= count_) return -1;
+    int match = owner_->MatchingParen(offset_ + i);
+    return match >= offset_ && match - offset_ < count_ ? match - offset_ : -1;
+  }
+  if (!matched_) {
+    // One pass over the line pairs every bracket, so calls nested to any depth find their
+    // closing bracket in constant time.
+    matches_.assign(tokens_.size(), -1);
+    std::vector<int> open;
+    for (size_t n = 0; n < tokens_.size() && tokens_[n].kind != TOK_END; ++n) {
+      if (tokens_[n].kind == TOK_LEFTPAREN) {
+        open.push_back(static_cast<int>(n));
+      } else if (tokens_[n].kind == TOK_RIGHTPAREN && !open.empty()) {
+        matches_[open.back()] = static_cast<int>(n);
+        open.pop_back();
+      }
+    }
+    matched_ = true;
+  }
+  return i >= 0 && i < static_cast<int>(matches_.size()) ? matches_[i] : -1;
+}
+
+void CTokenList::Add(const CScriptToken& token) {
+  tokens_.push_back(token);
+  matched_ = false;
+}
+
+void CTokenList::Add(CScriptToken&& token) {
+  tokens_.push_back(std::move(token));
+  matched_ = false;
 }
 
 void CTokenList::AddEnd(int column) {
   CScriptToken token;
   token.kind = TOK_END;
   token.column = column;
-  tokens_.push_back(std::move(token));
+  Add(std::move(token));
+}
+
+void CTokenList::Clear() {
+  tokens_.clear();
+  matched_ = false;
+  owner_ = nullptr;
+  count_ = offset_ = 0;
 }
 
 const CScriptValue& CValueList::GetAt(int i) const {

@@ -43,19 +43,36 @@ struct CScriptToken {
   int column = 0;
 };
 
+// The tokens of one line. A list may also be a view of a run of another list's tokens (the
+// arguments of a call), closed by an end-of-line token of its own: no token is copied, so nested
+// calls cost time and memory in proportion to the line.
 class CTokenList {
 public:
-  int GetCount() const { return static_cast<int>(tokens_.size()); }
-  // Token i, or a shared end-of-line token past the end.
+  CTokenList() = default;
+  // A view of tokens first .. last-1 of `source`, closed by an end-of-line token at `endColumn`.
+  // The source must outlive the view and stay unchanged while it is used.
+  CTokenList(const CTokenList& source, int first, int last, int endColumn);
+  CTokenList(const CTokenList&) = delete;
+  CTokenList& operator=(const CTokenList&) = delete;
+
+  int GetCount() const { return owner_ ? count_ : static_cast<int>(tokens_.size()); }
+  // Token i, or an end-of-line token past the end.
   const CScriptToken& GetAt(int i) const;
   const CScriptToken& operator[](int i) const { return GetAt(i); }
-  void Add(const CScriptToken& token) { tokens_.push_back(token); }
-  void Add(CScriptToken&& token) { tokens_.push_back(std::move(token)); }
+  // The index of the ")" that closes the "(" at i, or -1 when the list ends first.
+  int MatchingParen(int i) const;
+  void Add(const CScriptToken& token);
+  void Add(CScriptToken&& token);
   void AddEnd(int column);
-  void Clear() { tokens_.clear(); }
+  void Clear();
 
 private:
   std::vector<CScriptToken> tokens_;
+  mutable std::vector<int> matches_;  // made on the first MatchingParen
+  mutable bool matched_ = false;
+  const CTokenList* owner_ = nullptr;  // a view: the list that holds the tokens
+  int offset_ = 0, count_ = 0;
+  CScriptToken viewEnd_;
 };
 
 // The argument list of built-in and user-function calls.

@@ -1,6 +1,7 @@
 // The expression evaluator: an operator-precedence parser over the tokens of one line.
 #include "script/interpreter.h"
 #include "script/mathops.h"
+#include "script/stackguard.h"
 
 namespace {
 
@@ -125,6 +126,8 @@ bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
 
 bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
   const int column = tokens[index].column;  // every error of the evaluator itself marks it
+  // Subscripts and call arguments evaluate their expressions recursively.
+  if (StackNearlyFull()) return FatalError(kNestedTooDeeply, column) != 0;
   CValueStack values;
   CIntStack operators;
   operators.Push(OP_END);

@@ -20,33 +20,41 @@ bool CQuorvex_Script::ExpectLineEnd(const CTokenList& tokens, int index) {
 }
 
 bool CQuorvex_Script::ExecuteLine(const CTokenList& tokens, int& nextLine) {
+  // The statement of a single-line If runs here in the same frame, from the token after Then:
+  // If ... Then If ... Then ... nests without recursion and without copying the line.
   int index = 0;
-  const CScriptToken& first = tokens[0];
-  switch (first.kind) {
-    case TOK_KEYWORD:
-      return ExecuteKeyword(tokens, index, nextLine);
-    case TOK_BUILTIN: {
-      CScriptValue scratch;
-      if (CallBuiltinStatement(tokens, index, scratch)) return true;
-      return ExpectLineEnd(tokens, index);
+  for (;;) {
+    const CScriptToken& first = tokens[index];
+    switch (first.kind) {
+      case TOK_KEYWORD: {
+        if (first.value.GetInt() != KW_IF) return ExecuteKeyword(tokens, index, nextLine);
+        bool runStatement = false;
+        if (DoIf(tokens, index, nextLine, runStatement)) return true;
+        if (!runStatement) return false;
+        continue;
+      }
+      case TOK_BUILTIN: {
+        CScriptValue scratch;
+        if (CallBuiltinStatement(tokens, index, scratch)) return true;
+        return ExpectLineEnd(tokens, index);
+      }
+      case TOK_VARIABLE:
+        return DoAssignment(tokens, index);
+      case TOK_USERFUNCTION: {
+        CScriptValue scratch;
+        if (CallUserFunction(tokens, index, scratch)) return true;
+        return ExpectLineEnd(tokens, index);
+      }
+      case TOK_END:
+        return false;
+      default:
+        return FatalError("Unable to parse line.", first.column) != 0;
     }
-    case TOK_VARIABLE:
-      return DoAssignment(tokens, index);
-    case TOK_USERFUNCTION: {
-      CScriptValue scratch;
-      if (CallUserFunction(tokens, index, scratch)) return true;
-      return ExpectLineEnd(tokens, index);
-    }
-    case TOK_END:
-      return false;
-    default:
-      return FatalError("Unable to parse line.", first.column) != 0;
   }
 }
 
 bool CQuorvex_Script::ExecuteKeyword(const CTokenList& tokens, int& index, int& nextLine) {
   switch (tokens[index].value.GetInt()) {
-    case KW_IF: return DoIf(tokens, index, nextLine);
     case KW_ELSE:
     case KW_ELSEIF: return DoElse(nextLine);
     case KW_ENDIF: return DoEndIf(tokens, index + 1);
@@ -65,7 +73,7 @@ bool CQuorvex_Script::ExecuteKeyword(const CTokenList& tokens, int& index, int& 
     case KW_REDIM: return DoDim(tokens, index, 4);
     case KW_LOCAL: return DoDim(tokens, index, 1);
     case KW_GLOBAL: return DoDim(tokens, index, 2);
-    case KW_FUNC: return DoFuncSkip(tokens, nextLine);
+    case KW_FUNC: return DoFuncSkip(tokens, index, nextLine);
     case KW_ENDFUNC:
       LeaveRun = 1;
       return false;
@@ -86,8 +94,9 @@ bool CQuorvex_Script::CallBuiltinStatement(const CTokenList& tokens, int& index,
   const int column = tokens[index].column;
   ++index;
   if (tokens[index].kind != TOK_LEFTPAREN) return FatalError("Error parsing function call.", column) != 0;
-  CTokenList callTokens;
-  if (CopyCallTokens(tokens, index, column, callTokens)) return true;
+  int first = 0, last = 0;
+  if (FindCallTokens(tokens, index, first, last)) return true;
+  const CTokenList callTokens(tokens, first, last, column);
   CValueList args;
   int i = 0;
   if (callTokens[0].kind != TOK_END) {
@@ -183,7 +192,7 @@ int CQuorvex_Script::FindBlockEnd(int line, int opener, int closer) {
   return end;
 }
 
-bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine) {
+bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, bool& runStatement) {
   const int ifLine = nextLine - 1;
   ++index;
   bool truth = false;
@@ -191,11 +200,9 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine) 
   if (!IsKeyword(tokens[index], KW_THEN))
     return FatalError("If statements must have a Then keyword.", tokens[index].column) != 0;
   ++index;
-  if (tokens[index].kind != TOK_END) {  // a single-line If
-    if (!truth) return false;
-    CTokenList statement;
-    for (int i = index; i < tokens.GetCount(); ++i) statement.Add(tokens[i]);
-    return ExecuteLine(statement, nextLine);
+  if (tokens[index].kind != TOK_END) {  // a single-line If: the caller runs the statement
+    runStatement = truth;
+    return false;
   }
 
   int chosen = truth ? ifLine + 1 : 0;
@@ -492,10 +499,11 @@ bool CQuorvex_Script::DoEndSelect(const CTokenList& tokens, int index) {
   return false;
 }
 
-bool CQuorvex_Script::DoFuncSkip(const CTokenList& tokens, int& nextLine) {
+bool CQuorvex_Script::DoFuncSkip(const CTokenList& tokens, int index, int& nextLine) {
   // A function's body runs only when it is called.
   int funcLine, paramCount, endFuncLine;
-  if (tokens[1].kind == TOK_USERFUNCTION && FindUserFunction(tokens[1].value.GetString(), funcLine, paramCount, endFuncLine))
+  const CScriptToken& name = tokens[index + 1];
+  if (name.kind == TOK_USERFUNCTION && FindUserFunction(name.value.GetString(), funcLine, paramCount, endFuncLine))
     nextLine = endFuncLine + 1;
   return false;
 }

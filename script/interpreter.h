@@ -551,7 +551,8 @@ private:
   bool ExpectLineEnd(const CTokenList& tokens, int index);
   bool HasOpenLoop(int kind);  // an open loop of this function level (of that kind; -1 any)
   CBlockRecord NewLoopRecord(int kind, int start, int end);
-  bool DoIf(const CTokenList& tokens, int& index, int& nextLine);
+  // A single-line If leaves `index` at its statement and sets `runStatement` when it is to run.
+  bool DoIf(const CTokenList& tokens, int& index, int& nextLine, bool& runStatement);
   bool DoElse(int& nextLine);
   bool DoEndIf(const CTokenList& tokens, int index);
   bool DoWhile(const CTokenList& tokens, int& index, int& nextLine);
@@ -565,7 +566,7 @@ private:
   bool DoSelect(const CTokenList& tokens, int index, int& nextLine);
   bool DoCase(int& nextLine);
   bool DoEndSelect(const CTokenList& tokens, int index);
-  bool DoFuncSkip(const CTokenList& tokens, int& nextLine);
+  bool DoFuncSkip(const CTokenList& tokens, int index, int& nextLine);
   bool DoReturn(const CTokenList& tokens, int& index);
   bool DoExit(const CTokenList& tokens, int& index);
   bool DoTag(int& index, int& nextLine);
@@ -574,7 +575,8 @@ private:
   // whose first keyword is `closer`; 0 when none. A lexer error is reported (returns -1).
   int FindBlockEnd(int line, int opener, int closer);
   bool ForEntryTest(const CScriptValue& value, const CBlockRecord& record) const;
-  bool CopyCallTokens(const CTokenList& tokens, int& index, int nameColumn, CTokenList& callTokens);
+  // From the "(" at `index`: the arguments are tokens first .. last-1; `index` moves past the ")".
+  bool FindCallTokens(const CTokenList& tokens, int& index, int& first, int& last);
 
   // Preparation.
   int BuildFunctionTable();

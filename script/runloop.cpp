@@ -7,6 +7,7 @@
 #include "robot/activewinpath.h"
 #include "script/builtins/input_seam.h"
 #include "script/interpreter.h"
+#include "script/stackguard.h"
 
 #include <mmsystem.h>
 
@@ -22,7 +23,8 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
     Depth = 0;
     while (variables_->GetScopeDepth() > 0) variables_->PopScope();
   } else {
-    if (Depth >= kMaxDepth) {
+    // Lines that nest calls inside calls reach the end of the stack before the depth limit.
+    if (Depth >= kMaxDepth || StackNearlyFull()) {
       FatalError("Recursion level has been exceeded - Vantorel Pindrel will quit to prevent stack overflow.");
       return 1;
     }

@@ -68,18 +68,17 @@ bool CQuorvex_Script::DoDim(const CTokenList& tokens, int& index, int mode) {
   }
 }
 
-bool CQuorvex_Script::CopyCallTokens(const CTokenList& tokens, int& index, int nameColumn, CTokenList& callTokens) {
-  // `index` is at the "(": copy up to the ")" that closes it.
-  int depth = 0;
-  for (++index;; ++index) {
-    const CScriptToken& t = tokens[index];
-    if (t.kind == TOK_END) return FatalError("Error parsing function call.", t.column) != 0;
-    if (t.kind == TOK_LEFTPAREN) ++depth;
-    if (t.kind == TOK_RIGHTPAREN && depth-- == 0) break;
-    callTokens.Add(t);
+bool CQuorvex_Script::FindCallTokens(const CTokenList& tokens, int& index, int& first, int& last) {
+  // `index` is at the "(": the arguments run up to the ")" that closes it.
+  int close = tokens.MatchingParen(index);
+  if (close < 0) {
+    int end = index;
+    while (tokens[end].kind != TOK_END) ++end;
+    return FatalError("Error parsing function call.", tokens[end].column) != 0;
   }
-  ++index;
-  callTokens.AddEnd(nameColumn);
+  first = index + 1;
+  last = close;
+  index = close + 1;
   return false;
 }
 
@@ -90,8 +89,9 @@ bool CQuorvex_Script::CallUserFunction(const CTokenList& tokens, int& index, CSc
   if (!func) return FatalError("Unknown function name.", column) != 0;
   ++index;
   if (tokens[index].kind != TOK_LEFTPAREN) return FatalError("Error parsing function call.", column) != 0;
-  CTokenList args;
-  if (CopyCallTokens(tokens, index, column, args)) return true;
+  int first = 0, last = 0;
+  if (FindCallTokens(tokens, index, first, last)) return true;
+  const CTokenList args(tokens, first, last, column);
 
   // Copy what the call needs: the table may not change during a run, but keep it simple.
   std::vector<CUserFuncParam> params = func->params;
