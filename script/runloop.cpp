@@ -6,12 +6,14 @@
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
 #include "script/builtins/input_seam.h"
+#include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/stackguard.h"
 
 #include <mmsystem.h>
 
 int CQuorvex_Script::Execute(int startLine, int outermost) {
+  CRunInProgress running(*this);  // long built-ins of this run can drain the queue and stop
   if (outermost) {
     // A run starts from a clean state, whatever an earlier run left behind.
     WaitState = WAIT_NONE;

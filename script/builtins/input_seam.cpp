@@ -1,9 +1,13 @@
 // The real input seam: the Win32 calls themselves.
 #include "script/builtins/input_seam.h"
 
+#include "script/builtins/runstop.h"
 #include "script/sysutil.h"
 
 namespace {
+
+// Delays up to this long are waited precisely in one piece.
+constexpr int kPreciseDelayLimitMs = 50;
 
 // Made on first use: engines built during static initialisation already ask for it.
 CInputSeam& RealSeam() {
@@ -43,7 +47,14 @@ BOOL CInputSeam::BlockInput(BOOL block) {
   return done;
 }
 
-void CInputSeam::Delay(int milliseconds) { PreciseDelay(milliseconds); }
+void CInputSeam::Delay(int milliseconds) {
+  // A long delay (a long WAIT, a large key or click delay) ends early when the run is stopped.
+  if (milliseconds > kPreciseDelayLimitMs) {
+    WaitUnlessStopped(milliseconds);
+    return;
+  }
+  PreciseDelay(milliseconds);
+}
 
 void CInputSeam::Pause(DWORD milliseconds) { Sleep(milliseconds); }
 

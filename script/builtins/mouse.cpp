@@ -5,6 +5,7 @@
 
 #include "script/builtins/heldinput.h"
 #include "script/builtins/input_seam.h"
+#include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/sysutil.h"
 
@@ -60,7 +61,7 @@ void SteppedMove(POINT target, int speed) {
   POINT cursor = {0, 0};
   in.GetCursorPos(cursor);
   POINT position = ToAbsolute(cursor.x, cursor.y);
-  while (position.x != target.x || position.y != target.y) {
+  while ((position.x != target.x || position.y != target.y) && !RunStopRequested()) {
     position.x = StepToward(position.x, target.x, speed);
     position.y = StepToward(position.y, target.y, speed);
     in.MouseEvent(kAbsoluteMove, static_cast<DWORD>(position.x), static_cast<DWORD>(position.y), 0);
@@ -195,7 +196,7 @@ void PressAndRelease(const char* button, int downDelay, int upDelay) {
 int CQuorvex_Script::F_MouseClick(CValueList& args, CScriptValue&) {
   int count = args.GetCount() > 1 ? args.GetAt(1).GetInt() : 1;
   const char* button = ButtonName(args);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !RunStopRequested(); ++i) {
     PressAndRelease(button, MouseClickDownDelay, MouseClickDelay);
     ReturnAfterClick();
   }
@@ -206,7 +207,7 @@ int CQuorvex_Script::F_MouseClick(CValueList& args, CScriptValue&) {
 int CQuorvex_Script::F_MouseDoubleClick(CValueList& args, CScriptValue&) {
   int count = args.GetCount() > 1 ? args.GetAt(1).GetInt() : 1;
   const char* button = ButtonName(args);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !RunStopRequested(); ++i) {
     PressAndRelease(button, MouseClickDownDelay, 1);
     PressAndRelease(button, MouseClickDownDelay, MouseClickDelay);
     ReturnAfterClick();
@@ -248,7 +249,7 @@ int CQuorvex_Script::F_MouseUp(CValueList& args, CScriptValue&) {
 int CQuorvex_Script::F_MouseWheel(CValueList& args, CScriptValue&) {
   int turns = args.GetCount() > 1 ? args.GetAt(1).GetInt() : 1;
   const char* direction = args.GetAt(0).GetString();
-  for (int i = 0; i < turns; ++i) {
+  for (int i = 0; i < turns && !RunStopRequested(); ++i) {
     MouseWheelTurn(direction);
     Input().Delay(MouseClickDelay);
   }
@@ -378,7 +379,7 @@ int CQuorvex_Script::F_PixelSearch(CValueList& args, CScriptValue& result) {
   long long firstY = firstOnGrid(top, desktop.top), lastY = bottom < desktop.bottom - 1 ? bottom : desktop.bottom - 1;
   CScreenPixels screen;
   if (lastX >= firstX && lastY >= firstY) screen.Read(firstX, firstY, lastX, lastY);
-  for (long long x = firstX; x <= lastX; x += step) {
+  for (long long x = firstX; x <= lastX && !RunStopRequested(); x += step) {
     for (long long y = firstY; y <= lastY; y += step) {
       COLORREF pixel = screen.At(x, y);
       if (pixel == CLR_INVALID) continue;
@@ -396,24 +397,57 @@ int CQuorvex_Script::F_PixelSearch(CValueList& args, CScriptValue& result) {
   return 0;
 }
 
+namespace {
+
+constexpr DWORD kAdlerModulus = 65521;
+constexpr unsigned long long kHalfModulo = (kAdlerModulus + 1) / 2;  // the inverse of 2, modulo the modulus
+
+// Adds `pixels` pixels off the screen to an Adler-32 sum at once: each reads as CLR_INVALID,
+// three bytes of 255. After k bytes of v, a has grown by k * v and b by k * a + v * k(k + 1) / 2.
+void AddBlankPixels(DWORD& a, DWORD& b, unsigned long long pixels) {
+  if (pixels == 0) return;
+  const unsigned long long k = pixels % kAdlerModulus * 3 % kAdlerModulus, v = 255;
+  const unsigned long long triangle = k * ((k + 1) % kAdlerModulus) % kAdlerModulus * kHalfModulo % kAdlerModulus;
+  b = static_cast<DWORD>((b + k * a + v * triangle) % kAdlerModulus);
+  a = static_cast<DWORD>((a + k * v) % kAdlerModulus);
+}
+
+}  // namespace
+
 // PIXELCHECKSUM(left, top, right, bottom): Adler-32 of the red, green and blue bytes of every
-// pixel, column by column.
+// pixel, column by column. Only the part on the screen is read pixel by pixel; the rest is added
+// in closed form, so a huge rectangle takes no longer than the screen.
 int CQuorvex_Script::F_PixelChecksum(CValueList& args, CScriptValue& result) {
   POINT offset = CoordOffset(PixelCoordMode);
   long long left, top, right, bottom;
   ScreenRectArgs(args, offset, left, top, right, bottom);
-  CScreenPixels screen;
-  if (right >= left && bottom >= top) screen.Read(left, top, right, bottom);
-  const DWORD kModulus = 65521;
   DWORD a = 1, b = 0;
-  for (long long x = left; x <= right; ++x) {
-    for (long long y = top; y <= bottom; ++y) {
-      COLORREF pixel = screen.At(x, y);
-      for (DWORD byte : {static_cast<DWORD>(GetRValue(pixel)), static_cast<DWORD>(GetGValue(pixel)),
-                         static_cast<DWORD>(GetBValue(pixel))}) {
-        a = (a + byte) % kModulus;
-        b = (b + a) % kModulus;
+  if (right >= left && bottom >= top) {
+    const RECT desktop = DesktopRect();
+    const unsigned long long height = static_cast<unsigned long long>(bottom - top + 1);
+    const long long firstX = left > desktop.left ? left : desktop.left;
+    const long long lastX = right < desktop.right - 1 ? right : desktop.right - 1;
+    const long long firstY = top > desktop.top ? top : desktop.top;
+    const long long lastY = bottom < desktop.bottom - 1 ? bottom : desktop.bottom - 1;
+    if (firstX > lastX || firstY > lastY) {
+      AddBlankPixels(a, b, static_cast<unsigned long long>(right - left + 1) * height);
+    } else {
+      CScreenPixels screen;
+      screen.Read(firstX, firstY, lastX, lastY);
+      AddBlankPixels(a, b, static_cast<unsigned long long>(firstX - left) * height);
+      for (long long x = firstX; x <= lastX && !RunStopRequested(); ++x) {
+        AddBlankPixels(a, b, static_cast<unsigned long long>(firstY - top));
+        for (long long y = firstY; y <= lastY; ++y) {
+          COLORREF pixel = screen.At(x, y);
+          for (DWORD byte : {static_cast<DWORD>(GetRValue(pixel)), static_cast<DWORD>(GetGValue(pixel)),
+                             static_cast<DWORD>(GetBValue(pixel))}) {
+            a = (a + byte) % kAdlerModulus;
+            b = (b + a) % kAdlerModulus;
+          }
+        }
+        AddBlankPixels(a, b, static_cast<unsigned long long>(bottom - lastY));
       }
+      AddBlankPixels(a, b, static_cast<unsigned long long>(right - lastX) * height);
     }
   }
   result.SetNumber(static_cast<double>((b << 16) | a));

@@ -8,6 +8,7 @@
 #include "robot/keynames.h"
 #include "script/builtins/input_seam.h"
 #include "script/builtins/robotkeys.h"
+#include "script/builtins/runstop.h"
 
 UINT g_WaitLongPartLimit = 0xFFFFFFFF;
 
@@ -62,7 +63,7 @@ int CQuorvex_Script::F_KeySend(CValueList& args, CScriptValue& result) {
   }
   int count = KeyCount(args);
   int vk = KeyNameToCode(args.GetAt(3).GetString());
-  for (int i = 0; i < count; ++i) SendKeys.PressKey(vk);
+  for (int i = 0; i < count && !RunStopRequested(); ++i) SendKeys.PressKey(vk);
   return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "script/builtins/heldinput.h"
 #include "script/builtins/input_seam.h"
+#include "script/builtins/runstop.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ void CSendKeys::SendText(const char* keys, HWND target, bool raw) {
 
   int length = static_cast<int>(strlen(keys));
   int pos = 0;
-  while (pos < length) {
+  while (pos < length && !RunStopRequested()) {
     char ch = keys[pos++];
     if (raw) {
       SendChar(ch, 1);
@@ -318,14 +319,14 @@ void CSendKeys::SendChar(char ch, int count) {
   }
   SetModifierState(scan);
   PressModifiers();
-  for (int i = 0; i < count; ++i) PressKey(LOBYTE(scan));
+  for (int i = 0; i < count && !RunStopRequested(); ++i) PressKey(LOBYTE(scan));
   ReleaseModifiers();
 }
 
 void CSendKeys::SendVk(int vk, int count, bool extended) {
   SetModifierState(0);
   PressModifiers();
-  for (int i = 0; i < count; ++i) PressKey(vk, extended);
+  for (int i = 0; i < count && !RunStopRequested(); ++i) PressKey(vk, extended);
   ReleaseModifiers();
 }
 
