@@ -9,20 +9,13 @@
 #include <string>
 
 #include "framework/msgbox.h"
-#include "script/builtins/input_seam.h"
 #include "script/interpreter.h"
+#include "tests/support/input_recorder.h"
+#include "tests/support/test_support.h"
+
+using testing_support::NestedText;
 
 namespace {
-
-// Nothing reaches the system, but every delay waits as in a robot run.
-class MutedInput : public CInputSeam {
-public:
-  void KeybdEvent(BYTE, BYTE, DWORD) override {}
-  void MouseEvent(DWORD, DWORD, DWORD, DWORD) override {}
-  BOOL PostKeyMessage(HWND, UINT, WPARAM, LPARAM) override { return TRUE; }
-  BOOL SetCursorPos(int, int) override { return TRUE; }
-  BOOL BlockInput(BOOL) override { return TRUE; }
-};
 
 CQuorvex_Script* g_script = nullptr;
 bool g_stopped = false;
@@ -62,22 +55,13 @@ double RunLine(const std::string& line, UINT stopAfterMs) {
   return g_stopped ? total - stopAfterMs : total;
 }
 
-std::string Nest(const std::string& open, const std::string& middle, const std::string& close, int n) {
-  std::string text;
-  for (int i = 0; i < n; ++i) text += open;
-  text += middle;
-  for (int i = 0; i < n; ++i) text += close;
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   int repeats = argc > 1 ? atoi(argv[1]) : 5;
   if (repeats < 1) repeats = 1;
   SetMessageBoxSink([](HWND, const char*, const char*, UINT) { return IDOK; });
-  MutedInput input;
-  SetInputSeam(&input);
+  testing_support::MutedInput input;  // nothing reaches the system; delays wait as in a run
 
   std::printf("stop latency after a queued stop request (ms, worst of %d):\n", repeats);
   const char* lines[] = {
@@ -103,10 +87,10 @@ int main(int argc, char** argv) {
     const char* name;
     std::string line;
   } nested[] = {
-      {"10,000 nested single-line Ifs", Nest("If 1 Then ", "$x = 1", "", 10000)},
-      {"100,000 nested single-line Ifs", Nest("If 1 Then ", "$x = 1", "", 100000)},
-      {"27,000 nested subscripts (refused)", "Dim $a[2], $x = " + Nest("$a[", "0", "]", 27000)},
-      {"30,000 nested calls (refused)", "$x = " + Nest("Abs(", "1", ")", 30000)},
+      {"10,000 nested single-line Ifs", NestedText("If 1 Then ", "$x = 1", "", 10000)},
+      {"100,000 nested single-line Ifs", NestedText("If 1 Then ", "$x = 1", "", 100000)},
+      {"27,000 nested subscripts (refused)", "Dim $a[2], $x = " + NestedText("$a[", "0", "]", 27000)},
+      {"30,000 nested calls (refused)", "$x = " + NestedText("Abs(", "1", ")", 30000)},
   };
   for (const Nested& n : nested) {
     double worst = 0;
@@ -116,6 +100,5 @@ int main(int argc, char** argv) {
     }
     std::printf("  %-70s %8.1f\n", n.name, worst);
   }
-  SetInputSeam(nullptr);
   return 0;
 }

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "robot/robot.h"
-#include "script/builtins/input_seam.h"
 #include "script/interpreter.h"
+#include "tests/support/input_recorder.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -65,20 +65,6 @@ size_t PrivateBytes() {
     return 0;
   return counters.PrivateUsage;
 }
-
-// ---- input muted ----------------------------------------------------------------------------
-
-// Nothing reaches the system and no delay waits: long repeats spin until the stop guard ends them.
-class MutedInput : public CInputSeam {
-public:
-  void KeybdEvent(BYTE, BYTE, DWORD) override {}
-  void MouseEvent(DWORD, DWORD, DWORD, DWORD) override {}
-  BOOL PostKeyMessage(HWND, UINT, WPARAM, LPARAM) override { return TRUE; }
-  BOOL SetCursorPos(int, int) override { return TRUE; }
-  BOOL BlockInput(BOOL) override { return TRUE; }
-  void Delay(int) override {}
-  void Pause(DWORD) override {}
-};
 
 // ---- which built-ins a fuzzed script may call -------------------------------------------------
 
@@ -552,8 +538,7 @@ TEST(Fuzz, RobotFilesNeverCrashHangOrLoseLines) {
   const std::string current = ProgramFolder() + "\\fuzz-current.txt";
   const std::string failures = ProgramFolder() + "\\fuzz-failures";
   std::printf("fuzz: seed %u, %d s; the input in progress is kept in %s\n", seed, seconds, current.c_str());
-  MutedInput muted;
-  CInputSeam* previousSeam = SetInputSeam(&muted);
+  MutedInput muted(false);  // nothing reaches the system and no delay waits
   StopGuard guard(300, 10000, memoryBound);
   TempFolder work("fuzz");
   CQuorvex_ScriptFile sanitizer;
@@ -613,7 +598,6 @@ TEST(Fuzz, RobotFilesNeverCrashHangOrLoseLines) {
     }
     if (guard.Stopped()) ++guarded;
   }
-  SetInputSeam(previousSeam);
   DeleteFileA(current.c_str());
   std::printf("fuzz: seed %u: %d inputs (%zu reproducers and corpus files, %d generated, the rest mutated) in %lu s, "
               "%d stopped by the guard; crashes 0, hangs 0, memory %d, losses %d\n",

@@ -6,19 +6,11 @@
 
 #include "script/stackguard.h"
 #include "tests/support/script_harness.h"
+#include "tests/support/test_support.h"
 
 using namespace testing_support;
 
 namespace {
-
-// `open` n times, then `middle`, then `close` n times.
-std::string Nest(const std::string& open, const std::string& middle, const std::string& close, int n) {
-  std::string text;
-  for (int i = 0; i < n; ++i) text += open;
-  text += middle;
-  for (int i = 0; i < n; ++i) text += close;
-  return text;
-}
 
 const char kRecursion[] = "Recursion level has been exceeded - Vantorel Pindrel will quit to prevent stack overflow.";
 
@@ -31,13 +23,13 @@ TEST(Nesting, DeepLinesRunOrEndWithAnError) {
     std::string script;
     const char* x;  // the value of $x afterwards, or null when the run ends with the nesting error
   } cases[] = {
-      {"200 subscripts", "Dim $a[2]\n$a[0] = 0\n$x = " + Nest("$a[", "0", "]", 200), "0"},
-      {"200 built-in calls", "$x = " + Nest("PixelGetColor(", "-1", ", -1)", 200), "-1"},
-      {"200 user calls", "Func f($v)\nReturn $v + 1\nEndFunc\n$x = " + Nest("f(", "0", ")", 200), "200"},
-      {"27,000 subscripts", "Dim $a[2]\n$x = " + Nest("$a[", "0", "]", 27000), nullptr},
-      {"30,000 built-in calls", "$x = " + Nest("Abs(", "1", ")", 30000), nullptr},
-      {"30,000 user calls", "Func f($v)\nReturn $v\nEndFunc\n$x = " + Nest("f(", "1", ")", 30000), nullptr},
-      {"30,000 brackets in calls", "$x = " + Nest("Abs((", "1", "))", 30000), nullptr},
+      {"200 subscripts", "Dim $a[2]\n$a[0] = 0\n$x = " + NestedText("$a[", "0", "]", 200), "0"},
+      {"200 built-in calls", "$x = " + NestedText("PixelGetColor(", "-1", ", -1)", 200), "-1"},
+      {"200 user calls", "Func f($v)\nReturn $v + 1\nEndFunc\n$x = " + NestedText("f(", "0", ")", 200), "200"},
+      {"27,000 subscripts", "Dim $a[2]\n$x = " + NestedText("$a[", "0", "]", 27000), nullptr},
+      {"30,000 built-in calls", "$x = " + NestedText("Abs(", "1", ")", 30000), nullptr},
+      {"30,000 user calls", "Func f($v)\nReturn $v\nEndFunc\n$x = " + NestedText("f(", "1", ")", 30000), nullptr},
+      {"30,000 brackets in calls", "$x = " + NestedText("Abs((", "1", "))", 30000), nullptr},
   };
   // The deep cases fail while their arguments are evaluated: no built-in is called.
   for (const Case& c : cases) {
@@ -57,9 +49,9 @@ TEST(Nesting, DeepLinesRunOrEndWithAnError) {
 // A recursive function whose recursive call sits inside nested subscripts, calls or Ifs reaches
 // the end of the stack before the depth limit: the run ends with an error either way.
 TEST(Nesting, RecursionInsideNestedExpressionsIsBounded) {
-  const std::string subscripts = Nest("$a[", "f($n + 1)", "]", 100);
-  const std::string calls = Nest("PixelGetColor(", "f($n + 1)", ", -1)", 100);
-  const std::string ifs = Nest("If 1 Then ", "$r = f($n + 1)", "", 100);
+  const std::string subscripts = NestedText("$a[", "f($n + 1)", "]", 100);
+  const std::string calls = NestedText("PixelGetColor(", "f($n + 1)", ", -1)", 100);
+  const std::string ifs = NestedText("If 1 Then ", "$r = f($n + 1)", "", 100);
   for (const std::string& body : {"Return " + subscripts, "Return " + calls, ifs + "\nReturn 0"}) {
     SCOPED_TRACE(body.substr(0, 40));
     ScriptHarness h;
@@ -75,8 +67,8 @@ TEST(Nesting, RecursionInsideNestedExpressionsIsBounded) {
 TEST(Nesting, SingleLineIfsNestWithoutLimit) {
   for (const char* condition : {"1", "0"}) {
     ScriptHarness h;
-    std::string line = Nest(std::string("If ") + "1 Then ", "", "", 50000) + "If " + condition + " Then " +
-                       Nest("If 1 Then ", "$x = 5", "", 50000);
+    std::string line = NestedText(std::string("If ") + "1 Then ", "", "", 50000) + "If " + condition + " Then " +
+                       NestedText("If 1 Then ", "$x = 5", "", 50000);
     ASSERT_TRUE(h.Run("$x = 1\n" + line)) << h.LastBox().substr(0, 200);
     EXPECT_EQ(h.Global("X"), std::string(condition) == "1" ? "5" : "1");
   }

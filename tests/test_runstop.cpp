@@ -61,9 +61,7 @@ TEST(RunStop, LongWaitsStopOnAQueuedStopRequest) {
     SCOPED_TRACE(line);
     ScriptHarness h;
     if (line[0] == 'M') h.script().MouseClickDragDelay = 2147483647;  // the drag waits that long twice
-    struct RealWaits : InputRecorder {
-      void Delay(int milliseconds) override { CInputSeam::Delay(milliseconds); }
-    } input;  // nothing reaches the system, but delays wait as they do in a robot run
+    MutedInput input;  // nothing reaches the system, but delays wait as they do in a robot run
     EXPECT_TRUE(StoppedBeforeTheNextLine(h, line, 100));
   }
 }

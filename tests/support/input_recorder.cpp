@@ -116,4 +116,16 @@ std::vector<std::string> Seq(const std::string& text) {
   return items;
 }
 
+MutedInput::MutedInput(bool waits) : waits_(waits), previous_(SetInputSeam(this)) {}
+
+MutedInput::~MutedInput() { SetInputSeam(previous_); }
+
+void MutedInput::Delay(int milliseconds) {
+  if (waits_) CInputSeam::Delay(milliseconds);
+}
+
+void MutedInput::Pause(DWORD milliseconds) {
+  if (waits_) CInputSeam::Pause(milliseconds);
+}
+
 }  // namespace testing_support

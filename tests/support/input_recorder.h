@@ -59,6 +59,28 @@ private:
   std::map<unsigned char, SHORT> layoutKeys_;
 };
 
+// An input seam that lets nothing reach the system. Delays wait as in a robot run, unless
+// `waits` is false: then long repeats spin until something stops them.
+class MutedInput : public CInputSeam {
+public:
+  explicit MutedInput(bool waits = true);
+  ~MutedInput() override;
+  MutedInput(const MutedInput&) = delete;
+  MutedInput& operator=(const MutedInput&) = delete;
+
+  void KeybdEvent(BYTE, BYTE, DWORD) override {}
+  void MouseEvent(DWORD, DWORD, DWORD, DWORD) override {}
+  BOOL PostKeyMessage(HWND, UINT, WPARAM, LPARAM) override { return TRUE; }
+  BOOL SetCursorPos(int, int) override { return TRUE; }
+  BOOL BlockInput(BOOL) override { return TRUE; }
+  void Delay(int milliseconds) override;
+  void Pause(DWORD milliseconds) override;
+
+private:
+  bool waits_;
+  CInputSeam* previous_;
+};
+
 // A table row of events written as one text: "down 17, wait 1, up 17" -> three events.
 std::vector<std::string> Seq(const std::string& text);
 

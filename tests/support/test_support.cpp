@@ -127,6 +127,14 @@ MessageBoxCapture::MessageBoxCapture(int answer) : answer_(answer) {
 
 MessageBoxCapture::~MessageBoxCapture() { SetMessageBoxSink(std::move(previous_)); }
 
+std::string NestedText(const std::string& open, const std::string& middle, const std::string& close, int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += open;
+  text += middle;
+  for (int i = 0; i < n; ++i) text += close;
+  return text;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

@@ -70,6 +70,9 @@ private:
   MessageBoxSink previous_;
 };
 
+// `open` n times, then `middle`, then `close` n times: a deeply nested script text.
+std::string NestedText(const std::string& open, const std::string& middle, const std::string& close, int n);
+
 // Splits text into lines (CR LF or LF).
 std::vector<std::string> SplitLines(const std::string& text);
 
