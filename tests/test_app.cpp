@@ -648,3 +648,55 @@ TEST_F(AppEndToEnd, ARobotStartsNotepadWaitsForItTypesIntoItReadsBackAndClosesIt
   EXPECT_STREQ(text, "1 typed by a robot 1");
   EXPECT_FALSE(FindWindowA(nullptr, "Untitled - Notepad"));
 }
+
+// The reproducers of the fuzz target in the robot folder: the program starts with one message for
+// the broken file, rewrites no file in a way that changes it, refuses a line nested too deeply
+// with a script error, and the end hotkey stops a robot that waits for weeks.
+TEST_F(AppEndToEnd, HostileRobotFilesNeitherCrashNorLoseLinesAndLongRunsStop) {
+  std::vector<std::pair<std::string, std::string>> files;  // path in the robot folder, bytes
+  for (const std::string& source : FilesIn(WinePath(PINDREL_SOURCE_DIR "/tests/fuzz"), "*.txt")) {
+    std::string name = source.substr(source.rfind('\\') + 1);
+    files.emplace_back(folder.path() + "\\" + name, ReadFileBytes(source));
+    WriteFileBytes(files.back().first, files.back().second);
+  }
+  ASSERT_GE(files.size(), 10u);
+  for (auto& [path, bytes] : files) {
+    if (path != folder.File("deep_subscripts")) continue;
+    bytes.replace(bytes.find("StartKey=None"), 13, "StartKey=Ctrl + Alt + D");
+    WriteFileBytes(path, bytes);
+  }
+  folder.Write({"Waiter", "Ctrl + Alt + W", "Ctrl + Alt + Q", 1, 0, 1, {"Wait(2147483647)", "Send(\"z\")"}});
+
+  ASSERT_TRUE(app.Start());
+  std::vector<HWND> seen;
+  const char kBroken[] = "Failed to load record Window info";
+  auto dismissBrokenFileBoxes = [&] {
+    HWND box = app.FindWindowOfProcess("#32770", "Vantorel Pindrel");
+    if (box && PindrelProcess::BoxText(box).rfind(kBroken, 0) == 0) {
+      if (std::find(seen.begin(), seen.end(), box) == seen.end()) seen.push_back(box);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    return false;
+  };
+  PumpUntil([&] { return dismissBrokenFileBoxes() || (app.WaitForMainWindow(50) && seen.size() >= 1); }, 20000);
+  PumpUntil(dismissBrokenFileBoxes, 1500);  // no second box follows
+  ASSERT_TRUE(app.WaitForMainWindow());
+  EXPECT_EQ(seen.size(), 1u);
+  for (const auto& [path, bytes] : files) EXPECT_TRUE(ReadFileBytes(path) == bytes) << path;
+
+  Press("ctrl+alt+d");
+  HWND error = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (error = app.FindWindowOfProcess("#32770", "Internal Error")) != nullptr; }, 15000));
+  // The report quotes the 100 KB line: its text is not read back here (the unit tests pin it).
+  PostMessageA(error, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + D"); }, 5000)) << "the run is over";
+
+  target.ClearLog();
+  Press("ctrl+alt+w");
+  EXPECT_TRUE(PumpUntil([&] { return !KeyTaken("Ctrl + Alt + W"); }, 5000)) << "the robot runs";
+  PumpFor(300);
+  Press("ctrl+alt+q");
+  EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + W"); }, 3000)) << "the end key stopped the wait";
+  EXPECT_EQ(SettledTyped(), "") << "the line after the wait did not run";
+  EXPECT_TRUE(app.Running());
+}
