@@ -40,24 +40,6 @@ int Setting(const char* name, int fallback) {
   return text && *text ? atoi(text) : fallback;
 }
 
-std::string SourceFolder(const char* sub) {
-  std::string path = std::string("Z:") + PINDREL_SOURCE_DIR + "/" + sub;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> files;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "\\*.txt").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return files;
-  do files.push_back(folder + "\\" + data.cFileName);
-  while (FindNextFileA(find, &data));
-  FindClose(find);
-  return files;
-}
-
 size_t PrivateBytes() {
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof counters;
@@ -528,9 +510,9 @@ TEST(Fuzz, RobotFilesNeverCrashHangOrLoseLines) {
   std::mt19937 rng(seed);
   Generator generator(rng);
 
-  std::vector<std::string> seedFiles = FilesIn(SourceFolder("tests/fuzz"));
+  std::vector<std::string> seedFiles = FilesIn(WinePath(PINDREL_SOURCE_DIR "/tests/fuzz"), "*.txt");
   const size_t reproducers = seedFiles.size();
-  for (const std::string& f : FilesIn(SourceFolder("tests/corpus"))) seedFiles.push_back(f);
+  for (const std::string& f : FilesIn(WinePath(PINDREL_SOURCE_DIR "/tests/corpus"), "*.txt")) seedFiles.push_back(f);
   ASSERT_GE(reproducers, 10u);
   std::vector<std::string> seeds;
   for (const std::string& f : seedFiles) seeds.push_back(ReadFileBytes(f));

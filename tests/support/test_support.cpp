@@ -127,6 +127,25 @@ MessageBoxCapture::MessageBoxCapture(int answer) : answer_(answer) {
 
 MessageBoxCapture::~MessageBoxCapture() { SetMessageBoxSink(std::move(previous_)); }
 
+std::string WinePath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder, const char* pattern) {
+  std::vector<std::string> files;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + "\\" + data.cFileName);
+  while (FindNextFileA(find, &data));
+  FindClose(find);
+  return files;
+}
+
 std::string NestedText(const std::string& open, const std::string& middle, const std::string& close, int n) {
   std::string text;
   for (int i = 0; i < n; ++i) text += open;

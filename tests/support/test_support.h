@@ -70,6 +70,11 @@ private:
   MessageBoxSink previous_;
 };
 
+// A folder of this machine as Wine sees it: "/work/src/tests" becomes "Z:\work\src\tests".
+std::string WinePath(const std::string& unixPath);
+// The full paths of the files in a folder whose names match the pattern ("*.txt").
+std::vector<std::string> FilesIn(const std::string& folder, const char* pattern);
+
 // `open` n times, then `middle`, then `close` n times: a deeply nested script text.
 std::string NestedText(const std::string& open, const std::string& middle, const std::string& close, int n);
 
