@@ -272,6 +272,12 @@ public:
   // Files and file searches the script opened (FILEOPEN, FILEFINDFIRSTFILE); every outermost
   // run closes them at its end, however it ended.
   CFileHandleTable Files;
+  // Every outermost run passes here at its end: the script's hotkeys are unregistered, presses
+  // not yet handled are dropped and the adlib function is switched off.
+  void ClearScriptEvents();
+  // The interpreter's own window (title of RUVEROWINSETTITLE, tray balloons, owner of the
+  // splash and progress windows); none unless the host gives one.
+  HWND OwnWindow = nullptr;
   // Recorded-window retries: tries before giving up (after a Run) and the pause between tries.
   int WindowTryCount = 40, WindowTryCountAfterRun = 600;
   DWORD WindowTryInterval = 500;
@@ -358,6 +364,8 @@ public:
   int F_TimerInit(CValueList& args, CScriptValue& result);  // also TIMERSTART
   int F_TrayTip(CValueList& args, CScriptValue& result);
   int F_URLDownloadToFile(CValueList& args, CScriptValue& result);
+  // SPLASHTEXTON and SPLASHIMAGEON: replaces the splash window by a text or a picture one.
+  int ShowSplash(const CValueList& args, bool picture);
 
   // Conversion and math.
   int F_ACos(CValueList& args, CScriptValue& result);

@@ -78,6 +78,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   if (!outermost) --Depth;
   if (outermost) EndRunInput();  // however the run ended: no key left down, no input blocked
   if (outermost) Files.CloseAll();  // nor a file or search left open
+  if (outermost) ClearScriptEvents();
   if (outermost && quitting_ && !quitPosted_) {
     // Hand the quit request on to the host's own message loop.
     quitPosted_ = 1;
@@ -140,6 +141,9 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   // A function that runs between two lines (adlib, script hotkey): the line that was due runs
   // next, unless the run ended inside the function.
   int savedWait = WaitState;
+  // A wait inside the function must not shorten or lengthen the wait it interrupted.
+  DWORD savedStart = WaitStart, savedTimeout = WaitTimeout;
+  CScriptValue savedResult(WaitResult);
   WaitState = WAIT_NONE;
   AdlibRunning = 1;
   CScriptValue result, preset;
@@ -147,6 +151,9 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   AdlibRunning = 0;
   if (WaitState == WAIT_END) return true;
   WaitState = savedWait;
+  WaitStart = savedStart;
+  WaitTimeout = savedTimeout;
+  WaitResult = savedResult;
   return false;
 }
 

@@ -110,7 +110,8 @@ bool ShellFileOperation(UINT operation, const std::string& from, const std::stri
 // "0.0.0.0" when it has fewer addresses or the sockets library fails.
 void GetIPAddress(int n, char* buffer);
 // Downloads the URL into the file through wininet (loaded here); `libraryMissing` is set when
-// it cannot be loaded. True when the whole resource was written; a partial file is deleted.
+// it cannot be loaded. True when the whole resource was written; the target is replaced only
+// then, and no partial file is left behind.
 bool InternetDownload(const char* url, const char* file, bool& libraryMissing);
 
 // --- Sound and mouse ------------------------------------------------------------------------

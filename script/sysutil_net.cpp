@@ -34,6 +34,17 @@ T Entry(HMODULE module, const char* name) {
   return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// A new empty file in the target's folder (buffer of MAX_PATH bytes), where the download is
+// written before it replaces the target.
+bool TemporaryFileBeside(const char* file, char* temporary) {
+  char full[MAX_PATH];
+  char* name = nullptr;
+  DWORD length = GetFullPathNameA(file, sizeof full, full, &name);
+  if (length == 0 || length >= sizeof full || !name) return false;
+  *name = '\0';
+  return GetTempFileNameA(full, "pdl", 0, temporary) != 0;
+}
+
 }  // namespace
 
 bool InternetDownload(const char* url, const char* file, bool& libraryMissing) {
@@ -65,22 +76,33 @@ bool InternetDownload(const char* url, const char* file, bool& libraryMissing) {
   bool refused = resource && query &&
                  query(resource, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
                  status >= 400;
-  if (resource && !refused) {
-    FILE* out = fopen(file, "wb");
+  // A connection that drops early ends the reading like a complete answer: the announced
+  // length tells them apart.
+  DWORD announced = 0;
+  size = sizeof announced;
+  bool lengthKnown = resource && query &&
+                     query(resource, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size, nullptr);
+  char partial[MAX_PATH] = {};
+  if (resource && !refused && TemporaryFileBeside(file, partial)) {
+    // The target is replaced only by a complete download; a failed one leaves it as it was.
+    FILE* out = fopen(partial, "wb");
     if (out) {
       char block[8192];
+      unsigned long long written = 0;
       for (;;) {
         DWORD got = 0;
         if (!read(resource, block, sizeof block, &got)) break;
         if (got == 0) {
-          ok = true;
+          ok = !lengthKnown || written == announced;
           break;
         }
         if (fwrite(block, 1, got, out) != got) break;
+        written += got;
       }
       if (fclose(out) != 0) ok = false;
-      if (!ok) DeleteFileA(file);
     }
+    if (ok) ok = MoveFileExA(partial, file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    if (!ok) DeleteFileA(partial);
   }
   if (resource) close(resource);
   if (session) close(session);
