@@ -13,6 +13,7 @@ command -v xdotool >/dev/null || need+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v convert >/dev/null || need+=(imagemagick)
 command -v xwd >/dev/null || need+=(x11-apps)
+[ -x /usr/bin/python3 ] || need+=(python3)  # the local HTTP server of the download tests
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
