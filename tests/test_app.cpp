@@ -1,6 +1,7 @@
 // The real program under Wine: its robot list, global hotkeys pressed through X, runs played
-// into the logging target window, the command line with and without a running instance, and
-// quitting with exit code 18.
+// into the logging target window, the command line with and without a running instance,
+// quitting with exit code 18, and robots that report what their built-ins computed on the
+// clipboard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "app/quorvexdlg.h"
 #include "robot/helpers.h"
 #include "tests/support/hotkey_probe.h"
+#include "tests/support/local_http_server.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -699,4 +701,127 @@ TEST_F(AppEndToEnd, HostileRobotFilesNeitherCrashNorLoseLinesAndLongRunsStop) {
   EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + W"); }, 3000)) << "the end key stopped the wait";
   EXPECT_EQ(SettledTyped(), "") << "the line after the wait did not run";
   EXPECT_TRUE(app.Running());
+}
+
+// ---- robots of the option, timer, hotkey, dialog, environment and download built-ins ---------
+
+namespace {
+
+void EmptyTheClipboard() {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+bool WaitForClipboard(const std::string& text, int timeoutMs = 15000) {
+  return PumpUntil([&] { return ClipboardText() == text; }, timeoutMs);
+}
+
+}  // namespace
+
+TEST_F(AppEndToEnd, ARobotSetsOptionsTimesAndCallsAndReportsWhatItGot) {
+  folder.Write({"Options", "None", "None", 0, 0, 1,
+                {"$r = Opt(\"SendKeyDelay\", 20) & \",\" & Opt(\"sendkeydelay\", 5)",
+                 "$r = $r & \",\" & Opt(\"WinTitleMatchMode\", 7) & \",\" & Opt(\"WinTitleMatchMode\", 1)",
+                 "$r = $r & \",\" & Opt(\"GUICoordMode\", 0) & \",\" & Opt(\"TrayIconHide\", 0)",
+                 "$t = TimerInit()", "Delay(150)", "$r = $r & \",\" & (TimerDiff($t) >= 145)",
+                 "$r = $r & \",\" & Call(\"Seven\") & \",\" & IsDeclared(\"r\") & \",\" & (Eval(\"t\") > 0)",
+                 "ClipPut($r)", "Func Seven()", "  Return 7", "EndFunc"}});
+  StartApp();
+  EmptyTheClipboard();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Options"));
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(ClipboardText(), "5,20,1,1,1,1,1,7,1,1");
+}
+
+TEST_F(AppEndToEnd, ARobotReadsAndExpandsTheEnvironmentAndMemory) {
+  folder.Write({"Environment", "None", "None", 0, 0, 1,
+                {"EnvSet(\"PINDREL_E2E\", \"from robot\")", "$r = EnvGet(\"PINDREL_E2E\")",
+                 "Opt(\"ExpandEnvStrings\", 1)", "$r = $r & \"|\" & \"%PINDREL_E2E%\"",
+                 "EnvSet(\"PINDREL_E2E\")", "$r = $r & \"|[\" & EnvGet(\"PINDREL_E2E\") & \"]\"",
+                 "$m = MemGetStats()", "$r = $r & \"|\" & ($m[1] > 0) & ($m[2] <= $m[1])", "ClipPut($r)",
+                 "$r = ClipGet() & \"|again\"", "ClipPut($r)"}});
+  StartApp();
+  EmptyTheClipboard();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Environment"));
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(ClipboardText(), "from robot|from robot|[]|11|again");
+}
+
+TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowStays) {
+  folder.Write({"Dialogs", "None", "None", 0, 0, 1,
+                {"SplashTextOn(\"Pindrel Robot Splash\", \"splash text\", 200, 80, 40, 50)",
+                 "ProgressOn(\"Pindrel Robot Progress\", \"main\", \"sub\", 300, 200)",
+                 "ProgressSet(60, \"sixty\")", "ClipPut(\"windows up\")", "Delay(2500)", "SplashOff()",
+                 "ProgressOff()", "$r = MsgBox(0, \"Pindrel Robot Box\", \"closes by itself\", 1)",
+                 "ClipPut(\"msgbox \" & $r)"}});
+  StartApp();
+  EmptyTheClipboard();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Dialogs"));
+  ASSERT_TRUE(WaitForClipboard("windows up"));
+  HWND splash = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Splash");
+  HWND progress = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Progress");
+  ASSERT_TRUE(splash);
+  ASSERT_TRUE(progress);
+  RECT client;
+  GetClientRect(splash, &client);
+  EXPECT_EQ(client.right, 200);
+  EXPECT_EQ(client.bottom, 80);
+  GetClientRect(progress, &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 100);
+  HWND bar = FindWindowExA(progress, nullptr, "msctls_progress32", nullptr);
+  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 60);
+
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", "Pindrel Robot Box")) != nullptr; },
+                        10000));
+  EXPECT_FALSE(IsWindow(splash));
+  EXPECT_FALSE(IsWindow(progress));
+  EXPECT_EQ(PindrelProcess::BoxText(box), "closes by itself");
+  EXPECT_TRUE(WaitForClipboard("msgbox -1"));
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_FALSE(IsWindow(box));
+  EXPECT_TRUE(IsWindowVisible(app.main())) << "the time-out closed only the robot's own box";
+  EXPECT_TRUE(app.Running());
+}
+
+TEST_F(AppEndToEnd, AScriptHotkeyPressedThroughXRunsItsFunctionAndIsFreedAfterTheRun) {
+  folder.Write({"Hotkeys", "Ctrl + Alt + T", "None", 1, 0, 1,
+                {"Global $hit = 0", "HotKeySet(\"^!h\", \"OnKey\")", "ClipPut(\"waiting\")", "$t = TimerInit()",
+                 "While $hit = 0 And TimerDiff($t) < 15000", "  Delay(50)", "Wend", "ClipPut(\"hit \" & $hit)",
+                 "Func OnKey()", "  $hit = $hit + 1", "EndFunc"}});
+  StartApp();
+  EmptyTheClipboard();
+  Press("ctrl+alt+t");
+  ASSERT_TRUE(WaitForClipboard("waiting"));
+  EXPECT_TRUE(KeyTaken("Ctrl + Alt + H")) << "registered by the robot";
+  Press("ctrl+alt+h");
+  EXPECT_TRUE(WaitForClipboard("hit 1"));
+  EXPECT_TRUE(PumpUntil([&] { return !KeyTaken("Ctrl + Alt + H"); }, 3000)) << "freed when the run ended";
+}
+
+TEST_F(AppEndToEnd, ARobotDownloadsAFileFromALocalServer) {
+  LocalHttpServer server;
+  ASSERT_GT(server.port(), 0);
+  std::string payload;
+  for (int i = 0; i < 5000; ++i) payload += static_cast<char>(i * 13 & 0xFF);
+  WriteFileBytes(server.File("robot.bin"), payload);
+  TempFolder files;
+  std::string got = files.File("got.bin"), none = files.File("none.bin");
+  folder.Write({"Download", "None", "None", 0, 0, 1,
+                {"$r = URLDownloadToFile(\"" + server.Url("/robot.bin") + "\", \"" + got + "\")",
+                 "$r = $r & \",\" & URLDownloadToFile(\"" + server.Url("/none.bin") + "\", \"" + none + "\")",
+                 "ClipPut($r)"}});
+  StartApp();
+  EmptyTheClipboard();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Download"));
+  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(ClipboardText(), "1,0");
+  EXPECT_EQ(ReadFileBytes(got), payload);
+  EXPECT_FALSE(FileExists(none));
 }

@@ -14,6 +14,7 @@
 #include "script/builtins/dialogs.h"
 #include "script/osversion.h"
 #include "script/sysutil.h"
+#include "tests/support/local_http_server.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_target.h"
@@ -106,17 +107,6 @@ std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> list;
   for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) list.push_back(c);
   return list;
-}
-
-std::string ClipboardText() {
-  std::string text;
-  if (!OpenClipboard(nullptr)) return "<closed>";
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
 }
 
 }  // namespace
@@ -650,51 +640,6 @@ TEST_F(Builtins, MemoryStatisticsAndVolume) {
 }
 
 // ---- downloads ------------------------------------------------------------------------------
-
-namespace {
-
-// python3's HTTP server on 127.0.0.1 serving a fresh folder under the build folder; it stops by
-// itself after two minutes at the latest. Wine starts a Unix program without a process handle
-// to wait on: the server's files tell when it listens and when it has stopped.
-class LocalHttpServer {
-public:
-  LocalHttpServer() {
-    std::string unix = std::string(PINDREL_BINARY_DIR) + "/download-test-" + std::to_string(GetCurrentProcessId());
-    folder_ = "Z:" + unix;
-    for (char& c : folder_)
-      if (c == '/') c = '\\';
-    RemoveTree(folder_);
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    // Its output goes nowhere: an inherited output pipe would keep the test open after its end.
-    std::string command = "/bin/sh -c \"exec /usr/bin/python3 " + std::string(PINDREL_SOURCE_DIR) +
-                          "/tests/support/http_server.py " + unix + " " + unix + "/port 120 </dev/null >/dev/null 2>&1\"";
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-    if (!StartProcess(command, process, pid)) return;
-    if (process) CloseHandle(process);
-    if (PumpUntil([&] { return FileExists(File("port")); }, 15000)) port_ = std::atoi(ReadFileBytes(File("port")).c_str());
-  }
-  ~LocalHttpServer() {
-    Stop();
-    RemoveTree(folder_);
-  }
-  // Asks the server to stop and waits until it has.
-  void Stop() {
-    if (port_ == 0 || FileExists(File("port.stopped"))) return;
-    bool missing = false;
-    InternetDownload(Url("/quit").c_str(), File("quit.txt").c_str(), missing);
-    PumpUntil([&] { return FileExists(File("port.stopped")); }, 10000);
-  }
-  int port() const { return port_; }
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  std::string File(const std::string& name) const { return folder_ + "\\" + name; }
-
-private:
-  std::string folder_;
-  int port_ = 0;
-};
-
-}  // namespace
 
 TEST_F(Builtins, DownloadsAWholeFileOrNothingFromALocalServer) {
   LocalHttpServer server;

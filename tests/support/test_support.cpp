@@ -168,4 +168,15 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return "<closed>";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
 }  // namespace testing_support

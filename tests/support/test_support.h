@@ -78,6 +78,9 @@ std::vector<std::string> FilesIn(const std::string& folder, const char* pattern)
 // `open` n times, then `middle`, then `close` n times: a deeply nested script text.
 std::string NestedText(const std::string& open, const std::string& middle, const std::string& close, int n);
 
+// The clipboard's text ("" when it holds none, "<closed>" when it cannot be opened).
+std::string ClipboardText();
+
 // Splits text into lines (CR LF or LF).
 std::vector<std::string> SplitLines(const std::string& text);
 
