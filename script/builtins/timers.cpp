@@ -110,9 +110,8 @@ void CQuorvex_Script::ClearScriptEvents() {
     UnregisterHotKey(nullptr, i);
     HotKeys[i].reset();
   }
-  MSG msg;
-  while (PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
-  }
+  // A press still in the thread's queue is drained by the next run's first line, before that
+  // run can set any hotkey: it finds no slot and is dropped.
   hotKeyRead_ = hotKeyWrite_ = 0;
   AdlibOn = 0;
 }
