@@ -139,7 +139,8 @@ int CQuorvex_Script::F_MsgBox(CValueList& args, CScriptValue& result) {
   const char* title = args.GetAt(1).GetString();
   const char* text = args.GetAt(2).GetString();
   double seconds = args.GetCount() > 3 ? args.GetAt(3).GetNumber() : 0;
-  DWORD timeoutMs = seconds > 0 ? static_cast<DWORD>(seconds * 1000) : 0;
+  // Beyond the timer's range the box simply waits for its button.
+  DWORD timeoutMs = seconds > 0 && seconds < 4000000.0 ? static_cast<DWORD>(seconds * 1000) : 0;
   // The timed box closes only itself, never another box or the main window.
   result.SetInt(timeoutMs ? MessageBoxWithTimeout(nullptr, text, title, style, timeoutMs)
                           : ShowMessageBox(nullptr, text, title, style));

@@ -83,7 +83,7 @@ int CQuorvex_Script::F_Opt(CValueList& args, CScriptValue& result) {
     int value = args.GetAt(1).GetInt();
     switch (row.rule) {
       case Rule::Bool:
-        row.set(*this, value != 0);
+        row.set(*this, args.GetAt(1).GetNumber() != 0);  // 0.5 is not zero either
         break;
       case Rule::NotNegative:
         if (value >= 0) row.set(*this, value);
