@@ -178,7 +178,7 @@ TEST(BuiltinTable, NamesCountsAndOrder) {
       "MOUSEMOVE 2-3; CHECKCOLOR 6-6; MOUSERELATIVEMOVE 2-3; MOUSEUP 1-1; MOUSEWHEEL 1-2; MSGBOX 3-4; NUMBER 1-1; OPT "
       "2-2; PIXELCHECKSUM 4-4; PIXELGETCOLOR 2-2; PIXELSEARCH 5-7; PROCESSCLOSE 1-1; PROCESSEXISTS 1-1; "
       "PROCESSSETPRIORITY 2-2; PROCESSWAIT 1-2; PROCESSWAITCLOSE 1-2; PROGRESSOFF 0-0; PROGRESSON 2-6; PROGRESSSET "
-      "1-3; RANDOM 0-2; REGDELETE 1-2; REGENUMKEY 2-2; REGENUMVAL 2-2; REGREAD 2-2; REGWRITE 1-4; ROUND 1-2; RUN "
+      "1-3; RANDOM 0-2; REGDELETE 1-2; FILEEXISTS 2-2; REGENUMVAL 2-2; REGREAD 2-2; REGWRITE 1-4; ROUND 1-2; RUN "
       "1-3; RUNREADYINPUT 1-3; RUNASSET 0-4; RUNWAIT 1-3; SEND 1-2; SETERROR 1-1; SHUTDOWN 1-1; SIN 1-1; DELAY 1-1; "
       "SOUNDPLAY 1-2; SOUNDSETWAVEVOLUME 1-1; SPLASHIMAGEON 2-7; SPLASHOFF 0-0; SPLASHTEXTON 2-10; SQRT 1-1; "
       "STATUSBARGETTEXT 1-3; STRING 1-1; STRINGADDCR 1-1; STRINGFORMAT 1-33; STRINGINSTR 2-4; STRINGISALNUM 1-1; "
@@ -227,9 +227,9 @@ TEST(BuiltinTable, UnbuiltFunctionEndsTheRunByName) {
   CValueList args;
   CScriptValue result;
   result.SetString("old");
-  int index = h.script().FindBuiltin("REGENUMKEY");
+  int index = h.script().FindBuiltin("FILEEXISTS");
   EXPECT_NE(h.script().CallBuiltin(index, args, result), 0);
-  EXPECT_EQ(h.LastError(), "The function REGENUMKEY is not available in this version yet.");
+  EXPECT_EQ(h.LastError(), "The function FILEEXISTS is not available in this version yet.");
   EXPECT_EQ(result.GetNumber(), 1);  // preset before the handler ran
   EXPECT_EQ(h.script().GetError(), 0);
   EXPECT_EQ(h.script().WaitState, WAIT_END);
