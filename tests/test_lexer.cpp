@@ -227,9 +227,9 @@ TEST(BuiltinTable, UnbuiltFunctionEndsTheRunByName) {
   CValueList args;
   CScriptValue result;
   result.SetString("old");
-  int index = h.script().FindBuiltin("FILEEXISTS");
+  int index = h.script().FindBuiltin("WINEXISTS");
   EXPECT_NE(h.script().CallBuiltin(index, args, result), 0);
-  EXPECT_EQ(h.LastError(), "The function FILEEXISTS is not available in this version yet.");
+  EXPECT_EQ(h.LastError(), "The function WINEXISTS is not available in this version yet.");
   EXPECT_EQ(result.GetNumber(), 1);  // preset before the handler ran
   EXPECT_EQ(h.script().GetError(), 0);
   EXPECT_EQ(h.script().WaitState, WAIT_END);
