@@ -24,18 +24,6 @@ using namespace testing_support;
 
 namespace {
 
-CScriptValue Arg(const char* text) {
-  CScriptValue v;
-  v.SetString(text);
-  return v;
-}
-
-CScriptValue Arg(int n) {
-  CScriptValue v;
-  v.SetInt(n);
-  return v;
-}
-
 class Builtins : public ::testing::Test {
 public:
   // Calls a built-in: 0 or the handler's fatal answer, with its result in `result`.

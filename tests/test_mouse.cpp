@@ -13,18 +13,6 @@ using namespace testing_support;
 
 namespace {
 
-CScriptValue Arg(const char* text) {
-  CScriptValue v;
-  v.SetString(text);
-  return v;
-}
-
-CScriptValue Arg(int n) {
-  CScriptValue v;
-  v.SetInt(n);
-  return v;
-}
-
 class Mouse : public ::testing::Test {
 public:
   // Calls a built-in; its result as text ("x,y" for an array).

@@ -3,6 +3,18 @@
 
 namespace testing_support {
 
+CScriptValue Arg(const char* text) {
+  CScriptValue v;
+  v.SetString(text);
+  return v;
+}
+
+CScriptValue Arg(int n) {
+  CScriptValue v;
+  v.SetInt(n);
+  return v;
+}
+
 ScriptHarness::ScriptHarness() : script_(std::make_unique<CQuorvex_Script>(&file_, &variables_)) {}
 
 ScriptHarness::~ScriptHarness() = default;

@@ -10,6 +10,10 @@
 
 namespace testing_support {
 
+// Arguments of a built-in call.
+CScriptValue Arg(const char* text);
+CScriptValue Arg(int n);
+
 class ScriptHarness {
 public:
   ScriptHarness();
