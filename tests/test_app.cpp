@@ -761,7 +761,8 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Dialogs"));
-  ASSERT_TRUE(WaitForClipboard("windows up"));
+  ASSERT_TRUE(WaitForClipboard("windows up")) << "clipboard: " << ClipboardText() << "; box: "
+                                              << PindrelProcess::BoxText(app.FindWindowOfProcess("#32770"));
   HWND splash = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Splash");
   HWND progress = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Progress");
   ASSERT_TRUE(splash);

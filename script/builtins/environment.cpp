@@ -12,9 +12,9 @@
 
 namespace {
 
-// The clipboard may be held by another program for a moment.
+// The clipboard may be held by another program for a moment (up to half a second here).
 bool OpenClipboardSoon() {
-  for (int tries = 0; tries < 10; ++tries) {
+  for (int tries = 0; tries < 50; ++tries) {
     if (OpenClipboard(nullptr)) return true;
     Sleep(10);
   }
