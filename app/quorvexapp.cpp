@@ -26,6 +26,16 @@ BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lParam) {
   return FALSE;
 }
 
+// A job of the Task Scheduler may start this program on a desktop of its own (Wine's service
+// does): a second instance then looks for the first one on the desktop that takes the user's
+// input. Only a thread without windows can change its desktop, so this runs before any is made.
+void UseInputDesktop() {
+  const ACCESS_MASK access = DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS | DESKTOP_ENUMERATE;
+  HDESK input = OpenInputDesktop(0, FALSE, access);
+  if (!input) input = OpenDesktopA("Default", 0, FALSE, access);
+  if (input && !SetThreadDesktop(input)) CloseDesktop(input);
+}
+
 }  // namespace
 
 HWND FindFirstInstanceWindow() {
@@ -92,6 +102,10 @@ void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
   // Second instances are served one at a time.
   WaitForSingleObject(mutex, INFINITE);
   HWND first = FindFirstInstanceWindow();
+  if (!first) {
+    UseInputDesktop();
+    first = FindFirstInstanceWindow();
+  }
   for (DWORD start = GetTickCount(); !first && GetTickCount() - start < kFindWindowMs;) {
     Sleep(100);
     first = FindFirstInstanceWindow();

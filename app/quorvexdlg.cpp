@@ -8,6 +8,7 @@
 #include "app/resource.h"
 #include "app/robotuploaddlg.h"
 #include "robot/helpers.h"
+#include "schedule/schedulelistdlg.h"
 
 namespace {
 
@@ -238,11 +239,13 @@ void CQuorvexDlg::OnRunRobot() {
 }
 
 void CQuorvexDlg::OnSchedule() {
-  if (GetSelectedRow() < 0) {
+  int row = GetSelectedRow();
+  if (row < 0) {
     Message(IDS_NO_ROBOT_TO_RUN);
     return;
   }
-  Message(IDS_SCHEDULE_NOT_BUILT);
+  CString name = m_RobotList.GetItemText(row, 1);
+  if (!name.IsEmpty()) ShowRobotSchedule(m_TaskScheduler, name);
 }
 
 void CQuorvexDlg::OnOptions() {

@@ -11,6 +11,7 @@
 #include "editor/hotkeyowner.h"
 #include "framework/ui.h"
 #include "robot/robot.h"
+#include "schedule/scheduledtask.h"
 
 // WM_USER+2: a second instance asks for a run; lParam = the robot file's index in the folder.
 constexpr UINT WM_SCHEDULED_RUN = WM_USER + 2;
@@ -143,6 +144,7 @@ private:
   CButtonST m_btnRun, m_btnSchedule, m_btnHelp, m_btnAdd, m_btnEdit, m_btnRemove;
   CButton m_btnOptions;
   CArray<CRobot> m_Robots;  // robot-folder order; rows are matched to entries by name
+  CTaskScheduler m_TaskScheduler;  // this program's scheduler jobs, refilled by Schedule
 
   // The key combinations this window holds as hotkeys.
   std::set<DWORD> m_HeldHotkeys;

@@ -1,2 +1,66 @@
-// Resource ids of the schedule.
+// Resource ids of the schedule: the wizard with its six pages and the schedule list.
 #pragma once
+
+#define IDD_SCHEDULE_WIZARD 188
+#define IDD_SCHEDULE_KIND 189
+#define IDD_SCHEDULE_DAILY 190
+#define IDD_SCHEDULE_WEEKLY 191
+#define IDD_SCHEDULE_MONTHLY 192
+#define IDD_SCHEDULE_ONCE 193
+#define IDD_SCHEDULE_ACCOUNT 194
+#define IDD_SCHEDULE_LIST 196
+
+// The wizard's own controls.
+#define IDC_SCHED_FRAME 1073
+#define IDC_SCHED_NEXT 1074
+#define IDC_SCHED_BACK 1075
+#define IDC_SCHED_CANCEL 1103
+
+// Page 0: the kind of schedule.
+#define IDC_SCHED_KIND_DAILY 1075
+#define IDC_SCHED_KIND_WEEKLY 1041
+#define IDC_SCHED_KIND_MONTHLY 1042
+#define IDC_SCHED_KIND_ONCE 1076
+#define IDC_SCHED_KIND_STARTUP 1044
+#define IDC_SCHED_KIND_LOGON 1045
+
+// Controls shared by the time pages.
+#define IDC_SCHED_TIME 1078
+#define IDC_SCHED_DATE 1084
+#define IDC_SCHED_NUMBER 1081
+#define IDC_SCHED_SPIN 1083
+
+// Page 1: daily.
+#define IDC_SCHED_DAILY 1075
+#define IDC_SCHED_WEEKDAYS 1079
+#define IDC_SCHED_EVERY 1080
+
+// Page 2: weekly, Monday to Sunday.
+#define IDC_SCHED_MONDAY 1085
+#define IDC_SCHED_SUNDAY 1091
+
+// Page 3: monthly.
+#define IDC_SCHED_DAY 1093
+#define IDC_SCHED_THE 1094
+#define IDC_SCHED_WEEK_LIST 1095
+#define IDC_SCHED_WEEKDAY_LIST 1082
+#define IDC_SCHED_JAN 1085
+#define IDC_SCHED_AUG 1092
+#define IDC_SCHED_SEP 1096
+#define IDC_SCHED_DEC 1099
+
+// Page 5: the account.
+#define IDC_SCHED_CURRENT_ACCOUNT 1040
+#define IDC_SCHED_OTHER_ACCOUNT 1043
+#define IDC_SCHED_USER 1096
+#define IDC_SCHED_USER_LABEL 1097
+#define IDC_SCHED_PASSWORD_LABEL 1098
+#define IDC_SCHED_PASSWORD 1099
+#define IDC_SCHED_CONFIRM_LABEL 1100
+#define IDC_SCHED_CONFIRM 1101
+#define IDC_SCHED_ACCOUNT_NOTE 1102
+
+// The schedule list.
+#define IDC_SCHED_LIST 1107
+#define IDC_SCHED_MODIFY 1108
+#define IDC_SCHED_DELETE 1109

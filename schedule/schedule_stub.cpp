@@ -1,1 +1,0 @@
-// Placeholder source of the scheduling library until its classes land.
