@@ -31,8 +31,10 @@ BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lParam) {
 // input. Only a thread without windows can change its desktop, so this runs before any is made.
 void UseInputDesktop() {
   const ACCESS_MASK access = DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS | DESKTOP_ENUMERATE;
-  HDESK input = OpenInputDesktop(0, FALSE, access);
-  if (!input) input = OpenDesktopA("Default", 0, FALSE, access);
+  // Wine hands a service's process a desktop of its own that it also calls the input desktop:
+  // the user's desktop is asked for by name first.
+  HDESK input = OpenDesktopA("Default", 0, FALSE, access);
+  if (!input) input = OpenInputDesktop(0, FALSE, access);
   if (input && !SetThreadDesktop(input)) CloseDesktop(input);
 }
 

@@ -1,7 +1,7 @@
 // The real program under Wine: its robot list, global hotkeys pressed through X, runs played
 // into the logging target window, the command line with and without a running instance,
-// quitting with exit code 18, and robots that report what their built-ins computed on the
-// clipboard.
+// quitting with exit code 18, robots that report what their built-ins computed on the
+// clipboard, and robots scheduled through the Task Scheduler.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,8 @@
 
 #include "app/quorvexdlg.h"
 #include "robot/helpers.h"
+#include "schedule/schedulelistdlg.h"
+#include "schedule/scheduledtask.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/local_http_server.h"
 #include "tests/support/pindrel_process.h"
@@ -700,6 +702,144 @@ TEST_F(AppEndToEnd, HostileRobotFilesNeitherCrashNorLoseLinesAndLongRunsStop) {
   Press("ctrl+alt+q");
   EXPECT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + W"); }, 3000)) << "the end key stopped the wait";
   EXPECT_EQ(SettledTyped(), "") << "the line after the wait did not run";
+}
+
+namespace {
+
+// A click of the X pointer on the middle of a window.
+void XClick(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  Xdo("mousemove " + std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2) +
+      " click 1");
+}
+
+CString ProgramPath() { return CString((ProgramFolder() + "\\pindrel.exe").c_str()); }
+
+// The program's job of a robot in the scheduler, removed before and after the test.
+class RobotJob {
+public:
+  explicit RobotJob(const char* robot) : robot_(robot), name_(CString("VantorelPindrel_") + robot + ".job") {
+    DeleteTaskJob(name_);
+  }
+  ~RobotJob() { DeleteTaskJob(name_); }
+  const CString& name() const { return name_; }
+  // The job as the Schedule button finds it; false when there is none.
+  bool Find(CScheduledTask& job) const {
+    CTaskScheduler jobs;
+    jobs.Enumerate(ProgramPath());
+    int index = jobs.FindRobotJob(robot_);
+    if (index < 0) return false;
+    job = jobs.GetTask(index);
+    return true;
+  }
+
+private:
+  CString robot_, name_;
+};
+
+}  // namespace
+
+TEST_F(AppEndToEnd, TheScheduleButtonMakesADailyJobThatTheListShowsAndDeletes) {
+  folder.Write({"Nightly", "None", "None", 0, 0, 1, {"WAIT(10)"}});
+  RobotJob robotJob("Nightly");
+  StartApp();
+  POINT name = app.CheckBoxPoint(0);
+  name.x += 60;
+  Xdo("mousemove " + std::to_string(name.x) + " " + std::to_string(name.y) + " click 1");
+  ASSERT_TRUE(PumpUntil([&] { return ListView_GetNextItem(app.list(), -1, LVNI_SELECTED) == 0; }, 5000));
+
+  // No job yet: the wizard, walked with the X pointer: "Daily" on page 0, every day, current account.
+  HWND scheduleButton = GetDlgItem(app.main(), 999);
+  XClick(scheduleButton);
+  HWND wizard = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (wizard = app.FindWindowOfProcess("#32770", "Schedule Macro")) != nullptr; }, 5000));
+  HWND next = GetDlgItem(wizard, 1074);
+  auto nextText = [&] {
+    char text[32] = "";
+    GetWindowTextA(next, text, sizeof text);
+    return std::string(text);
+  };
+  XClick(next);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(wizard, 1075)) != FALSE; }, 5000)) << "page 1";
+  XClick(next);
+  ASSERT_TRUE(PumpUntil([&] { return nextText() == "Finish"; }, 5000));
+  XClick(next);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(wizard) || !IsWindowVisible(wizard); }, 10000));
+
+  CScheduledTask job;
+  ASSERT_TRUE(robotJob.Find(job)) << "the scheduler holds a job that starts this program";
+  EXPECT_EQ(job.GetJobName(), robotJob.name());
+  EXPECT_EQ(job.GetParameters(), "-a Nightly");
+  ASSERT_EQ(job.GetTriggerCount(), 1);
+  EXPECT_EQ(job.GetTrigger(0).TriggerType, TASK_TIME_TRIGGER_DAILY);
+  EXPECT_EQ(job.GetTrigger(0).Type.Daily.DaysInterval, 1);
+
+  // Schedule again: the list with the job's description and times.
+  XClick(scheduleButton);
+  HWND listDialog = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (listDialog = app.FindWindowOfProcess("#32770", "Dialog")) != nullptr; }, 5000));
+  HWND list = GetDlgItem(listDialog, 1107);
+  ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 1; }, 5000));
+  EXPECT_EQ(app.ListText(list, 0, 0), DescribeTrigger(job.GetTrigger(0)).GetString());
+  std::string nextRun = app.ListText(list, 0, 1);
+  EXPECT_EQ(nextRun, FormatRunTime(job.GetNextRunTime()).GetString());
+  EXPECT_NE(nextRun, "Never");
+  EXPECT_EQ(app.ListText(list, 0, 2), "Never");
+
+  XClick(GetDlgItem(listDialog, 1109));
+  EXPECT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 0; }, 5000));
+  EXPECT_FALSE(robotJob.Find(job)) << "Delete removed the job from the scheduler";
+  XClick(GetDlgItem(listDialog, IDOK));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(listDialog) || !IsWindowVisible(listDialog); }, 5000));
+  EXPECT_TRUE(app.Running());
+}
+
+// Wine's schedule service starts a job at its time, on a desktop of its own. It does not start
+// a job while the job's program runs from the same path, so this job starts a copy of the
+// program, which hands the run to the running one as any second instance does.
+TEST_F(AppEndToEnd, AOnceJobAMinuteAheadPlaysTheRobotInTheRunningProgram) {
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"s\")");
+  folder.Write({"Timed", "None", "None", 0, 0, 1, lines});
+  RobotJob robotJob("Timed");
+  TempFolder copyFolder("pindrel_copy");
+  std::string copy = copyFolder.File("pindrel.exe");
+  ASSERT_TRUE(CopyFileA(ProgramPath(), copy.c_str(), FALSE));
+  StartApp();
+  target.ClearLog();
+
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  // A job for the first minutes of the next day was not started under Wine: start after midnight.
+  if (now.wHour == 23 && now.wMinute >= 57) {
+    PumpFor(((60 - now.wMinute) * 60 - now.wSecond + 5) * 1000);
+    GetLocalTime(&now);
+  }
+  FILETIME file;
+  SystemTimeToFileTime(&now, &file);
+  ULARGE_INTEGER t = {{file.dwLowDateTime, file.dwHighDateTime}};
+  // The next minute, or the one after when this one is nearly over.
+  t.QuadPart += (now.wSecond < 45 ? 60ULL : 120ULL) * 10000000ULL;
+  file.dwLowDateTime = t.LowPart, file.dwHighDateTime = t.HighPart;
+  SYSTEMTIME at;
+  FileTimeToSystemTime(&file, &at);
+  TASK_TRIGGER trigger = {};
+  trigger.cbTriggerSize = sizeof trigger;
+  trigger.TriggerType = TASK_TIME_TRIGGER_ONCE;
+  trigger.wBeginYear = at.wYear, trigger.wBeginMonth = at.wMonth, trigger.wBeginDay = at.wDay;
+  trigger.wStartHour = at.wHour, trigger.wStartMinute = at.wMinute;
+  CScheduledTask job;
+  job.SetApplicationName(copy.c_str());
+  job.SetParameters("-a Timed");
+  job.SetWorkingDirectory(copyFolder.path().c_str());
+  job.AddTrigger(trigger);
+  ASSERT_EQ(job.Save(robotJob.name(), FALSE, FALSE), S_OK);
+
+  EXPECT_TRUE(WaitForTyped(1, 200000)) << "the robot ran at " << at.wHour << ":" << at.wMinute;
+  EXPECT_EQ(SettledTyped(), "s");
+  CScheduledTask ran = CScheduledTask::LoadJob(robotJob.name().GetString());
+  EXPECT_NE(FormatRunTime(ran.GetMostRecentRunTime()), "Never");
   EXPECT_TRUE(app.Running());
 }
 
