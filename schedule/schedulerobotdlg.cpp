@@ -146,6 +146,7 @@ BOOL CScheduleRobotDlg::OnInitDialog() {
     m_Pages[i]->Create(kPageTemplates[i], this);
     m_Pages[i]->SetWindowPos(nullptr, frame.left, frame.top, frame.Width(), frame.Height(), SWP_NOACTIVATE);
   }
+  m_CurrentPage = kKindPage;
   SetDefaults();
   if (m_ExistingJob) PresetFromJob();
   ShowPage();
