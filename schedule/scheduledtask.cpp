@@ -110,6 +110,18 @@ HRESULT OpenJob(const CString& jobName, ComRef<ITaskScheduler>& scheduler, ComRe
   return hr;
 }
 
+// One call on a job of the scheduler, with COM and the job open for its length.
+template <class Call>
+HRESULT WithJob(const CString& jobName, Call call) {
+  ComScope com;
+  if (FAILED(com.result())) return com.result();
+  ComRef<ITaskScheduler> scheduler;
+  ComRef<ITask> task;
+  HRESULT hr = OpenJob(jobName, scheduler, task);
+  if (FAILED(hr)) return hr;
+  return call(task.get());
+}
+
 // A scheduler without priorities or idle waits (Wine) still saves the job.
 HRESULT Optional(HRESULT hr) { return hr == E_NOTIMPL ? S_OK : hr; }
 
@@ -339,81 +351,63 @@ CScheduledTask CScheduledTask::LoadJob(const wchar_t* jobName) {
   return job;
 }
 
-SYSTEMTIME CScheduledTask::GetNextRunTime() const {
+SYSTEMTIME CScheduledTask::QueryRunTime(HRESULT (STDMETHODCALLTYPE ITask::*query)(SYSTEMTIME*)) const {
   SYSTEMTIME time = {};
   if (!loaded_) return time;
-  ComScope com;
-  if (FAILED(com.result())) return time;
-  ComRef<ITaskScheduler> scheduler;
-  ComRef<ITask> task;
-  if (FAILED(OpenJob(jobName_, scheduler, task))) return time;
-  // Success codes such as "no more runs" or "event trigger" leave no time: all zero then.
-  if (task->GetNextRunTime(&time) != S_OK) time = SYSTEMTIME{};
+  WithJob(jobName_, [&](ITask* task) {
+    // Success codes such as "has not run", "no more runs" or "event trigger" leave no time.
+    if ((task->*query)(&time) != S_OK) time = SYSTEMTIME{};
+    return S_OK;
+  });
   return time;
 }
 
-SYSTEMTIME CScheduledTask::GetMostRecentRunTime() const {
-  SYSTEMTIME time = {};
-  if (!loaded_) return time;
-  ComScope com;
-  if (FAILED(com.result())) return time;
-  ComRef<ITaskScheduler> scheduler;
-  ComRef<ITask> task;
-  if (FAILED(OpenJob(jobName_, scheduler, task))) return time;
-  if (task->GetMostRecentRunTime(&time) != S_OK) time = SYSTEMTIME{};
-  return time;
-}
+SYSTEMTIME CScheduledTask::GetNextRunTime() const { return QueryRunTime(&ITask::GetNextRunTime); }
+
+SYSTEMTIME CScheduledTask::GetMostRecentRunTime() const { return QueryRunTime(&ITask::GetMostRecentRunTime); }
 
 CString CScheduledTask::GetTriggerString(int index) const {
-  if (!loaded_ || index < 0) return CString();
-  ComScope com;
-  if (FAILED(com.result())) return CString();
-  ComRef<ITaskScheduler> scheduler;
-  ComRef<ITask> task;
-  if (FAILED(OpenJob(jobName_, scheduler, task))) return CString();
-  WORD count = 0;
-  HRESULT hr = task->GetTriggerCount(&count);
-  if (FAILED(hr)) {
-    printf("Failed calling ITask::GetTriggerCount; error = 0x%x\n", static_cast<unsigned>(hr));
-    return CString();
-  }
-  if (index >= count) return CString();
-  LPWSTR text = nullptr;
-  hr = task->GetTriggerString(static_cast<WORD>(index), &text);
-  if (SUCCEEDED(hr) && text) return TakeText(text);
-  TakeText(text);
-  if (hr != E_NOTIMPL) printf("Failed calling ITask::GetTriggerString; error = 0x%x\n", static_cast<unsigned>(hr));
-  // A scheduler without trigger texts (Wine): describe the trigger ourselves.
-  ComRef<ITaskTrigger> trigger;
-  TASK_TRIGGER record = {};
-  record.cbTriggerSize = sizeof record;
-  if (FAILED(task->GetTrigger(static_cast<WORD>(index), trigger.Out())) || FAILED(trigger->GetTrigger(&record))) {
-    return CString();
-  }
-  return DescribeTrigger(record);
+  CString result;
+  if (!loaded_ || index < 0) return result;
+  WithJob(jobName_, [&](ITask* task) {
+    WORD count = 0;
+    HRESULT hr = task->GetTriggerCount(&count);
+    if (FAILED(hr)) {
+      printf("Failed calling ITask::GetTriggerCount; error = 0x%x\n", static_cast<unsigned>(hr));
+      return hr;
+    }
+    if (index >= count) return S_OK;
+    LPWSTR text = nullptr;
+    hr = task->GetTriggerString(static_cast<WORD>(index), &text);
+    if (SUCCEEDED(hr) && text) {
+      result = TakeText(text);
+      return S_OK;
+    }
+    TakeText(text);
+    if (hr != E_NOTIMPL) printf("Failed calling ITask::GetTriggerString; error = 0x%x\n", static_cast<unsigned>(hr));
+    // A scheduler without trigger texts (Wine): describe the trigger ourselves.
+    ComRef<ITaskTrigger> trigger;
+    TASK_TRIGGER record = {};
+    record.cbTriggerSize = sizeof record;
+    if (SUCCEEDED(task->GetTrigger(static_cast<WORD>(index), trigger.Out())) && SUCCEEDED(trigger->GetTrigger(&record))) {
+      result = DescribeTrigger(record);
+    }
+    return S_OK;
+  });
+  return result;
 }
 
 HRESULT CScheduledTask::GetStatus(HRESULT* status) const {
-  ComScope com;
-  if (FAILED(com.result())) return com.result();
-  ComRef<ITaskScheduler> scheduler;
-  ComRef<ITask> task;
-  HRESULT hr = OpenJob(jobName_, scheduler, task);
-  if (FAILED(hr)) return hr;
-  HRESULT value = S_OK;
-  hr = task->GetStatus(&value);
-  if (status) *status = value;
-  return hr;
+  return WithJob(jobName_, [&](ITask* task) {
+    HRESULT value = S_OK;
+    HRESULT hr = task->GetStatus(&value);
+    if (status) *status = value;
+    return hr;
+  });
 }
 
 HRESULT CScheduledTask::EditJob(const CString& jobName, HWND owner) const {
-  ComScope com;
-  if (FAILED(com.result())) return com.result();
-  ComRef<ITaskScheduler> scheduler;
-  ComRef<ITask> task;
-  HRESULT hr = OpenJob(jobName, scheduler, task);
-  if (FAILED(hr)) return hr;
-  return task->EditWorkItem(owner, 0);
+  return WithJob(jobName, [&](ITask* task) { return task->EditWorkItem(owner, 0); });
 }
 
 // ---- CTaskScheduler ---------------------------------------------------------------------------
@@ -478,6 +472,18 @@ BOOL DeleteScheduledTask(const CString& jobName) {
 }
 
 // ---- Trigger texts and the service --------------------------------------------------------------
+
+TASK_TRIGGER MakeTrigger(TASK_TRIGGER_TYPE type, const SYSTEMTIME& start) {
+  TASK_TRIGGER t = {};
+  t.cbTriggerSize = sizeof t;
+  t.TriggerType = type;
+  t.wBeginYear = start.wYear;
+  t.wBeginMonth = start.wMonth;
+  t.wBeginDay = start.wDay;
+  t.wStartHour = start.wHour;
+  t.wStartMinute = start.wMinute;
+  return t;
+}
 
 CString DescribeTrigger(const TASK_TRIGGER& t) {
   switch (t.TriggerType) {

@@ -82,6 +82,9 @@ public:
   HRESULT EditJob(const CString& jobName, HWND owner) const;
 
 private:
+  // One of the scheduler's time queries on the loaded job.
+  SYSTEMTIME QueryRunTime(HRESULT (STDMETHODCALLTYPE ITask::*query)(SYSTEMTIME*)) const;
+
   BOOL loaded_ = FALSE;
   CString jobName_;
   CString applicationName_;
@@ -120,6 +123,10 @@ private:
 HRESULT DeleteTaskJob(const CString& jobName);
 // TRUE only when the scheduler deleted the job.
 BOOL DeleteScheduledTask(const CString& jobName);
+
+// A trigger record of the type, otherwise zero, that begins on start's date at start's hour and
+// minute.
+TASK_TRIGGER MakeTrigger(TASK_TRIGGER_TYPE type, const SYSTEMTIME& start);
 
 // Our own text of a trigger, for schedulers that give none: "Run at system startup", "Run at
 // user logon", or when and how often a time trigger runs ("At 09:05 every 3 days, starting

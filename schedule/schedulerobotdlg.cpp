@@ -394,7 +394,6 @@ int CScheduleRobotDlg::PageNumber(int page) const {
 
 TASK_TRIGGER CScheduleRobotDlg::BuildTrigger() const {
   TASK_TRIGGER t = {};
-  t.cbTriggerSize = sizeof t;
   SYSTEMTIME date, time;
   GetLocalTime(&date);
   time = date;
@@ -455,12 +454,12 @@ TASK_TRIGGER CScheduleRobotDlg::BuildTrigger() const {
       t.TriggerType = TASK_EVENT_TRIGGER_AT_LOGON;
       break;
   }
-  t.wBeginYear = date.wYear;
-  t.wBeginMonth = date.wMonth;
-  t.wBeginDay = date.wDay;
-  t.wStartHour = time.wHour;
-  t.wStartMinute = time.wMinute;
-  return t;
+  SYSTEMTIME start = date;
+  start.wHour = time.wHour;
+  start.wMinute = time.wMinute;
+  TASK_TRIGGER dated = MakeTrigger(t.TriggerType, start);
+  dated.Type = t.Type;
+  return dated;
 }
 
 BOOL CScheduleRobotDlg::CreateTask() {

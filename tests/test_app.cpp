@@ -824,16 +824,11 @@ TEST_F(AppEndToEnd, AOnceJobAMinuteAheadPlaysTheRobotInTheRunningProgram) {
   file.dwLowDateTime = t.LowPart, file.dwHighDateTime = t.HighPart;
   SYSTEMTIME at;
   FileTimeToSystemTime(&file, &at);
-  TASK_TRIGGER trigger = {};
-  trigger.cbTriggerSize = sizeof trigger;
-  trigger.TriggerType = TASK_TIME_TRIGGER_ONCE;
-  trigger.wBeginYear = at.wYear, trigger.wBeginMonth = at.wMonth, trigger.wBeginDay = at.wDay;
-  trigger.wStartHour = at.wHour, trigger.wStartMinute = at.wMinute;
   CScheduledTask job;
   job.SetApplicationName(copy.c_str());
   job.SetParameters("-a Timed");
   job.SetWorkingDirectory(copyFolder.path().c_str());
-  job.AddTrigger(trigger);
+  job.AddTrigger(MakeTrigger(TASK_TIME_TRIGGER_ONCE, at));
   ASSERT_EQ(job.Save(robotJob.name(), FALSE, FALSE), S_OK);
 
   EXPECT_TRUE(WaitForTyped(1, 200000)) << "the robot ran at " << at.wHour << ":" << at.wMinute;

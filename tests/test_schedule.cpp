@@ -41,15 +41,6 @@ SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
   return t;
 }
 
-TASK_TRIGGER Trigger(TASK_TRIGGER_TYPE type, const SYSTEMTIME& start) {
-  TASK_TRIGGER t = {};
-  t.cbTriggerSize = sizeof t;
-  t.TriggerType = type;
-  t.wBeginYear = start.wYear, t.wBeginMonth = start.wMonth, t.wBeginDay = start.wDay;
-  t.wStartHour = start.wHour, t.wStartMinute = start.wMinute;
-  return t;
-}
-
 CString JobName(const char* robot) { return CScheduleRobotDlg::JobNameOf(robot); }
 
 // A job of this test program, removed before and after the test.
@@ -68,7 +59,7 @@ CScheduledTask OnceJob(const char* parameters, const SYSTEMTIME& start) {
   CScheduledTask job;
   job.SetApplicationName(GetProgramPath());
   job.SetParameters(parameters);
-  job.AddTrigger(Trigger(TASK_TIME_TRIGGER_ONCE, start));
+  job.AddTrigger(MakeTrigger(TASK_TIME_TRIGGER_ONCE, start));
   return job;
 }
 
@@ -128,12 +119,12 @@ TEST_F(WizardTest, TriggersTheWizardBuildsAreSavedAndReadBackEqual) {
     TASK_TRIGGER expected;
   };
   auto weekly = [&](WORD weeks, WORD days, const SYSTEMTIME& begin) {
-    TASK_TRIGGER t = Trigger(TASK_TIME_TRIGGER_WEEKLY, begin);
+    TASK_TRIGGER t = MakeTrigger(TASK_TIME_TRIGGER_WEEKLY, begin);
     t.Type.Weekly.WeeksInterval = weeks, t.Type.Weekly.rgfDaysOfTheWeek = days;
     return t;
   };
   auto daily = [&](WORD days) {
-    TASK_TRIGGER t = Trigger(TASK_TIME_TRIGGER_DAILY, picked);
+    TASK_TRIGGER t = MakeTrigger(TASK_TIME_TRIGGER_DAILY, picked);
     t.Type.Daily.DaysInterval = days;
     return t;
   };
@@ -142,11 +133,11 @@ TEST_F(WizardTest, TriggersTheWizardBuildsAreSavedAndReadBackEqual) {
   SYSTEMTIME todayAtPicked = today;
   todayAtPicked.wHour = picked.wHour, todayAtPicked.wMinute = picked.wMinute;
   auto monthlyDate = [&](DWORD days, WORD months) {
-    TASK_TRIGGER t = Trigger(TASK_TIME_TRIGGER_MONTHLYDATE, todayAtPicked);
+    TASK_TRIGGER t = MakeTrigger(TASK_TIME_TRIGGER_MONTHLYDATE, todayAtPicked);
     t.Type.MonthlyDate.rgfDays = days, t.Type.MonthlyDate.rgfMonths = months;
     return t;
   };
-  TASK_TRIGGER lastSunday = Trigger(TASK_TIME_TRIGGER_MONTHLYDOW, todayAtPicked);
+  TASK_TRIGGER lastSunday = MakeTrigger(TASK_TIME_TRIGGER_MONTHLYDOW, todayAtPicked);
   lastSunday.Type.MonthlyDOW.wWhichWeek = 5, lastSunday.Type.MonthlyDOW.rgfDaysOfTheWeek = 0x1,
   lastSunday.Type.MonthlyDOW.rgfMonths = 0x41;
   const std::vector<int> allMonthsButJanAndJuly = {1086, 1087, 1088, 1089, 1090, 1092, 1096, 1097, 1098, 1099};
@@ -165,9 +156,9 @@ TEST_F(WizardTest, TriggersTheWizardBuildsAreSavedAndReadBackEqual) {
       {"Day0", IDC_SCHED_KIND_MONTHLY, {{IDC_SCHED_NUMBER, "0"}}, {}, monthlyDate(0x1, 0xFFF)},
       {"LastSunday", IDC_SCHED_KIND_MONTHLY, {{IDC_SCHED_WEEK_LIST, "last"}, {IDC_SCHED_WEEKDAY_LIST, "Sunday"}},
        lastSundayClicks, lastSunday},
-      {"Once", IDC_SCHED_KIND_ONCE, {}, {}, Trigger(TASK_TIME_TRIGGER_ONCE, picked)},
-      {"Startup", IDC_SCHED_KIND_STARTUP, {}, {}, Trigger(TASK_EVENT_TRIGGER_AT_SYSTEMSTART, todayDate)},
-      {"Logon", IDC_SCHED_KIND_LOGON, {}, {}, Trigger(TASK_EVENT_TRIGGER_AT_LOGON, todayDate)},
+      {"Once", IDC_SCHED_KIND_ONCE, {}, {}, MakeTrigger(TASK_TIME_TRIGGER_ONCE, picked)},
+      {"Startup", IDC_SCHED_KIND_STARTUP, {}, {}, MakeTrigger(TASK_EVENT_TRIGGER_AT_SYSTEMSTART, todayDate)},
+      {"Logon", IDC_SCHED_KIND_LOGON, {}, {}, MakeTrigger(TASK_EVENT_TRIGGER_AT_LOGON, todayDate)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -332,7 +323,7 @@ TEST(ScheduledTask, SavingRefusesOrReplacesAnExistingJobAndKeepsTheFlagsRule) {
   EXPECT_EQ(loaded.GetComment(), "") << "the replaced job keeps none of the old texts";
   EXPECT_EQ(loaded.GetFlags(), kTaskFlagsDefault | TASK_FLAG_INTERACTIVE) << "the given account: the given flags";
   ASSERT_EQ(loaded.GetTriggerCount(), 1) << "the old trigger went with the old job";
-  EXPECT_EQ(Text(loaded.GetTrigger(0)), Text(Trigger(TASK_TIME_TRIGGER_ONCE, At(2032, 2, 16, 11, 45))));
+  EXPECT_EQ(Text(loaded.GetTrigger(0)), Text(MakeTrigger(TASK_TIME_TRIGGER_ONCE, At(2032, 2, 16, 11, 45))));
 }
 
 TEST(ScheduledTask, QueriesOfAJobAndOfOneThatDoesNotExist) {
@@ -408,23 +399,23 @@ TEST(ScheduledTask, DeletingAJobOnceSucceedsAndAgainFails) {
 
 TEST(ScheduleTexts, TriggerDescriptionsAndRunTimes) {
   const SYSTEMTIME start = At(2031, 1, 15, 9, 5);
-  TASK_TRIGGER every3 = Trigger(TASK_TIME_TRIGGER_DAILY, start);
+  TASK_TRIGGER every3 = MakeTrigger(TASK_TIME_TRIGGER_DAILY, start);
   every3.Type.Daily.DaysInterval = 3;
-  TASK_TRIGGER daily = Trigger(TASK_TIME_TRIGGER_DAILY, start);
+  TASK_TRIGGER daily = MakeTrigger(TASK_TIME_TRIGGER_DAILY, start);
   daily.Type.Daily.DaysInterval = 1;
-  TASK_TRIGGER weekly = Trigger(TASK_TIME_TRIGGER_WEEKLY, start);
+  TASK_TRIGGER weekly = MakeTrigger(TASK_TIME_TRIGGER_WEEKLY, start);
   weekly.Type.Weekly.WeeksInterval = 2, weekly.Type.Weekly.rgfDaysOfTheWeek = 0x43;
-  TASK_TRIGGER date = Trigger(TASK_TIME_TRIGGER_MONTHLYDATE, start);
+  TASK_TRIGGER date = MakeTrigger(TASK_TIME_TRIGGER_MONTHLYDATE, start);
   date.Type.MonthlyDate.rgfDays = 0x40000001, date.Type.MonthlyDate.rgfMonths = 0xFFF;
-  TASK_TRIGGER dow = Trigger(TASK_TIME_TRIGGER_MONTHLYDOW, start);
+  TASK_TRIGGER dow = MakeTrigger(TASK_TIME_TRIGGER_MONTHLYDOW, start);
   dow.Type.MonthlyDOW.wWhichWeek = 5, dow.Type.MonthlyDOW.rgfDaysOfTheWeek = 0x1, dow.Type.MonthlyDOW.rgfMonths = 0x41;
   struct Case {
     TASK_TRIGGER trigger;
     const char* text;
   } cases[] = {
-      {Trigger(TASK_EVENT_TRIGGER_AT_SYSTEMSTART, start), "Run at system startup"},
-      {Trigger(TASK_EVENT_TRIGGER_AT_LOGON, start), "Run at user logon"},
-      {Trigger(TASK_TIME_TRIGGER_ONCE, start), "At 09:05 on 1/15/2031"},
+      {MakeTrigger(TASK_EVENT_TRIGGER_AT_SYSTEMSTART, start), "Run at system startup"},
+      {MakeTrigger(TASK_EVENT_TRIGGER_AT_LOGON, start), "Run at user logon"},
+      {MakeTrigger(TASK_TIME_TRIGGER_ONCE, start), "At 09:05 on 1/15/2031"},
       {daily, "At 09:05 every day, starting 1/15/2031"},
       {every3, "At 09:05 every 3 days, starting 1/15/2031"},
       {weekly, "At 09:05 every Mon, Sat, Sun of every 2 weeks, starting 1/15/2031"},
@@ -487,7 +478,7 @@ TEST(ScheduleList, ModifyOpensTheWizardOnTheJobAndDeleteRemovesItOnce) {
   CScheduledTask changed = job.Load();
   EXPECT_EQ(changed.GetParameters(), "-a Listed");
   ASSERT_EQ(changed.GetTriggerCount(), 1);
-  EXPECT_EQ(Text(changed.GetTrigger(0)), Text(Trigger(TASK_TIME_TRIGGER_ONCE, At(2033, 5, 6, 7, 8))));
+  EXPECT_EQ(Text(changed.GetTrigger(0)), Text(MakeTrigger(TASK_TIME_TRIGGER_ONCE, At(2033, 5, 6, 7, 8))));
 
   list.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SCHED_DELETE, BN_CLICKED), 0);
   EXPECT_EQ(list.GetList().GetItemCount(), 0);
