@@ -1,85 +1,195 @@
-// Lines per second through the real line store, preparation and run loop, and the share of the
-// time spent draining the message queue before each line.
+// Speed of the run loop: the While, For and GOTO loops through the real line store, preparation
+// and run loop beside the same loops in python3, and how soon the end hotkey stops a tight loop.
 //
-// bench_runloop.exe [passes]   (run under Wine by hand)
+// ./scripts/bench.sh bench_runloop [iterations] [stops]   (defaults 1000000 and 20; the script
+// runs bench_runloop.py first and hands its figures on as "--python while=ns,for=ns,goto=ns")
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/msgbox.h"
 #include "script/interpreter.h"
 
 namespace {
 
-// A counting loop with a user-function call, a block If and a GOTO back to its TAG.
-std::string LoopScript(int passes) {
-  return "Func Twice($v)\n"
-         "  Return $v * 2\n"
-         "EndFunc\n"
-         "$n = 0\n"
-         "$sum = 0\n"
-         "TAG $loop\n"
-         "While 1\n"
-         "  $n = $n + 1\n"
-         "  $sum = $sum + Twice($n)\n"
-         "  If $n < " +
-         std::to_string(passes) +
-         " Then\n"
-         "    GOTO $loop\n"
-         "  EndIf\n"
-         "  ExitLoop\n"
-         "Wend\n";
+struct Loop {
+  const char* name;
+  std::string text;
+  double pythonNs;  // python3's nanoseconds per iteration; 0 when not measured
+};
+
+std::string WhileScript(long n) {
+  return "$i = 0\nWhile $i < " + std::to_string(n) + "\n$i = $i + 1\nWend\n";
+}
+std::string ForScript(long n) { return "$s = 0\nFor $i = 1 To " + std::to_string(n) + "\n$s = $s + 1\nNext\n"; }
+std::string GotoScript(long n) {
+  return "$i = 0\nTAG $top\n$i = $i + 1\nIf $i < " + std::to_string(n) + " Then GOTO $top\n";
 }
 
-// A plain For loop: the same work without GOTO.
-std::string ForScript(int passes) {
-  return "$sum = 0\n"
-         "For $i = 1 To " +
-         std::to_string(passes) +
-         "\n"
-         "  $sum = $sum + $i * 2\n"
-         "Next\n";
-}
-
-void Run(const char* name, const std::string& text) {
-  CQuorvex_ScriptFile file;
-  CScriptVariables variables;
-  CQuorvex_Script script(&file, &variables);
+void Load(CQuorvex_ScriptFile& file, const std::string& text) {
   int n = 0;
   size_t start = 0;
-  while (start <= text.size()) {
+  while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    if (end > start) file.AddLine(++n, text.substr(start, end - start).c_str(), -1);
+    file.AddLine(++n, text.substr(start, end - start).c_str(), -1);
     start = end + 1;
   }
   file.BuildLineArray();
+}
+
+double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return double(to.QuadPart - from.QuadPart) / frequency.QuadPart;
+}
+
+SIZE_T PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PagefileUsage;
+}
+
+void RunLoop(const Loop& loop, long iterations) {
+  CQuorvex_ScriptFile file;
+  CScriptVariables variables;
+  CQuorvex_Script script(&file, &variables);
+  Load(file, loop.text);
   if (script.PrepareScript("bench.txt")) return;
   CQuorvex_Script::RunLoopStats stats;
   script.Stats = &stats;
-  LARGE_INTEGER frequency, begin, finish;
-  QueryPerformanceFrequency(&frequency);
+  SIZE_T memoryBefore = PrivateBytes();
+  LARGE_INTEGER begin, finish;
   QueryPerformanceCounter(&begin);
   script.Execute(1, 1);
   QueryPerformanceCounter(&finish);
-  double seconds = double(finish.QuadPart - begin.QuadPart) / frequency.QuadPart;
-  double drainSeconds = double(stats.drainTicks) / frequency.QuadPart;
-  printf("%-6s %9lld lines %8.2f s %10.0f lines/s | %9lld drains %7.2f s (%4.1f%%) %6.1f us each\n", name,
-         stats.lines, seconds, stats.lines / seconds, stats.drains, drainSeconds, 100 * drainSeconds / seconds,
-         1e6 * drainSeconds / (stats.drains ? stats.drains : 1));
+  long long growth = (static_cast<long long>(PrivateBytes()) - static_cast<long long>(memoryBefore)) / 1024;
+  double seconds = Seconds(begin, finish);
+  double ns = seconds * 1e9 / iterations;
+  char ratio[32] = "-";
+  if (loop.pythonNs > 0) snprintf(ratio, sizeof ratio, "%.1f", ns / loop.pythonNs);
+  LARGE_INTEGER zero = {};
+  LARGE_INTEGER drained;
+  drained.QuadPart = stats.drainTicks;
+  printf("%-6s %10ld %11lld %8.2f %12.0f %10.1f %10.1f %9s %9lld %7.1f%% %8lld\n", loop.name, iterations, stats.lines,
+         seconds, stats.lines / seconds, ns, loop.pythonNs, ratio, stats.drains, 100 * Seconds(zero, drained) / seconds,
+         growth);
+}
+
+// Stop latency: a hotkey of this thread's window sets the stop flag, as the shell's end hotkey
+// does; another thread presses it while the script spins in a tight loop.
+CQuorvex_Script* g_script = nullptr;
+LARGE_INTEGER g_pressed, g_handled;
+constexpr int kEndKey = 0x7A;  // F11, with Ctrl + Alt
+
+LRESULT CALLBACK HotkeyProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_HOTKEY && g_script) {
+    QueryPerformanceCounter(&g_handled);
+    g_script->StopRun = 1;
+    return 0;
+  }
+  return DefWindowProcA(hwnd, message, w, l);
+}
+
+DWORD WINAPI PressLater(void* viaPost) {
+  Sleep(100 + rand() % 100);
+  QueryPerformanceCounter(&g_pressed);
+  if (viaPost) {
+    PostMessageA(static_cast<HWND>(viaPost), WM_HOTKEY, 1, 0);
+    return 0;
+  }
+  keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event(VK_MENU, 0, 0, 0);
+  keybd_event(kEndKey, 0, 0, 0);
+  keybd_event(kEndKey, 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  return 0;
+}
+
+void StopLatency(int stops) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = HotkeyProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "PindrelBenchStop";
+  RegisterClassA(&wc);
+  HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  bool hotkey = RegisterHotKey(hwnd, 1, MOD_CONTROL | MOD_ALT, kEndKey) != 0;
+  CQuorvex_ScriptFile file;
+  CScriptVariables variables;
+  CQuorvex_Script script(&file, &variables);
+  Load(file, "$i = 0\nWhile 1\n$i = $i + 1\nWend\n");
+  if (script.PrepareScript("bench.txt")) return;
+  g_script = &script;
+  printf("\n%-24s %5s %12s %12s %12s\n", "stop latency", "runs", "median ms", "worst ms", "handled ms");
+  for (int pass = 0; pass < 2; ++pass) {
+    bool viaPost = pass == 1 || !hotkey;
+    std::vector<double> stop, handled;
+    for (int i = 0; i < stops; ++i) {
+      script.StopRun = 0;
+      g_pressed.QuadPart = g_handled.QuadPart = 0;
+      HANDLE thread = CreateThread(nullptr, 0, PressLater, viaPost ? hwnd : nullptr, 0, nullptr);
+      DWORD started = GetTickCount();
+      // The loop ends on the stop; a key that never arrives ends it after 3 s.
+      UINT_PTR guard = SetTimer(hwnd, 2, 3000, nullptr);
+      script.Execute(1, 1);
+      LARGE_INTEGER finished;
+      QueryPerformanceCounter(&finished);
+      KillTimer(hwnd, guard);
+      WaitForSingleObject(thread, INFINITE);
+      CloseHandle(thread);
+      if (!g_handled.QuadPart || GetTickCount() - started > 3000) continue;
+      stop.push_back(Seconds(g_pressed, finished) * 1000);
+      handled.push_back(Seconds(g_pressed, g_handled) * 1000);
+    }
+    if (stop.empty()) {
+      printf("%-24s %5d %12s\n", viaPost ? "posted WM_HOTKEY" : "end hotkey (keybd_event)", 0, "no stop");
+      continue;
+    }
+    std::vector<double> sorted = stop;
+    std::sort(sorted.begin(), sorted.end());
+    std::sort(handled.begin(), handled.end());
+    printf("%-24s %5d %12.3f %12.3f %12.3f\n", viaPost ? "posted WM_HOTKEY" : "end hotkey (keybd_event)",
+           static_cast<int>(stop.size()), sorted[sorted.size() / 2], sorted.back(), handled[handled.size() / 2]);
+  }
+  g_script = nullptr;
+  if (hotkey) UnregisterHotKey(hwnd, 1);
+  DestroyWindow(hwnd);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int passes = argc > 1 ? atoi(argv[1]) : 100000;
+  long iterations = 1000000;
+  int stops = 20;
+  double python[3] = {0, 0, 0};
+  int plain = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (!strcmp(argv[i], "--python") && i + 1 < argc) {
+      sscanf(argv[++i], "while=%lf,for=%lf,goto=%lf", &python[0], &python[1], &python[2]);
+    } else if (plain++ == 0) {
+      iterations = atol(argv[i]);
+    } else {
+      stops = atoi(argv[i]);
+    }
+  }
   SetMessageBoxSink([](HWND, const char* text, const char*, UINT) {
     printf("script error: %s\n", text);
     return IDOK;
   });
-  Run("goto", LoopScript(passes));
-  Run("for", ForScript(passes));
+  printf("%-6s %10s %11s %8s %12s %10s %10s %9s %9s %8s %8s\n", "loop", "iterations", "lines", "seconds", "lines/s",
+         "ns/iter", "python ns", "ours/py", "drains", "drained", "mem KB");
+  RunLoop({"While", WhileScript(iterations), python[0]}, iterations);
+  RunLoop({"For", ForScript(iterations), python[1]}, iterations);
+  RunLoop({"GOTO", GotoScript(iterations), python[2]}, iterations);
+  if (stops > 0) StopLatency(stops);
   return 0;
 }

@@ -12,4 +12,8 @@ source "$root/scripts/wine-env.sh"
 trap pindrel_cleanup EXIT
 pindrel_start_xvfb
 pindrel_prepare_prefix "$build/wineprefix" throwaway
+# A benchmark with a python3 twin (bench/<name>.py) gets python's figures from the same run.
+if [ -f "$root/bench/$name.py" ] && command -v python3 >/dev/null; then
+  set -- "$@" --python "$(python3 "$root/bench/$name.py" "$@")"
+fi
 wine "$build/bin/$name.exe" "$@"
