@@ -1,6 +1,8 @@
 // The table of the 216 built-in functions: name, handler, least and most arguments.
 #include "script/interpreter.h"
 
+#include <cstring>
+
 namespace {
 
 struct BuiltinRow {
@@ -231,6 +233,24 @@ const BuiltinRow kBuiltins[] = {
 
 static_assert(sizeof kBuiltins / sizeof kBuiltins[0] == CQuorvex_Script::kBuiltinCount);
 
+// Built-ins that only compute, or touch files, the registry or the environment: the run loop
+// need not drain the message queue around them. Every other built-in (windows, controls, mouse,
+// keys, pixels, dialogs, waits, processes, hotkeys, sounds...) does, so a new family drains
+// unless it is listed here.
+bool LeavesQueueAlone(const char* name) {
+  static const char* const kPrefixes[] = {"STRING", "BIT", "IS", "INI", "REG", "DIR", "DRIVE", "ENV", "TIMER"};
+  static const char* const kNames[] = {"ABS", "ACOS", "ASC", "ASIN", "ATAN", "CALL", "CHR", "COS", "DEC", "EVAL",
+                                       "EXP", "HEX", "INT", "LOG", "MEMGETSTATS", "MOD", "NUMBER", "OPT", "RANDOM",
+                                       "ROUND", "RUVEROSETOPTION", "SETERROR", "SIN", "SQRT", "STRING", "TAN",
+                                       "UBOUND", "ADLIBENABLE", "ADLIBDISABLE"};
+  for (const char* prefix : kPrefixes)
+    if (!strncmp(name, prefix, strlen(prefix))) return true;
+  for (const char* known : kNames)
+    if (!strcmp(name, known)) return true;
+  // The file family, but for its dialogs.
+  return !strncmp(name, "FILE", 4) && !strstr(name, "DIALOG") && strcmp(name, "FILESELECTFOLDER") != 0;
+}
+
 }  // namespace
 
 void BuildBuiltinTable(std::vector<CBuiltinEntry>& table, std::unordered_map<std::string, int>& index) {
@@ -242,6 +262,7 @@ void BuildBuiltinTable(std::vector<CBuiltinEntry>& table, std::unordered_map<std
     entry.handler = row.handler;
     entry.minArgs = row.minArgs;
     entry.maxArgs = row.maxArgs;
+    entry.drainsQueue = !LeavesQueueAlone(row.name);
     index.emplace(row.name, static_cast<int>(table.size()));
     table.push_back(std::move(entry));
   }

@@ -34,7 +34,13 @@ int CQuorvex_Script::CallBuiltin(int index, CValueList& args, CScriptValue& resu
   result.SetInt(1);
   SetError(0);
   callIndex_ = index;
-  return (this->*builtins_[index].handler)(args, result);
+  if (!builtins_[index].drainsQueue) return (this->*builtins_[index].handler)(args, result);
+  // Messages that came before it are handled first; a quit request among them ends the run
+  // before the built-in does anything.
+  if (DrainMessages()) return 0;
+  int status = (this->*builtins_[index].handler)(args, result);
+  DrainDue = true;  // and those it caused before the next line
+  return status;
 }
 
 int CQuorvex_Script::NotAvailable() {

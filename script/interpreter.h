@@ -30,6 +30,8 @@ struct CBuiltinEntry {
   BuiltinHandler handler = nullptr;
   unsigned char minArgs = 0;
   unsigned char maxArgs = 0;
+  // Touches windows, input or the message queue: the queue is drained before and after it.
+  bool drainsQueue = true;
 };
 
 // Keyword ids of the lexer, in table order.
@@ -180,6 +182,11 @@ public:
   RunLoopStats* Stats = nullptr;
   // Drains the message queue; true when it took a quit request.
   bool DrainMessages();
+  // The run loop's drain: only when DrainDue is set, a wait state is to be polled, or a
+  // millisecond has passed since the last one (a PeekMessage is a round trip to the window
+  // server, far dearer than a line). True when it took a quit request.
+  bool DrainIfDue();
+  bool DrainDue = true;
   // A short wait that stays exact below 10 ms.
   static void Pause(int milliseconds);
   // Moves the pointer to (x, y) and clicks the left button there.
@@ -621,6 +628,7 @@ private:
   int hotKeyRead_ = 0, hotKeyWrite_ = 0;
   int callColumn_ = -1;  // column of the built-in being called
   int callIndex_ = -1;   // its table index
+  LONGLONG lastDrain_ = 0;  // QueryPerformanceCounter at the last drain
   CScriptString lastErrorText_;
 };
 

@@ -38,20 +38,11 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
     tagsScanned_ = startLine == 1;
   }
 
+  if (outermost) DrainDue = true;  // a run begins with what is waiting in the queue
   CTokenList tokens;
   int nextLine = startLine;
   while (!quitting_ && !LeaveRun) {
-    if (Stats) {
-      LARGE_INTEGER before, after;
-      QueryPerformanceCounter(&before);
-      bool quit = DrainMessages();
-      QueryPerformanceCounter(&after);
-      ++Stats->drains;
-      Stats->drainTicks += after.QuadPart - before.QuadPart;
-      if (quit) break;
-    } else if (DrainMessages()) {
-      break;
-    }
+    if (DrainIfDue()) break;
     if (WaitState == WAIT_END) break;
     if (HandleWaitStates()) continue;
     if (UseRecWin && !StopRun && !WindowCheckPending) {
@@ -76,6 +67,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   }
   LeaveRun = 0;
   if (!outermost) --Depth;
+  if (outermost && !quitting_) DrainMessages();  // and ends with it
   if (outermost) EndRunInput();  // however the run ended: no key left down, no input blocked
   if (outermost) Files.CloseAll();  // nor a file or search left open
   if (outermost) ClearScriptEvents();
@@ -87,7 +79,30 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   return 0;
 }
 
+bool CQuorvex_Script::DrainIfDue() {
+  static const LONGLONG ticksPerMs = [] {
+    LARGE_INTEGER frequency;
+    return QueryPerformanceFrequency(&frequency) && frequency.QuadPart >= 1000 ? frequency.QuadPart / 1000 : 0;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  if (!DrainDue && WaitState == WAIT_NONE && !g_WaitLongPending && ticksPerMs && now.QuadPart - lastDrain_ < ticksPerMs)
+    return false;
+  DrainDue = false;
+  bool quit = DrainMessages();
+  if (Stats) {
+    LARGE_INTEGER after;
+    QueryPerformanceCounter(&after);
+    ++Stats->drains;
+    Stats->drainTicks += after.QuadPart - now.QuadPart;
+  }
+  return quit;
+}
+
 bool CQuorvex_Script::DrainMessages() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  lastDrain_ = now.QuadPart;
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
