@@ -176,9 +176,10 @@ int CQuorvex_Script::FindBlockEnd(int line, int opener, int closer) {
   CTokenList tokens;
   for (int n = line + 1; const char* text = file_->GetLine(n); ++n) {
     CurrentLine = n;
-    if (Tokenize(text, tokens)) return -1;
-    if (tokens[0].kind != TOK_KEYWORD) continue;
-    int id = tokens[0].value.GetInt();
+    const CTokenList* lineTokens = LineTokens(n, text, tokens);
+    if (!lineTokens) return -1;
+    if ((*lineTokens)[0].kind != TOK_KEYWORD) continue;
+    int id = (*lineTokens)[0].value.GetInt();
     if (id == opener) {
       ++level;
     } else if (id == closer && level-- == 0) {
@@ -208,10 +209,12 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
   int chosen = truth ? ifLine + 1 : 0;
   bool sawElse = false;
   int level = 0, endIf = 0;
-  CTokenList scan;
+  CTokenList scratch;
   for (int n = ifLine + 1; const char* text = file_->GetLine(n); ++n) {
     CurrentLine = n;
-    if (Tokenize(text, scan)) return true;
+    const CTokenList* scanned = LineTokens(n, text, scratch);
+    if (!scanned) return true;
+    const CTokenList& scan = *scanned;
     if (scan[0].kind != TOK_KEYWORD) continue;
     switch (scan[0].value.GetInt()) {
       case KW_IF:
@@ -447,10 +450,12 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
   if (ExpectLineEnd(tokens, index)) return true;
   int level = 0, chosen = 0, endSelect = 0;
   bool sawCase = false;
-  CTokenList scan;
+  CTokenList scratch;
   for (int n = selectLine + 1; const char* text = file_->GetLine(n); ++n) {
     CurrentLine = n;
-    if (Tokenize(text, scan)) return true;
+    const CTokenList* scanned = LineTokens(n, text, scratch);
+    if (!scanned) return true;
+    const CTokenList& scan = *scanned;
     if (scan[0].kind != TOK_KEYWORD) continue;
     int id = scan[0].value.GetInt();
     if (id == KW_SELECT) {

@@ -118,4 +118,5 @@ void CQuorvex_Script::ClearScript() {
   userFuncs_.DeleteAll();
   tagStack_.Clear();
   tagLines_.clear();
+  lineTokens_.clear();
 }

@@ -107,6 +107,10 @@ public:
 
   // ---- lexer ------------------------------------------------------------------------------
   int Tokenize(const char* line, CTokenList& tokens);
+  // The tokens of line `line` of the store (its `text`), tokenised once per prepared script and
+  // kept; `scratch` receives them when they cannot be kept (ExpandEnvStrings expands literals
+  // as they are read). Null after a lexer error report.
+  const CTokenList* LineTokens(int line, const char* text, CTokenList& scratch);
   bool ReadNumber(const char* line, int& pos, CScriptToken& token);
   int ReadString(const char* line, int& pos, CScriptToken& token);
   void ReadWord(const char* line, int& pos, CScriptToken& token);
@@ -159,6 +163,10 @@ public:
   // is done once even when the timer's thread and the run race. The timer's callback passes its
   // own id (`firedTimer`): a one-shot timer that fired is not killed.
   void EndWaitTimer(UINT firedTimer = 0);
+  // One poll of a pending long wait: waits for messages until the nearest deadline (the wait's
+  // end, the adlib function's next turn, at most 10 ms), the last 2 ms precisely, and ends the
+  // wait when its deadline has come.
+  void PollLongWait();
   // The condition of a window wait (3 to 6) / process wait (9, 10): 1 met, 0 not yet, -1 after
   // an error report. Built by the window and process families.
   int WindowWaitCondition(int state);
@@ -247,6 +255,9 @@ public:
   BOOL UseSimilarWin = 0;  // a window of the same program with another title is accepted
   UINT WaitLongTimer = 0;  // pending long wait: multimedia timer id and raised resolution
   UINT WaitLongResolution = 0;
+  // The performance-counter deadline of a pending long wait (0 none): the run loop ends the wait
+  // there itself, whenever its timer fires.
+  LONGLONG WaitLongDeadline = 0;
   volatile BYTE StopRun = 0;  // ends the run before the next line (end hotkey, failed window)
   int RunAtBackground = 0;
   int UserCursorX = 0, UserCursorY = 0;
@@ -614,7 +625,12 @@ private:
   std::unordered_map<std::string, int> builtinIndex_;
   CUserFuncTable userFuncs_;
   CBlockStack ifStack_, loopStack_, selectStack_, tagStack_;
-  std::unordered_map<long long, int> blockEnds_;  // (line, opener) -> the line that closes it
+  std::unordered_map<long long, int> blockEnds_;
+  struct CLineTokens {
+    const char* text;
+    CTokenList tokens;
+  };
+  std::vector<std::unique_ptr<CLineTokens>> lineTokens_;  // by line; emptied by preparation  // (line, opener) -> the line that closes it
   bool tagsScanned_ = false;
   std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
   // Depths of the block stacks when the running user function was called: GOTO never pops below.

@@ -236,3 +236,18 @@ int CQuorvex_Script::Tokenize(const char* line, CTokenList& tokens) {
     tokens.Add(std::move(token));
   }
 }
+
+const CTokenList* CQuorvex_Script::LineTokens(int line, const char* text, CTokenList& scratch) {
+  if (ExpandEnvStrings == 1 || line < 1 || !text) return Tokenize(text, scratch) ? nullptr : &scratch;
+  if (line >= static_cast<int>(lineTokens_.size())) lineTokens_.resize(line + 1);
+  std::unique_ptr<CLineTokens>& kept = lineTokens_[line];
+  if (kept && kept->text == text) return &kept->tokens;
+  // A line whose text has changed (the store was refilled without a preparation) may still be
+  // running further up: its old tokens stay, the new ones are not kept.
+  if (kept) return Tokenize(text, scratch) ? nullptr : &scratch;
+  auto fresh = std::make_unique<CLineTokens>();
+  fresh->text = text;
+  if (Tokenize(text, fresh->tokens)) return nullptr;
+  kept = std::move(fresh);
+  return &kept->tokens;
+}

@@ -10,6 +10,7 @@ int CQuorvex_Script::PrepareScript(const char* path) {
   tagLines_.clear();
   tagsScanned_ = false;
   blockEnds_.clear();
+  lineTokens_.clear();
   if (BuildFunctionTable() || VerifyFunctionCalls()) return 1;
 
   char full[MAX_PATH] = "";

@@ -9,6 +9,7 @@
 #include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/stackguard.h"
+#include "script/sysutil.h"
 
 #include <mmsystem.h>
 
@@ -60,7 +61,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
     }
     if (Stats) ++Stats->lines;
     try {
-      if (Tokenize(text, tokens) == 0) ExecuteLine(tokens, nextLine);
+      if (const CTokenList* lineTokens = LineTokens(CurrentLine, text, tokens)) ExecuteLine(*lineTokens, nextLine);
     } catch (const std::bad_alloc&) {
       FatalError("Not enough memory to run this line.");
     }
@@ -80,10 +81,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
 }
 
 bool CQuorvex_Script::DrainIfDue() {
-  static const LONGLONG ticksPerMs = [] {
-    LARGE_INTEGER frequency;
-    return QueryPerformanceFrequency(&frequency) && frequency.QuadPart >= 1000 ? frequency.QuadPart / 1000 : 0;
-  }();
+  const LONGLONG ticksPerMs = PerfTicksPerMs();
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
   if (!DrainDue && WaitState == WAIT_NONE && !g_WaitLongPending && ticksPerMs && now.QuadPart - lastDrain_ < ticksPerMs)
@@ -175,8 +173,8 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
 bool CQuorvex_Script::HandleWaitStates() {
   if (StopRun) return false;
   if (HandleHotKey()) return true;
-  if (g_WaitLongPending) {
-    Sleep(10);
+  if (g_WaitLongPending || WaitLongDeadline) {
+    PollLongWait();
     return true;
   }
   if (HandleAdlib()) return true;

@@ -11,8 +11,14 @@ class CScriptValue;
 
 // --- Waits ---------------------------------------------------------------------------------
 
-// Waits n milliseconds: Sleep for long waits, a yielding busy wait below 10 ms (55 ms on 9x).
+// Waits n milliseconds, ending at the performance counter's deadline: Sleep (at the finest timer
+// resolution) until the last 2 ms (55 ms on 9x), then a yielding busy wait.
 void PreciseDelay(int milliseconds);
+// The performance counter now, and its ticks per millisecond (0 when the machine has none).
+LONGLONG PerfCounterNow();
+LONGLONG PerfTicksPerMs();
+// Waits as PreciseDelay does until the performance counter reaches `deadline`.
+void WaitUntilPerfCounter(LONGLONG deadline);
 
 // --- Message box with a time-out ------------------------------------------------------------
 

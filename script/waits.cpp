@@ -11,13 +11,37 @@ void CQuorvex_Script::EndWaitTimer(UINT firedTimer) {
   // run is cleared last, so a new long wait never meets the end of an old one.
   volatile LONG* timer = reinterpret_cast<volatile LONG*>(&WaitLongTimer);
   if (firedTimer) {
+    // The timer's thread; the run itself still ends the wait at its deadline.
     InterlockedCompareExchange(timer, 0, static_cast<LONG>(firedTimer));
-  } else if (UINT id = static_cast<UINT>(InterlockedExchange(timer, 0))) {
-    timeKillEvent(id);
+  } else {
+    WaitLongDeadline = 0;
+    if (UINT id = static_cast<UINT>(InterlockedExchange(timer, 0))) timeKillEvent(id);
   }
   if (UINT resolution = static_cast<UINT>(InterlockedExchange(reinterpret_cast<volatile LONG*>(&WaitLongResolution), 0)))
     timeEndPeriod(resolution);
   InterlockedExchange(&g_WaitLongPending, 0);
+}
+
+void CQuorvex_Script::PollLongWait() {
+  LONGLONG ticksPerMs = PerfTicksPerMs();
+  LONGLONG remaining = WaitLongDeadline && ticksPerMs ? WaitLongDeadline - PerfCounterNow() : 0;
+  if (WaitLongDeadline && remaining <= 2 * ticksPerMs) {
+    WaitUntilPerfCounter(WaitLongDeadline);
+    EndWaitTimer();
+    return;
+  }
+  DWORD wait = 10;
+  if (WaitLongDeadline) {
+    LONGLONG ms = remaining / ticksPerMs - 2;
+    if (ms < wait) wait = static_cast<DWORD>(ms);
+  }
+  if (AdlibOn && !AdlibRunning) {
+    DWORD since = timeGetTime() - AdlibLastTime;
+    DWORD due = since >= AdlibPeriod ? 0 : AdlibPeriod - since;
+    if (due < wait) wait = due;
+  }
+  // Any message ends the sleep early: the end hotkey stops the run at once.
+  MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "script/builtins/input_seam.h"
 #include "script/builtins/robotkeys.h"
 #include "script/builtins/runstop.h"
+#include "script/sysutil.h"
 
 UINT g_WaitLongPartLimit = 0xFFFFFFFF;
 
@@ -112,6 +113,7 @@ int CQuorvex_Script::F_WaitLong(CValueList& args, CScriptValue&) {
   // A wait beyond the timer's range runs in parts, so that it stays a long wait: the run keeps
   // pumping messages and the end hotkey stops it.
   g_WaitLongDeadline = timeGetTime() + static_cast<DWORD>(ms);
+  if (ms > 0 && PerfTicksPerMs()) WaitLongDeadline = PerfCounterNow() + ms * PerfTicksPerMs();
   g_WaitLongPart = longest;
   UINT delay = ms > 0 && static_cast<UINT>(ms) > longest ? longest : static_cast<UINT>(ms);
   // Killed synchronously: once the run has killed it, no late callback can touch a newer wait.
