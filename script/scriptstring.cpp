@@ -9,6 +9,14 @@
 
 namespace {
 
+// The buffer of every empty string that has not grown: an empty string costs no allocation.
+// Nothing but its terminator is ever written into it (a string grows before it holds a character).
+char g_emptyText[1] = {'\0'};
+
+void FreeBuffer(char* buffer, int capacity) {
+  if (capacity > 0 && buffer != g_emptyText) delete[] buffer;
+}
+
 char* NewBuffer(int capacity) {
   char* p = new char[capacity];
   p[0] = '\0';
@@ -21,12 +29,12 @@ int GrownCapacity(int length) { return length > (INT_MAX - 1) / 2 ? length + 1 :
 
 }  // namespace
 
-CScriptString::CScriptString() : buffer_(NewBuffer(1)), length_(0), capacity_(1) {}
+CScriptString::CScriptString() : buffer_(g_emptyText), length_(0), capacity_(1) {}
 
 CScriptString::CScriptString(const char* text) {
   length_ = text ? static_cast<int>(strlen(text)) : 0;
   capacity_ = length_ + 1;
-  buffer_ = new char[capacity_];
+  buffer_ = length_ ? new char[capacity_] : g_emptyText;
   if (length_) memcpy(buffer_, text, length_);
   buffer_[length_] = '\0';
 }
@@ -40,15 +48,14 @@ CScriptString::CScriptString(int room) {
 CScriptString::CScriptString(const CScriptString& other) {
   length_ = other.length_;
   capacity_ = length_ + 1;
-  buffer_ = new char[capacity_];
+  buffer_ = length_ ? new char[capacity_] : g_emptyText;
   memcpy(buffer_, other.buffer_, length_ + 1);
 }
 
 CScriptString::CScriptString(CScriptString&& other) noexcept
     : buffer_(other.buffer_), length_(other.length_), capacity_(other.capacity_) {
   // The moved-from string keeps a valid (static) empty text until it is assigned or destroyed.
-  static char empty[1] = {'\0'};
-  other.buffer_ = empty;
+  other.buffer_ = g_emptyText;
   other.length_ = 0;
   other.capacity_ = 0;
 }
@@ -68,14 +75,14 @@ CScriptString& CScriptString::operator=(CScriptString&& other) noexcept {
 }
 
 CScriptString::~CScriptString() {
-  if (capacity_ > 0) delete[] buffer_;
+  FreeBuffer(buffer_, capacity_);
 }
 
 void CScriptString::Reserve(int capacity) {
   if (capacity <= capacity_) return;
   char* p = new char[capacity];
   memcpy(p, buffer_, length_ + 1);
-  if (capacity_ > 0) delete[] buffer_;
+  FreeBuffer(buffer_, capacity_);
   buffer_ = p;
   capacity_ = capacity;
 }
@@ -93,7 +100,7 @@ void CScriptString::AssignText(const char* text, int length) {
     // Assignment does not copy the old text; a text that points into our own buffer cannot need
     // more room than the buffer has, so freeing first is safe.
     char* p = new char[length + 1];
-    if (capacity_ > 0) delete[] buffer_;
+    FreeBuffer(buffer_, capacity_);
     buffer_ = p;
     capacity_ = length + 1;
   }
@@ -158,8 +165,8 @@ void CScriptString::MakeUpper() {
 }
 
 void CScriptString::Empty() {
-  if (capacity_ > 0) delete[] buffer_;
-  buffer_ = NewBuffer(1);
+  FreeBuffer(buffer_, capacity_);
+  buffer_ = g_emptyText;
   length_ = 0;
   capacity_ = 1;
 }

@@ -5,11 +5,13 @@
 
 #include <cstring>
 
-CUpperName::CUpperName(const char* name) : text_(name ? name : "") {
-  // Most names are typed in one case already; only convert when a lower-case letter is present.
-  for (const char* p = text_.GetText(); *p; ++p) {
+CUpperName::CUpperName(const char* name) : name_(name ? name : "") {
+  // Most names are upper-cased by the lexer already; only copy when a lower-case letter is present.
+  for (const char* p = name_; *p; ++p) {
     if (IsCharLowerA(*p)) {
-      text_.MakeUpper();
+      upper_.AssignText(name_);
+      upper_.MakeUpper();
+      name_ = upper_.GetText();
       break;
     }
   }

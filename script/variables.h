@@ -66,9 +66,12 @@ private:
 class CUpperName {
 public:
   explicit CUpperName(const char* name);
-  const char* GetText() const { return text_.GetText(); }
-  operator const char*() const { return text_.GetText(); }
+  CUpperName(const CUpperName&) = delete;
+  CUpperName& operator=(const CUpperName&) = delete;
+  const char* GetText() const { return name_; }
+  operator const char*() const { return name_; }
 
 private:
-  CScriptString text_;
+  const char* name_;     // the name itself, or upper_
+  CScriptString upper_;  // an upper-case copy, only when the name had lower-case letters
 };
