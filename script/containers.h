@@ -100,6 +100,7 @@ public:
   void Pop() {
     if (!values_.empty()) values_.pop_back();
   }
+  void Clear() { values_.clear(); }  // keeps the room for the next use
 
 private:
   std::vector<CScriptValue> values_;
@@ -115,6 +116,7 @@ public:
   void Pop() {
     if (!items_.empty()) items_.pop_back();
   }
+  void Clear() { items_.clear(); }
 
 private:
   std::vector<int> items_;

@@ -124,12 +124,40 @@ bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
   return false;
 }
 
+// Stacks for one evaluation from the interpreter's pool, given back emptied (their room kept),
+// so that an expression allocates no stacks of its own.
+class CPooledEvalStacks {
+public:
+  explicit CPooledEvalStacks(std::vector<std::unique_ptr<CQuorvex_Script::CEvalStacks>>& pool) : pool_(pool) {
+    if (pool_.empty()) {
+      stacks_ = std::make_unique<CQuorvex_Script::CEvalStacks>();
+    } else {
+      stacks_ = std::move(pool_.back());
+      pool_.pop_back();
+    }
+  }
+  ~CPooledEvalStacks() {
+    stacks_->values.Clear();
+    stacks_->operators.Clear();
+    pool_.push_back(std::move(stacks_));
+  }
+  CPooledEvalStacks(const CPooledEvalStacks&) = delete;
+  CPooledEvalStacks& operator=(const CPooledEvalStacks&) = delete;
+  CValueStack& values() { return stacks_->values; }
+  CIntStack& operators() { return stacks_->operators; }
+
+private:
+  std::vector<std::unique_ptr<CQuorvex_Script::CEvalStacks>>& pool_;
+  std::unique_ptr<CQuorvex_Script::CEvalStacks> stacks_;
+};
+
 bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
   const int column = tokens[index].column;  // every error of the evaluator itself marks it
   // Subscripts and call arguments evaluate their expressions recursively.
   if (StackNearlyFull()) return FatalError(kNestedTooDeeply, column) != 0;
-  CValueStack values;
-  CIntStack operators;
+  CPooledEvalStacks stacks(evalStacks_);
+  CValueStack& values = stacks.values();
+  CIntStack& operators = stacks.operators();
   operators.Push(OP_END);
   bool afterOperand = false;
   for (;;) {

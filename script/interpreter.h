@@ -630,7 +630,14 @@ private:
     const char* text;
     CTokenList tokens;
   };
-  std::vector<std::unique_ptr<CLineTokens>> lineTokens_;  // by line; emptied by preparation  // (line, opener) -> the line that closes it
+  std::vector<std::unique_ptr<CLineTokens>> lineTokens_;
+  // Stacks of finished expression evaluations, taken again by the next (evaluations nest).
+  struct CEvalStacks {
+    CValueStack values;
+    CIntStack operators;
+  };
+  std::vector<std::unique_ptr<CEvalStacks>> evalStacks_;
+  friend class CPooledEvalStacks;  // by line; emptied by preparation  // (line, opener) -> the line that closes it
   bool tagsScanned_ = false;
   std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
   // Depths of the block stacks when the running user function was called: GOTO never pops below.
