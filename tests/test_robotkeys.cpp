@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "script/builtins/robotkeys.h"
+#include "script/sysutil.h"
 #include "tests/support/input_recorder.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"
@@ -131,6 +132,19 @@ TEST(RobotKeys, LongWaits) {
   harness.script().EndWaitTimer(12345);
   harness.script().EndWaitTimer();
   ExpectLongWaitAtRest(harness.script());
+}
+
+TEST(RobotKeys, LongWaitEndsAtItsOwnDeadlineWhenItsTimerFiredEarly) {
+  // The timer has fired (no flag) but the deadline of the performance counter is still ahead:
+  // the next line waits for the deadline, and the wait is over afterwards.
+  ScriptHarness harness;
+  harness.script().WaitLongDeadline = PerfCounterNow() + 60 * PerfTicksPerMs();
+  EXPECT_GE(RunTimed(harness, "$after = 1"), 59u);
+  EXPECT_EQ(harness.Global("AFTER"), "1");
+  ExpectLongWaitAtRest(harness.script());
+  EXPECT_EQ(harness.script().WaitLongDeadline, 0);
+  EXPECT_GE(RunTimed(harness, "WAITLONG(40)\n$after = 2"), 39u);
+  EXPECT_EQ(harness.script().WaitLongDeadline, 0);
 }
 
 TEST(RobotKeys, LongWaitBeyondOneTimerRunsInParts) {

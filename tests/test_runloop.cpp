@@ -356,3 +356,89 @@ TEST(RunLoop, RobotFileWithLoopFunctionAndWindowRuns) {
   EXPECT_STREQ(h.script().ScriptDir, folder.path().c_str());
   EXPECT_STREQ(h.script().ScriptFullPath, path.c_str());
 }
+
+TEST(RunLoop, BuiltinsThatTouchWindowsInputOrTheQueueDrainAroundThem) {
+  ScriptHarness h;
+  struct Case {
+    const char* name;
+    bool drains;
+  } cases[] = {
+      {"WINEXISTS", true},      {"CONTROLCLICK", true}, {"MOUSECLICK", true},   {"SEND", true},
+      {"KEYDOWN", true},        {"MSGBOX", true},       {"WAIT", true},         {"WAITLONG", true},
+      {"HOTKEYSET", true},      {"RUNWAIT", true},      {"PIXELGETCOLOR", true}, {"FILEOPENDIALOG", true},
+      {"FILESELECTFOLDER", true}, {"TOOLTIP", true},    {"STRINGLEN", false},   {"ABS", false},
+      {"BITAND", false},        {"FILEREAD", false},    {"INIREAD", false},     {"REGREAD", false},
+      {"ISARRAY", false},       {"UBOUND", false},      {"EVAL", false},        {"TIMERDIFF", false},
+  };
+  for (const Case& c : cases) {
+    int index = h.script().FindBuiltin(c.name);
+    ASSERT_GE(index, 0) << c.name;
+    EXPECT_EQ(h.script().GetBuiltin(index).drainsQueue, c.drains) << c.name;
+  }
+}
+
+TEST(RunLoop, TightLoopDrainsAboutOnceAMillisecondAndStillStops) {
+  ScriptHarness h;
+  CQuorvex_Script::RunLoopStats stats;
+  h.script().Stats = &stats;
+  ASSERT_TRUE(h.Run("$n = 0\nWhile $n < 30000\n$n = $n + 1\nWend")) << h.LastBox();
+  h.script().Stats = nullptr;
+  EXPECT_EQ(h.Global("N"), "30000");
+  EXPECT_EQ(stats.lines, 90002);
+  EXPECT_GE(stats.drains, 2);  // the run's start and its end state
+  EXPECT_LT(stats.drains, stats.lines / 4);
+
+  // The end hotkey's stop flag, set by a message handled in a drain, ends an endless loop.
+  g_timerScript = &h.script();
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, StopFromTimer);
+  DWORD start = timeGetTime();
+  h.Run("While 1\n$n = $n + 1\nWend");
+  KillTimer(nullptr, timer);
+  g_timerScript = nullptr;
+  EXPECT_LT(timeGetTime() - start, 5000u);
+  EXPECT_EQ(h.script().WaitState, WAIT_END);
+
+  // A message waiting when a built-in that touches windows runs is handled before it.
+  CountingWindow window("Pindrel drain");
+  CountingWindow::received = 0;
+  h.Load("$seen = WinExists(\"Pindrel drain\")");
+  ASSERT_EQ(h.script().PrepareScript("drain.txt"), 0);
+  h.script().DrainMessages();
+  PostMessageA(window.hwnd(), WM_USER, 0, 0);
+  h.script().Execute(1, 1);
+  EXPECT_EQ(CountingWindow::received, 1);
+}
+
+TEST(RunLoop, LinesAreTokenisedOncePerPreparedScript) {
+  ScriptHarness h;
+  h.Load("$s = \"%PINDREL_TOKENS%\" & 1");
+  ASSERT_EQ(h.script().PrepareScript("tokens.txt"), 0);
+  const char* text = h.file().GetLine(1);
+  CTokenList scratch;
+  const CTokenList* first = h.script().LineTokens(1, text, scratch);
+  ASSERT_NE(first, nullptr);
+  EXPECT_NE(first, &scratch);
+  EXPECT_EQ(h.script().LineTokens(1, text, scratch), first);  // the same tokens again
+  EXPECT_EQ(first->GetCount(), 6);
+  EXPECT_STREQ((*first)[0].value.GetString(), "S");
+  EXPECT_STREQ((*first)[2].value.GetString(), "%PINDREL_TOKENS%");
+
+  // Under ExpandEnvStrings a literal reads the environment as the line runs: never kept.
+  h.script().ExpandEnvStrings = 1;
+  SetEnvironmentVariableA("PINDREL_TOKENS", "one");
+  EXPECT_EQ(h.script().LineTokens(1, text, scratch), &scratch);
+  EXPECT_STREQ(scratch[2].value.GetString(), "one");
+  SetEnvironmentVariableA("PINDREL_TOKENS", "two");
+  h.script().LineTokens(1, text, scratch);
+  EXPECT_STREQ(scratch[2].value.GetString(), "two");
+  h.script().ExpandEnvStrings = 0;
+  SetEnvironmentVariableA("PINDREL_TOKENS", nullptr);
+
+  // A line with a lexer error is never kept: it is reported again when asked for again.
+  h.Load("$x = \"open");
+  EXPECT_EQ(h.script().PrepareScript("tokens.txt"), 1);  // reported by the preparation
+  size_t boxes = h.boxes().size();
+  EXPECT_EQ(h.script().LineTokens(1, h.file().GetLine(1), scratch), nullptr);
+  EXPECT_EQ(h.script().LineTokens(1, h.file().GetLine(1), scratch), nullptr);
+  EXPECT_EQ(h.boxes().size(), boxes + 2);
+}

@@ -389,3 +389,30 @@ TEST(ScriptContainers, EndTokensAndEmptyTops) {
   EXPECT_EQ(table.Find("V")->GetNumber(), 1);
   EXPECT_EQ(table.Find("v"), nullptr);  // callers upper-case names
 }
+
+TEST(ScriptString, EmptyStringsShareNoBufferThatTheyWrite) {
+  // Empty strings cost no allocation; each still grows into a buffer of its own.
+  CScriptString a, b(a), c(""), d(std::move(b));
+  for (CScriptString* s : {&a, &b, &c, &d}) {
+    EXPECT_STREQ(s->GetText(), "");
+    EXPECT_EQ(s->GetCapacity(), s == &b ? 0 : 1);
+  }
+  a.AppendChar('x');
+  c.AssignText("yz");
+  d.GetBuffer(0);
+  d.SetLength(-1);
+  EXPECT_STREQ(a.GetText(), "x");
+  EXPECT_STREQ(c.GetText(), "yz");
+  EXPECT_STREQ(d.GetText(), "");
+  CScriptString e;
+  EXPECT_STREQ(e.GetText(), "");
+  a.Empty();
+  a.AssignText("");
+  a.MakeUpper();
+  a.TrimRight(" ");
+  EXPECT_STREQ(a.GetText(), "");
+  CScriptString f(a);
+  f = c;
+  EXPECT_STREQ(f.GetText(), "yz");
+  EXPECT_STREQ(CScriptString().GetText(), "");
+}
