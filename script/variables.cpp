@@ -8,7 +8,8 @@
 CUpperName::CUpperName(const char* name) : name_(name ? name : "") {
   // Most names are upper-cased by the lexer already; only copy when a lower-case letter is present.
   for (const char* p = name_; *p; ++p) {
-    if (IsCharLowerA(*p)) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c < 0x80 ? c >= 'a' && c <= 'z' : IsCharLowerA(*p) != 0) {
       upper_.AssignText(name_);
       upper_.MakeUpper();
       name_ = upper_.GetText();
