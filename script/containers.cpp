@@ -1,6 +1,8 @@
 // The engine's containers: shared end tokens, empty tops and variable tables.
 #include "script/containers.h"
 
+#include <type_traits>
+
 #include <cstring>
 
 CTokenList::CTokenList(const CTokenList& source, int first, int last, int endColumn) {
@@ -99,9 +101,28 @@ CBlockRecord& CBlockStack::Top() {
 }
 
 const CVariableTable::Entry* CVariableTable::FindEntry(const char* name) const {
-  for (const Entry& e : entries_)
-    if (strcmp(e.name.GetText(), name) == 0) return &e;
-  return nullptr;
+  if (index_.empty()) {
+    for (const Entry& e : entries_)
+      if (strcmp(e.name.GetText(), name) == 0) return &e;
+    return nullptr;
+  }
+  auto found = index_.find(std::string_view(name));
+  return found == index_.end() ? nullptr : &entries_[found->second];
+}
+
+CVariableTable::Entry& CVariableTable::AddEntry(const char* name) {
+  static_assert(std::is_nothrow_move_constructible_v<Entry>, "moved entries must keep their name buffers");
+  Entry entry;
+  entry.name.AssignText(name);
+  entries_.push_back(std::move(entry));
+  // A few names are found faster by a scan; past that, by a hash of the names. The keys view
+  // the entries' own names, whose buffers stay put when the entries move.
+  if (entries_.size() == kScanLimit) {
+    for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].name.GetText(), i);
+  } else if (entries_.size() > kScanLimit) {
+    index_.emplace(entries_.back().name.GetText(), entries_.size() - 1);
+  }
+  return entries_.back();
 }
 
 void CVariableTable::SetValue(const char* name, const CScriptValue& value) {
@@ -109,25 +130,14 @@ void CVariableTable::SetValue(const char* name, const CScriptValue& value) {
     e->value->Copy(value);
     return;
   }
-  Entry entry;
-  entry.name.AssignText(name);
-  entry.value = std::make_shared<CScriptValue>(value);
-  entries_.push_back(std::move(entry));
+  AddEntry(name).value = std::make_shared<CScriptValue>(value);
 }
 
 void CVariableTable::SetReference(const char* name, std::shared_ptr<CScriptValue> value) {
-  for (Entry& e : entries_) {
-    if (strcmp(e.name.GetText(), name) == 0) {
-      e.reference = true;
-      e.value = std::move(value);
-      return;
-    }
-  }
-  Entry entry;
-  entry.name.AssignText(name);
-  entry.reference = true;
-  entry.value = std::move(value);
-  entries_.push_back(std::move(entry));
+  Entry* e = const_cast<Entry*>(FindEntry(name));
+  if (!e) e = &AddEntry(name);
+  e->reference = true;
+  e->value = std::move(value);
 }
 
 CScriptValue* CVariableTable::Find(const char* name) const {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "script/scriptstring.h"
@@ -170,6 +172,10 @@ private:
 // them). Values are shared so that a reference (ByRef) keeps its target alive.
 class CVariableTable {
 public:
+  CVariableTable() = default;
+  // The name index views the entries' own names: a table is never copied.
+  CVariableTable(const CVariableTable&) = delete;
+  CVariableTable& operator=(const CVariableTable&) = delete;
   // Updates the entry's value, or appends an entry owning a copy.
   void SetValue(const char* name, const CScriptValue& value);
   // Updates or appends an entry that refers to `value`.
@@ -179,7 +185,10 @@ public:
   std::shared_ptr<CScriptValue> FindShared(const char* name) const;
   bool IsReference(const char* name) const;
   int GetCount() const { return static_cast<int>(entries_.size()); }
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    index_.clear();
+    entries_.clear();
+  }
 
 private:
   struct Entry {
@@ -187,9 +196,12 @@ private:
     bool reference = false;
     std::shared_ptr<CScriptValue> value;
   };
+  static constexpr size_t kScanLimit = 16;
   const Entry* FindEntry(const char* name) const;
+  Entry& AddEntry(const char* name);
 
   std::vector<Entry> entries_;
+  std::unordered_map<std::string_view, size_t> index_;  // by name, once there are kScanLimit
 };
 
 // The local tables of running user functions.

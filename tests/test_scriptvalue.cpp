@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "script/containers.h"
@@ -415,4 +416,38 @@ TEST(ScriptString, EmptyStringsShareNoBufferThatTheyWrite) {
   f = c;
   EXPECT_STREQ(f.GetText(), "yz");
   EXPECT_STREQ(CScriptString().GetText(), "");
+}
+
+TEST(VariableTable, ManyNamesAreFoundBeforeAndAfterTheTableGrowsAnIndex) {
+  CVariableTable table;
+  auto name = [](int i) { return "NAME" + std::to_string(i); };
+  for (int i = 0; i < 40; ++i) {
+    CScriptValue value;
+    value.SetInt(i);
+    table.SetValue(name(i).c_str(), value);
+    // Every name so far, whether found by a scan or by the index.
+    for (int j = 0; j <= i; ++j) {
+      CScriptValue* found = table.Find(name(j).c_str());
+      ASSERT_NE(found, nullptr) << i << " " << j;
+      EXPECT_EQ(found->GetInt(), j);
+    }
+    EXPECT_EQ(table.Find("NAME"), nullptr);
+  }
+  CScriptValue seven;
+  seven.SetInt(7);
+  table.SetValue("NAME3", seven);  // an update adds no entry
+  EXPECT_EQ(table.GetCount(), 40);
+  auto target = std::make_shared<CScriptValue>(seven);
+  table.SetReference("NAME30", target);
+  table.SetReference("BYREF", target);
+  EXPECT_TRUE(table.IsReference("NAME30"));
+  EXPECT_TRUE(table.IsReference("BYREF"));
+  EXPECT_FALSE(table.IsReference("NAME3"));
+  EXPECT_EQ(table.FindShared("BYREF"), target);
+  EXPECT_EQ(table.Find("NAME3")->GetInt(), 7);
+  table.Clear();
+  EXPECT_EQ(table.Find("NAME3"), nullptr);
+  EXPECT_EQ(table.Find("BYREF"), nullptr);
+  table.SetValue("AGAIN", seven);
+  EXPECT_EQ(table.Find("AGAIN")->GetInt(), 7);
 }
