@@ -84,8 +84,8 @@ bool CQuorvex_Script::DrainIfDue() {
   const LONGLONG ticksPerMs = PerfTicksPerMs();
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  if (!DrainDue && WaitState == WAIT_NONE && !g_WaitLongPending && ticksPerMs && now.QuadPart - lastDrain_ < ticksPerMs)
-    return false;
+  bool waiting = WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline;
+  if (!DrainDue && !waiting && ticksPerMs && now.QuadPart - lastDrain_ < ticksPerMs) return false;
   DrainDue = false;
   bool quit = DrainMessages();
   if (Stats) {
