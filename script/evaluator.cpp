@@ -154,8 +154,15 @@ private:
 bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
   const int column = tokens[index].column;  // every error of the evaluator itself marks it
   // Subscripts and call arguments evaluate their expressions recursively.
-  if (StackNearlyFull()) return FatalError(kNestedTooDeeply, column) != 0;
+  // Their stacks come from a pool, so a level takes little of the thread's stack: the nesting
+  // also has a bound of its own.
+  if (StackNearlyFull() || evalNesting_ >= kMaxEvalNesting) return FatalError(kNestedTooDeeply, column) != 0;
   CPooledEvalStacks stacks(evalStacks_);
+  struct Nesting {
+    int& depth;
+    explicit Nesting(int& d) : depth(++d) {}
+    ~Nesting() { --depth; }
+  } nesting(evalNesting_);
   CValueStack& values = stacks.values();
   CIntStack& operators = stacks.operators();
   operators.Push(OP_END);

@@ -637,6 +637,8 @@ private:
     CIntStack operators;
   };
   std::vector<std::unique_ptr<CEvalStacks>> evalStacks_;
+  enum { kMaxEvalNesting = 20000 };  // expressions evaluated inside one another
+  int evalNesting_ = 0;
   friend class CPooledEvalStacks;  // by line; emptied by preparation  // (line, opener) -> the line that closes it
   bool tagsScanned_ = false;
   std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
