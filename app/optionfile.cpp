@@ -34,7 +34,11 @@ BOOL WriteShowTip(const CString& path, int showTip) {
 
 void CQuorvexDlg::LoadOptions() { m_ShowTip = ReadShowTip(OptionFilePath(), m_ShowTip); }
 
-void CQuorvexDlg::SaveOptions() { WriteShowTip(OptionFilePath(), m_ShowTip); }
+// On a first start the data folder may not exist yet: the choice must still be kept.
+void CQuorvexDlg::SaveOptions() {
+  CreateFolderPath(GetDataFolder());
+  WriteShowTip(OptionFilePath(), m_ShowTip);
+}
 
 void CQuorvexDlg::ShowTipOfTheDay() {
   LoadOptions();

@@ -144,6 +144,7 @@ BOOL CListCtrlEx::IsConfirmOff() {
 }
 
 void CListCtrlEx::SaveConfirmOff(BOOL off) {
+  CreateFolderPath(GetDataFolder());  // a first start may have no data folder yet
   FILE* file = fopen(ConfirmFilePath(), "w");
   if (!file) return;
   fprintf(file, "showcofm=%d\n", off ? 0 : 1);
