@@ -43,13 +43,6 @@ int CQuorvex_Script::CallBuiltin(int index, CValueList& args, CScriptValue& resu
   return status;
 }
 
-int CQuorvex_Script::NotAvailable() {
-  CScriptString message("The function ");
-  message.AppendText(callIndex_ >= 0 ? builtins_[callIndex_].name.GetText() : "?");
-  message.AppendText(" is not available in this version yet.");
-  return FatalError(message, callColumn_);
-}
-
 namespace {
 
 // "Line n:" or "Line n  (File "path"):", an empty line, the line's text and a line end.

@@ -323,12 +323,12 @@ public:
   int WinTitleMatchMode = 1;
 
   // ---- built-in handlers, by family -----------------------------------------------------------
-  // A family not built yet has its handlers in script/builtins/not_built.cpp. A handler is
-  // called with its arguments already counted, the result preset to 1 and @error to 0. Ordinary
-  // failures: SetError(n) (and a result of 0 or "" where the family says so), return 0. Fatal
-  // misuse: return FatalError(message), which reports and ends the run. A waiting built-in
-  // presets WaitResult, calls RunWait(state, timeout) and returns WaitResult as its result; the
-  // poll of its state (PollWindowWait, PollProcessWait) ends the wait with EndWait().
+  // A handler is called with its arguments already counted, the result preset to 1 and @error
+  // to 0. Ordinary failures: SetError(n) (and a result of 0 or "" where the family says so),
+  // return 0. Fatal misuse: return FatalError(message), which reports and ends the run. A
+  // waiting built-in presets WaitResult, calls RunWait(state, timeout) and returns WaitResult
+  // as its result; the poll of its state (PollWindowWait, PollProcessWait) ends the wait with
+  // EndWait().
   // Keystrokes.
   int F_Send(CValueList& args, CScriptValue& result);
 
@@ -568,9 +568,6 @@ public:
   int F_StringUpper(CValueList& args, CScriptValue& result);
 
 private:
-  // Ends the run with "<NAME> is not available yet." (the stub of every handler not built).
-  int NotAvailable();
-
   // Statement routines.
   bool ExecuteKeyword(const CTokenList& tokens, int& index, int& nextLine);
   // Reports "Illegal text ..." unless the token at `index` ends the line; true after a report.

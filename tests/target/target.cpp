@@ -133,7 +133,14 @@ const char* Arg(int argc, char** argv, const char* name, const char* fallback) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   QueryPerformanceFrequency(&g_freq);
-  const char* logPath = Arg(__argc, __argv, "--log", "target.log");
+  // Without --log the log goes beside the program (in the build folder), never into the
+  // folder it was started from.
+  char defaultLog[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, defaultLog, MAX_PATH);
+  char* slash = n > 0 && n < MAX_PATH ? strrchr(defaultLog, '\\') : nullptr;
+  if (slash && slash + 11 < defaultLog + MAX_PATH) strcpy(slash + 1, "target.log");
+  else strcpy(defaultLog, "target.log");
+  const char* logPath = Arg(__argc, __argv, "--log", defaultLog);
   const char* title = Arg(__argc, __argv, "--title", "Pindrel Test Target");
   int x = atoi(Arg(__argc, __argv, "--x", "100"));
   int y = atoi(Arg(__argc, __argv, "--y", "100"));
