@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include "app/resource.h"
+#include "res/resource.h"
 
 const char kSupportMailAddress[] = "support@vantorel.example";
 const char kSalesMailAddress[] = "sales@vantorel.example";

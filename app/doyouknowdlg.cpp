@@ -1,7 +1,7 @@
 // The tip of the day dialog.
 #include "app/doyouknowdlg.h"
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "framework/stdiofile.h"
 #include "robot/helpers.h"
 

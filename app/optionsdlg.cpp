@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "robot/helpers.h"
 
 namespace {

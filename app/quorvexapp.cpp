@@ -3,7 +3,7 @@
 #include "app/quorvexapp.h"
 
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "robot/helpers.h"
 #include "robot/robot.h"
 

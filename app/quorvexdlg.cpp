@@ -5,7 +5,7 @@
 #include "app/constants.h"
 #include "app/optionsdlg.h"
 #include "app/quorvexapp.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "app/robotuploaddlg.h"
 #include "robot/helpers.h"
 #include "schedule/schedulelistdlg.h"

@@ -2,7 +2,7 @@
 // hotkey released and the main window minimised; its robot then joins the list.
 #include "app/quorvexdlg.h"
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "editor/inputrobotdlg.h"
 
 void CQuorvexDlg::OnAddRobot() {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "robot/helpers.h"
 #include "robot/keynames.h"
 #include "script/builtins/sendkeys.h"

@@ -3,7 +3,7 @@
 #include "app/robotuploaddlg.h"
 
 #include "app/constants.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "framework/stdiofile.h"
 #include "robot/helpers.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 
 namespace {
 constexpr UINT kIconId = 128;

@@ -1,7 +1,7 @@
 // The click pane of the robot editor.
 #include "editor/inputmousedlg.h"
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "editor/inputrobotdlg.h"
 #include "robot/helpers.h"
 

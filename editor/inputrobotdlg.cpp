@@ -1,7 +1,7 @@
 // The robot editor: its fields, the action rows, the checks of Save and the writing of the robot.
 #include "editor/inputrobotdlg.h"
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "editor/hotkeyowner.h"
 #include "editor/recordpane.h"
 #include "editor/robotrepeatoption.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/checkmsgbox.h"
+#include "controls/checkmsgbox.h"
 #include "robot/helpers.h"
 
 namespace {

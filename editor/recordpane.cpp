@@ -1,7 +1,7 @@
 // The recording pane of the robot editor and the hand-over of a recording to the action list.
 #include "editor/recordpane.h"
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "controls/explorerpane.h"
 #include "controls/itempane.h"
 #include "editor/inputrobotdlg.h"

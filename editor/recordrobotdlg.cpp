@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "editor/hooklib/hookmessages.h"
 #include "framework/app.h"
 #include "framework/msgbox.h"

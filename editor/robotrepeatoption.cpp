@@ -1,7 +1,7 @@
 // The repeat options dialog.
 #include "editor/robotrepeatoption.h"
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "robot/helpers.h"
 
 CRobotRepeatOption::CRobotRepeatOption(CWnd* parent) : CDialog(IDD_REPEAT_OPTION, parent) {}

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/checkmsgbox.h"
-#include "app/resource.h"
+#include "controls/checkmsgbox.h"
+#include "res/resource.h"
 #include "controls/skinabledialog.h"
 #include "editor/hotkeyowner.h"
 #include "editor/inputrobotdlg.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
+#include "res/resource.h"
 #include "controls/explorerpane.h"
 #include "editor/hooklib/hookmessages.h"
 #include "editor/inputrobotdlg.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"

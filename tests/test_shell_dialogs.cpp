@@ -12,7 +12,7 @@
 #include "app/doyouknowdlg.h"
 #include "app/optionsdlg.h"
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "controls/textdispctrl.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"

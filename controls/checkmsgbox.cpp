@@ -1,7 +1,7 @@
 // The yes/no box with "Do not show this again".
-#include "app/checkmsgbox.h"
+#include "controls/checkmsgbox.h"
 
-#include "app/resource.h"
+#include "res/ids_editor.h"
 
 CCheckMsgBox::CCheckMsgBox(CWnd* parent) : CDialog(IDD_CHECK_MSGBOX, parent) {}
 
