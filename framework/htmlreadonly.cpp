@@ -1,0 +1,123 @@
+// The read-only view of CHtmlView, used where the system has no browser engine: a note, the
+// "Open in Browser" button and the page as plain text.
+#include "framework/htmlview.h"
+
+#include <shellapi.h>
+
+#include "framework/stdiofile.h"
+
+namespace {
+
+constexpr UINT kOpenButtonId = 1;
+constexpr int kNoteHeight = 44, kButtonWidth = 130, kButtonHeight = 26, kGap = 8;
+const char kReadOnlyNote[] =
+    "No web browser engine is installed on this system, so the page is shown here as plain text and cannot "
+    "be sent from this window. Press \"Open in Browser\" to open it in your web browser.";
+
+void DefaultOpener(const char* path) { ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL); }
+HtmlPageOpener& Opener() {
+  static HtmlPageOpener opener = DefaultOpener;
+  return opener;
+}
+
+// The local file of an address: a plain path, or a "file:" address.
+CString LocalPathOf(const char* url) {
+  CString path = url ? url : "";
+  if (path.Left(5).CompareNoCase("file:") == 0) {
+    path = path.Mid(5);
+    while (path.Left(1) == "/") path = path.Mid(1);
+    path.Replace('/', '\\');
+    path.Replace("%20", " ");
+  }
+  bool drivePath = path.GetLength() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  bool uncPath = path.Left(2) == "\\\\";
+  return drivePath || uncPath ? path : CString();
+}
+
+}  // namespace
+
+HtmlPageOpener SetHtmlPageOpener(HtmlPageOpener opener) {
+  HtmlPageOpener previous = Opener();
+  Opener() = opener ? std::move(opener) : HtmlPageOpener(DefaultOpener);
+  return previous;
+}
+
+void CHtmlView::ShowReadOnlyView() {
+  if (text_) return;
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
+  note_ = ::CreateWindowExA(0, "STATIC", kReadOnlyNote, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, m_hWnd, nullptr,
+                            instance, nullptr);
+  openButton_ = ::CreateWindowExA(0, "BUTTON", "Open in Browser", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                  0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kOpenButtonId)),
+                                  instance, nullptr);
+  text_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
+                                ES_AUTOVSCROLL,
+                            0, 0, 0, 0, m_hWnd, nullptr, instance, nullptr);
+  // The dialog's own font, borrowed: the parent keeps it alive.
+  HWND parent = ::GetParent(m_hWnd);
+  WPARAM font = parent ? static_cast<WPARAM>(::SendMessageA(parent, WM_GETFONT, 0, 0)) : 0;
+  if (!font) font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
+  for (HWND child : {note_, openButton_, text_}) ::SendMessageA(child, WM_SETFONT, font, FALSE);
+  ::EnableWindow(openButton_, FALSE);
+  CRect client;
+  GetClientRect(&client);
+  LayoutReadOnlyView(client.Width(), client.Height());
+}
+
+void CHtmlView::LayoutReadOnlyView(int cx, int cy) {
+  if (!text_) return;
+  int noteWidth = cx - kButtonWidth - 3 * kGap;
+  ::MoveWindow(note_, kGap, kGap, noteWidth > 0 ? noteWidth : 0, kNoteHeight - kGap, TRUE);
+  ::MoveWindow(openButton_, cx - kButtonWidth - kGap, kGap, kButtonWidth, kButtonHeight, TRUE);
+  int textHeight = cy - kNoteHeight - 2 * kGap;
+  ::MoveWindow(text_, kGap, kNoteHeight + kGap, cx > 2 * kGap ? cx - 2 * kGap : 0, textHeight > 0 ? textHeight : 0,
+               TRUE);
+}
+
+CString CHtmlView::GetReadOnlyText() const { return text_ ? readOnlyText_ : CString(); }
+
+// The read-only view goes through the same events as the browser, so that the rules a view
+// sets for its links hold here too.
+void CHtmlView::ReadOnlyNavigate(const char* url, bool addToHistory) {
+  CString address = url ? url : "";
+  if (addToHistory) {
+    BOOL cancel = FALSE;
+    OnBeforeNavigate2(address, 0, "", std::string(), "", &cancel);
+    if (cancel) return;
+  }
+  CString path = LocalPathOf(address);
+  CString page;
+  CStdioFile file;
+  if (!path.IsEmpty() && file.Open(path, CStdioFile::modeRead | CStdioFile::typeText)) {
+    CString line;
+    while (file.ReadString(line)) page += line + "\n";
+    file.Close();
+    readOnlyText_ = HtmlToReadableText(page);
+  } else {
+    readOnlyText_ = "This page can only be shown by a web browser:\n" + address;
+  }
+  ::EnableWindow(openButton_, !path.IsEmpty());
+  if (text_) {
+    CString shown = readOnlyText_;
+    shown.Replace("\n", "\r\n");
+    ::SetWindowTextA(text_, shown);
+  }
+  if (addToHistory) {
+    history_.push_back(address);
+    OnNavigateComplete2(address);
+    OnDocumentComplete(address);
+  }
+}
+
+BOOL CHtmlView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  // The open button of the read-only view is the view's own, whatever its owner does with commands.
+  if (message == WM_COMMAND && openButton_ && reinterpret_cast<HWND>(lParam) == openButton_ &&
+      HIWORD(wParam) == BN_CLICKED) {
+    CString path = LocalPathOf(GetLocationURL());
+    if (!path.IsEmpty()) Opener()(path);
+    *result = 0;
+    return TRUE;
+  }
+  return CWnd::OnWndMsg(message, wParam, lParam, result);
+}
