@@ -11,7 +11,7 @@
 
 #include "script/builtins/input_seam.h"
 #include "script/builtins/winutil.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "script/interpreter.h"
 #include "script/mathops.h"
 #include "script/random.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "framework/msgbox.h"
 #include "script/builtins/dialogs.h"
 #include "script/osversion.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

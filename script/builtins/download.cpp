@@ -1,6 +1,6 @@
 // URLDOWNLOADTOFILE: a resource from the internet into a file.
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 // URLDOWNLOADTOFILE(url, file): 1 when the whole resource is in the file, else 0 and the file
 // as it was.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "script/osversion.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

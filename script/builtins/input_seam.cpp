@@ -2,7 +2,7 @@
 #include "script/builtins/input_seam.h"
 
 #include "script/builtins/runstop.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

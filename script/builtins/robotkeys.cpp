@@ -9,7 +9,7 @@
 #include "script/builtins/input_seam.h"
 #include "script/builtins/robotkeys.h"
 #include "script/builtins/runstop.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 UINT g_WaitLongPartLimit = 0xFFFFFFFF;
 

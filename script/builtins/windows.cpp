@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "script/builtins/winutil.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "script/scriptvalue.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 // Ties this thread's input to the window's thread while it lives (focus, active window and
 // caret of another program can then be read and set).

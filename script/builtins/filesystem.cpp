@@ -10,7 +10,7 @@
 #include <string>
 
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 
