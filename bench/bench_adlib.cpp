@@ -14,7 +14,7 @@
 
 #include "framework/msgbox.h"
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 int main(int argc, char** argv) {
   int runs = argc > 1 ? atoi(argv[1]) : 200;

@@ -8,7 +8,7 @@
 
 #include "script/interpreter.h"
 #include "script/lexer.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "script/interpreter.h"
 #include "script/osversion.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/stackguard.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <mmsystem.h>
 

@@ -11,7 +11,7 @@
 #include "framework/msgbox.h"
 #include "robot/helpers.h"
 #include "robot/robotfile.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

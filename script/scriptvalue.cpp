@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 // ---- number text ------------------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 // Waits of the run loop: the end of a long wait, and the polls of the timed waits.
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <mmsystem.h>
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "script/interpreter.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;

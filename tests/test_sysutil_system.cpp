@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_target.h"
 

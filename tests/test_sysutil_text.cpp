@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "script/scriptvalue.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;

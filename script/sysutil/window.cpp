@@ -1,5 +1,5 @@
 // Window helpers: hung windows, thread attachment, the texts and classes of child windows.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Registry values as text.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 bool RegReadString(HKEY root, const char* key, const char* value, DWORD size, char* buffer) {
   if (!buffer || size == 0) return false;

@@ -1,5 +1,5 @@
 // Directory creation, copy, move and removal.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <shellapi.h>
 

@@ -1,5 +1,5 @@
 // Hexadecimal text conversions.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 bool HexToInt(const char* text, int& value) {
   value = 0;

@@ -1,5 +1,5 @@
 // One-dimensional arrays for built-ins that return lists.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include "script/scriptvalue.h"
 

@@ -1,5 +1,5 @@
 // File operations on paths and wildcard patterns, file times, versions and lines.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <shlobj.h>
 

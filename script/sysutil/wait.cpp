@@ -1,5 +1,5 @@
 // Precise short waits.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <mmsystem.h>
 

@@ -1,5 +1,5 @@
 // A message box that closes itself after a time-out, through a worker thread.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <mmsystem.h>
 

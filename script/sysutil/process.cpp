@@ -1,5 +1,5 @@
 // Process lookup (toolhelp or psapi, bound at run time), closing windows, shutting down.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <tlhelp32.h>
 

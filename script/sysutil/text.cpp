@@ -1,5 +1,5 @@
 // Small text helpers of the engine.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <cstring>
 

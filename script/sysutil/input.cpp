@@ -1,5 +1,5 @@
 // Sound through MCI and synthesised mouse buttons and wheel turns.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include "script/builtins/heldinput.h"
 #include "script/builtins/input_seam.h"

@@ -1,5 +1,5 @@
 // Host addresses and downloads through wininet, which is loaded only when needed.
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 
 #include <winsock.h>
 #include <wininet.h>
