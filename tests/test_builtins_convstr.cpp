@@ -6,7 +6,7 @@
 #include <string>
 
 #include "script/random.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/script_harness.h"
 
 using namespace testing_support;

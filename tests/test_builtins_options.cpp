@@ -14,7 +14,7 @@
 
 #include "script/builtins/dialogs.h"
 #include "script/osversion.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/local_http_server.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "script/osversion.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "script/builtins/robotkeys.h"
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/input_recorder.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/quorvexdlg.h"
-#include "app/resource.h"
+#include "res/resource.h"
 #include "app/robotuploaddlg.h"
 #include "robot/helpers.h"
 #include "tests/support/robot_folder.h"
@@ -158,10 +158,10 @@ TEST(SharePage, HostileValuesAreEscapedInTheFixedLayout) {
 
 TEST(SharePage, TheRobotFileBecomesThePageInANewShareFolder) {
   RobotFolder folder;
-  RobotSpec spec("Hostile", "Ctrl + K", "None", 1, 0, 1, {"Send(\"a<b>&c\")", "Sleep(100)"});
-  folder.Write(spec);
+  RobotFixture robot("Hostile", "Ctrl + K", "None", 1, 0, 1, {"Send(\"a<b>&c\")", "Sleep(100)"});
+  folder.Write(robot);
   // A later description line replaces an earlier one; both stay in the script.
-  std::string file = RobotFileText(spec);
+  std::string file = RobotFileText(robot);
   file.insert(file.find("[Script]"), "Description=first\r\nDescription=" + std::string(kHostileDescription) + "\r\n");
   WriteFileBytes(folder.File("Hostile"), file);
   RemoveShareFolder();
@@ -321,9 +321,9 @@ TEST(HtmlCtrl, ReadableTextOfAPage) {
 class UploadDialog : public ::testing::Test {
 protected:
   void SetUp() override {
-    RobotSpec spec("Hostile", "Ctrl + K", "None", 1, 0, 1, {"Send(\"x\")"});
-    folder.Write(spec);
-    std::string file = RobotFileText(spec);
+    RobotFixture robot("Hostile", "Ctrl + K", "None", 1, 0, 1, {"Send(\"x\")"});
+    folder.Write(robot);
+    std::string file = RobotFileText(robot);
     file.insert(file.find("[Script]"), "Description=" + std::string(kHostileDescription) + "\r\n");
     WriteFileBytes(folder.File("Hostile"), file);
     RemoveShareFolder();

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "script/sysutil.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/test_support.h"
 
 namespace testing_support {

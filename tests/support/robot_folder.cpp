@@ -6,7 +6,7 @@
 
 namespace testing_support {
 
-std::string RobotFileText(const RobotSpec& r) {
+std::string RobotFileText(const RobotFixture& r) {
   std::string text = "[General]\r\nName=" + r.name + "\r\nStartKey=" + r.startKey + "\r\nEndKey=" + r.endKey +
                      "\r\nDescription=\r\nEnable=" + std::to_string(r.enable) +
                      "\r\nRepeatOption=" + std::to_string(r.repeatOption) +
@@ -24,7 +24,7 @@ RobotFolder::RobotFolder() : path_(GetRobotFolder().GetString()) {
 
 RobotFolder::~RobotFolder() { Clear(); }
 
-void RobotFolder::Write(const RobotSpec& robot) const { WriteFileBytes(File(robot.name), RobotFileText(robot)); }
+void RobotFolder::Write(const RobotFixture& robot) const { WriteFileBytes(File(robot.name), RobotFileText(robot)); }
 
 void RobotFolder::Clear() const {
   RemoveTree(path_);

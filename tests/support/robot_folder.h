@@ -8,8 +8,8 @@
 
 namespace testing_support {
 
-struct RobotSpec {
-  RobotSpec(std::string name_, std::string startKey_ = "None", std::string endKey_ = "None", int enable_ = 0,
+struct RobotFixture {
+  RobotFixture(std::string name_, std::string startKey_ = "None", std::string endKey_ = "None", int enable_ = 0,
             int repeatOption_ = 0, int repeatTimes_ = 1, std::vector<std::string> lines_ = {}, std::string trigger_ = "")
       : name(std::move(name_)), startKey(std::move(startKey_)), endKey(std::move(endKey_)), enable(enable_),
         repeatOption(repeatOption_), repeatTimes(repeatTimes_), lines(std::move(lines_)), trigger(std::move(trigger_)) {}
@@ -20,7 +20,7 @@ struct RobotSpec {
 };
 
 // The text of a robot file as the robot writer makes it (CR LF line ends).
-std::string RobotFileText(const RobotSpec& robot);
+std::string RobotFileText(const RobotFixture& robot);
 
 class RobotFolder {
 public:
@@ -31,7 +31,7 @@ public:
 
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "\\" + name + ".txt"; }
-  void Write(const RobotSpec& robot) const;
+  void Write(const RobotFixture& robot) const;
   void Clear() const;
 
 private:
