@@ -2,8 +2,12 @@
 # Installs what building and testing need on a Debian machine; quick when all is there.
 set -euo pipefail
 
+source "$(dirname "$0")/arch.sh"
 need=()
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
+if [ "$PINDREL_ARCH" = x86_64 ]; then
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
+fi
 command -v cmake >/dev/null || need+=(cmake)
 command -v make >/dev/null || need+=(make)
 command -v wine >/dev/null || need+=(wine wine64)

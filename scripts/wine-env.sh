@@ -3,6 +3,7 @@
 # unless the caller chose another one on purpose.
 
 pindrel_started_xvfb=""
+source "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
 
 # A private Xvfb display (tests move the mouse, so they never use the user's own display).
 pindrel_start_xvfb() {
@@ -33,11 +34,12 @@ pindrel_start_xvfb() {
 pindrel_own_prefix=""
 pindrel_prepare_prefix() {
   export WINEPREFIX="$1"
+  pindrel_wine_loader "$(dirname "$1")"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ "${2:-}" = throwaway ]; then
     pindrel_own_prefix=1
-    export WINEARCH=win32
+    export WINEARCH="$pindrel_winearch"
     if [ ! -f "$WINEPREFIX/.pindrel-ready" ]; then
       rm -rf "$WINEPREFIX"
       pindrel_create_prefix
@@ -45,7 +47,7 @@ pindrel_prepare_prefix() {
     fi
     wineserver -p
   elif [ ! -e "$WINEPREFIX" ]; then
-    export WINEARCH=win32
+    export WINEARCH="$pindrel_winearch"
     pindrel_create_prefix
   fi
   # Start Wine's own services now, with their output going nowhere: started from inside a

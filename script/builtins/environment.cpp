@@ -116,8 +116,8 @@ int CQuorvex_Script::F_MemGetStats(CValueList&, CScriptValue& result) {
   MEMORYSTATUS status = {};
   status.dwLength = sizeof status;
   GlobalMemoryStatus(&status);
-  const DWORD bytes[6] = {status.dwTotalPhys,     status.dwAvailPhys,    status.dwTotalPageFile,
-                          status.dwAvailPageFile, status.dwTotalVirtual, status.dwAvailVirtual};
+  const SIZE_T bytes[6] = {status.dwTotalPhys,     status.dwAvailPhys,    status.dwTotalPageFile,
+                           status.dwAvailPageFile, status.dwTotalVirtual, status.dwAvailVirtual};
   if (!CreateArray1D(result, 7)) return 0;
   if (CScriptValue* load = GetArrayElement1D(result, 0)) load->SetInt(static_cast<int>(status.dwMemoryLoad));
   for (int i = 0; i < 6; ++i)
