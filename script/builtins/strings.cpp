@@ -160,7 +160,15 @@ int CQuorvex_Script::F_StringReplace(CValueList& args, CScriptValue& result) {
   const int length = Length(args, 0);
   CScriptString out;
   int done = 0, rest = 0;
+  // Most places differ in their first character: that is told without a call (letters fold
+  // as _strnicmp folds them: ASCII only).
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const char first = caseSensitive ? search[0] : fold(search[0]);
   for (int i = 0; i + searchLength <= length && (count <= 0 || done < count);) {
+    if ((caseSensitive ? text[i] : fold(text[i])) != first) {
+      ++i;
+      continue;
+    }
     bool match = caseSensitive ? strncmp(text + i, search, searchLength) == 0
                                : _strnicmp(text + i, search, searchLength) == 0;
     if (!match) {
