@@ -155,8 +155,10 @@ bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, C
   const int column = tokens[index].column;  // every error of the evaluator itself marks it
   // Subscripts and call arguments evaluate their expressions recursively.
   // Their stacks come from a pool, so a level takes little of the thread's stack: the nesting
-  // also has a bound of its own.
-  if (StackNearlyFull() || evalNesting_ >= kMaxEvalNesting) return FatalError(kNestedTooDeeply, column) != 0;
+  // also has a bound of its own. A line's own expression (none in progress) is a few frames
+  // below its run loop, which checked the room when it began nested: only nested ones ask.
+  if ((evalNesting_ > 0 && StackNearlyFull()) || evalNesting_ >= kMaxEvalNesting)
+    return FatalError(kNestedTooDeeply, column) != 0;
   CPooledEvalStacks stacks(evalStacks_);
   struct Nesting {
     int& depth;
@@ -281,6 +283,34 @@ bool CQuorvex_Script::SkipArgument(const CTokenList& tokens, int& index) {
 
 bool CQuorvex_Script::GetVariableValue(const CTokenList& tokens, int& index, CScriptValue& result) {
   const CScriptToken& name = tokens[index];
+  if (tokens[index + 1].kind != TOK_LEFTSUBSCRIPT) {
+    // A plain read runs no script code: the value is copied straight from its entry.
+    CScriptValue* value = nullptr;
+    if (!variables_->GetRef(name.value.GetString(), value, SCOPE_ANY))
+      return FatalError("Variable used without being declared.", name.column) != 0;
+    ++index;
+    result.Copy(*value);
+    return false;
+  }
+  // Subscripts without calls run no script code either: the element is read in place.
+  bool calls = false;
+  for (int i = index + 1, depth = 0; !calls; ++i) {
+    const int kind = tokens[i].kind;
+    if (kind == TOK_END) break;
+    calls = kind == TOK_USERFUNCTION || kind == TOK_BUILTIN;
+    if (kind == TOK_LEFTSUBSCRIPT) ++depth;
+    if (kind == TOK_RIGHTSUBSCRIPT && --depth == 0 && tokens[i + 1].kind != TOK_LEFTSUBSCRIPT) break;
+  }
+  if (!calls) {
+    CScriptValue* value = nullptr;
+    if (!variables_->GetRef(name.value.GetString(), value, SCOPE_ANY))
+      return FatalError("Variable used without being declared.", name.column) != 0;
+    ++index;
+    if (!value->IsArray()) return FatalError("Subscript used with non-Array variable.", tokens[index].column) != 0;
+    if (ParseSubscripts(tokens, index, value, name.column)) return true;
+    result.Copy(*value);
+    return false;
+  }
   // Hold the variable's value while subscripts run script code of their own.
   std::shared_ptr<CScriptValue> holder = variables_->GetShared(name.value.GetString(), SCOPE_ANY);
   if (!holder) return FatalError("Variable used without being declared.", name.column) != 0;

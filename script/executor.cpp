@@ -97,13 +97,13 @@ bool CQuorvex_Script::CallBuiltinStatement(const CTokenList& tokens, int& index,
   int first = 0, last = 0;
   if (FindCallTokens(tokens, index, first, last)) return true;
   const CTokenList callTokens(tokens, first, last, column);
-  CValueList args;
+  CCallArgsLease lease(*this);
+  CValueList& args = lease->builtin;
   int i = 0;
   if (callTokens[0].kind != TOK_END) {
     for (;;) {
-      CScriptValue value;
-      if (EvaluateExpression(callTokens, i, value)) return true;
-      args.Add(std::move(value));
+      // Evaluated in place: the list is this call's own while its arguments run.
+      if (EvaluateExpression(callTokens, i, args.Add(CScriptValue()))) return true;
       if (callTokens[i].kind == TOK_END) break;
       if (callTokens[i].kind == TOK_COMMA && callTokens[++i].kind == TOK_END) break;  // a trailing comma
     }
@@ -168,9 +168,15 @@ bool CQuorvex_Script::DoAssignment(const CTokenList& tokens, int& index) {
 }
 
 int CQuorvex_Script::FindBlockEnd(int line, int opener, int closer) {
+  // The answer is kept with the line's tokens too, where a loop finds it without a search.
+  CLineTokens* kept = KeptLine(line);
+  if (kept && kept->blockOpener == opener) return kept->blockEnd;
   long long key = (static_cast<long long>(line) << 8) | opener;
   auto cached = blockEnds_.find(key);
-  if (cached != blockEnds_.end()) return cached->second;
+  if (cached != blockEnds_.end()) {
+    if (kept) kept->blockOpener = opener, kept->blockEnd = cached->second;
+    return cached->second;
+  }
   const int savedLine = CurrentLine;
   int level = 0, end = 0;
   CTokenList tokens;
@@ -190,6 +196,7 @@ int CQuorvex_Script::FindBlockEnd(int line, int opener, int closer) {
   CurrentLine = savedLine;
   // The lines do not change while a script is prepared, so the partner line is found once.
   blockEnds_[key] = end;
+  if (kept) kept->blockOpener = opener, kept->blockEnd = end;
   return end;
 }
 
@@ -210,45 +217,67 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
   bool sawElse = false;
   int level = 0, endIf = 0;
   CTokenList scratch;
-  for (int n = ifLine + 1; const char* text = file_->GetLine(n); ++n) {
-    CurrentLine = n;
-    const CTokenList* scanned = LineTokens(n, text, scratch);
-    if (!scanned) return true;
-    const CTokenList& scan = *scanned;
-    if (scan[0].kind != TOK_KEYWORD) continue;
-    switch (scan[0].value.GetInt()) {
-      case KW_IF:
-        for (int i = 1; i < scan.GetCount(); ++i)
-          if (IsKeyword(scan[i], KW_THEN) && scan[i + 1].kind == TOK_END) ++level;
-        break;
-      case KW_ELSEIF:
-        if (level) break;
-        if (sawElse) return FatalError("Too many Else statements for matching If statement.") != 0;
-        if (!chosen) {
-          int i = 1;
-          bool branch = false;
-          if (EvaluateCondition(scan, i, branch)) return true;
-          if (!IsKeyword(scan[i], KW_THEN))
-            return FatalError("If statements must have a Then keyword.", scan[i].column) != 0;
-          if (branch) chosen = n + 1;
-        }
-        break;
-      case KW_ELSE:
-        if (level) break;
-        if (sawElse) return FatalError("Too many Else statements for matching If statement.") != 0;
-        sawElse = true;
-        if (ExpectLineEnd(scan, 1)) return true;
-        if (!chosen) chosen = n + 1;
-        break;
-      case KW_ENDIF:
-        if (level) {
-          --level;
-        } else {
-          endIf = n;
-        }
-        break;
+  // An ElseIf or Else line of this If: false, or true after an error report.
+  auto branch = [&](int n, const CTokenList& scan) {
+    if (sawElse) return FatalError("Too many Else statements for matching If statement.") != 0;
+    if (scan[0].value.GetInt() == KW_ELSEIF) {
+      if (!chosen) {
+        int i = 1;
+        bool taken = false;
+        if (EvaluateCondition(scan, i, taken)) return true;
+        if (!IsKeyword(scan[i], KW_THEN))
+          return FatalError("If statements must have a Then keyword.", scan[i].column) != 0;
+        if (taken) chosen = n + 1;
+      }
+      return false;
     }
-    if (endIf) break;
+    sawElse = true;
+    if (ExpectLineEnd(scan, 1)) return true;
+    if (!chosen) chosen = n + 1;
+    return false;
+  };
+  CLineTokens* kept = KeptLine(ifLine);
+  if (kept && kept->branchEnd > 0) {
+    // The If's own ElseIf and Else lines were found on its first run.
+    for (int n : kept->branches) {
+      CurrentLine = n;
+      const CTokenList* scanned = LineTokens(n, file_->GetLine(n), scratch);
+      if (!scanned || branch(n, *scanned)) return true;
+    }
+    endIf = kept->branchEnd;
+  } else {
+    std::vector<int> branches;
+    for (int n = ifLine + 1; const char* text = file_->GetLine(n); ++n) {
+      CurrentLine = n;
+      const CTokenList* scanned = LineTokens(n, text, scratch);
+      if (!scanned) return true;
+      const CTokenList& scan = *scanned;
+      if (scan[0].kind != TOK_KEYWORD) continue;
+      switch (scan[0].value.GetInt()) {
+        case KW_IF:
+          for (int i = 1; i < scan.GetCount(); ++i)
+            if (IsKeyword(scan[i], KW_THEN) && scan[i + 1].kind == TOK_END) ++level;
+          break;
+        case KW_ELSEIF:
+        case KW_ELSE:
+          if (level) break;
+          if (branch(n, scan)) return true;
+          branches.push_back(n);
+          break;
+        case KW_ENDIF:
+          if (level) {
+            --level;
+          } else {
+            endIf = n;
+          }
+          break;
+      }
+      if (endIf) break;
+    }
+    if (kept && endIf) {
+      kept->branches = std::move(branches);
+      kept->branchEnd = endIf;
+    }
   }
   CurrentLine = ifLine;
   if (endIf && !chosen) chosen = endIf;
@@ -342,6 +371,12 @@ bool CQuorvex_Script::DoUntil(const CTokenList& tokens, int& index, int& nextLin
 }
 
 bool CQuorvex_Script::ForEntryTest(const CScriptValue& value, const CBlockRecord& record) const {
+  if (value.IsNumber() && record.loopEndValue.IsNumber() && record.loopStep.IsNumber()) {
+    // Numbers compare as the general rule below compares them, without a value for zero.
+    const double v = value.GetNumber(), end = record.loopEndValue.GetNumber(), step = record.loopStep.GetNumber();
+    if (!(step > 0 || step == 0)) return v > end || v == end;
+    return v < end || v == end;
+  }
   CScriptValue zero;
   bool negativeStep = !(record.loopStep.IsGreater(zero) || record.loopStep.IsEqual(zero));
   if (negativeStep) return value.IsGreater(record.loopEndValue) || value.IsEqual(record.loopEndValue);
@@ -396,17 +431,18 @@ bool CQuorvex_Script::DoFor(const CTokenList& tokens, int& index, int& nextLine)
 bool CQuorvex_Script::DoNext(const CTokenList& tokens, int index, int& nextLine) {
   if (ExpectLineEnd(tokens, index)) return true;
   if (!HasOpenLoop(BLOCK_FOR)) return FatalError("\"Next\" statement with no matching \"For\" statement.") != 0;
-  CBlockRecord record = loopStack_.Top();
-  loopStack_.Pop();
-  std::shared_ptr<CScriptValue> variable = variables_->GetShared(record.label, SCOPE_ANY);
-  if (!variable) {
+  // The record stays on the stack and is updated in place: no copy of its values or label.
+  CBlockRecord& record = loopStack_.Top();
+  CScriptValue* variable = nullptr;
+  if (!variables_->GetRef(record.label, variable, SCOPE_ANY)) {
     variables_->Assign(record.label, CScriptValue(), SCOPE_ANY);
-    variable = variables_->GetShared(record.label, SCOPE_ANY);
+    variables_->GetRef(record.label, variable, SCOPE_ANY);
   }
   variable->Add(record.loopStep);
   if (ForEntryTest(*variable, record)) {
     nextLine = record.loopStart + 1;
-    loopStack_.Push(record);
+  } else {
+    loopStack_.Pop();
   }
   return false;
 }
@@ -451,31 +487,54 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
   int level = 0, chosen = 0, endSelect = 0;
   bool sawCase = false;
   CTokenList scratch;
-  for (int n = selectLine + 1; const char* text = file_->GetLine(n); ++n) {
-    CurrentLine = n;
-    const CTokenList* scanned = LineTokens(n, text, scratch);
-    if (!scanned) return true;
-    const CTokenList& scan = *scanned;
-    if (scan[0].kind != TOK_KEYWORD) continue;
-    int id = scan[0].value.GetInt();
-    if (id == KW_SELECT) {
-      ++level;
-    } else if (id == KW_ENDSELECT) {
-      if (level-- == 0) {
-        endSelect = n;
-        break;
+  // A Case line of this Select before one is chosen: false, or true after an error report.
+  auto branch = [&](int n, const CTokenList& scan) {
+    sawCase = true;
+    int i = 1;
+    bool truth = true;
+    if (IsKeyword(scan[1], KW_ELSE)) {
+      i = 2;
+    } else if (EvaluateCondition(scan, i, truth)) {
+      return true;
+    }
+    if (ExpectLineEnd(scan, i)) return true;
+    if (truth) chosen = n + 1;
+    return false;
+  };
+  CLineTokens* kept = KeptLine(selectLine);
+  if (kept && kept->branchEnd > 0) {
+    // The Select's own Case lines were found on its first run.
+    for (int n : kept->branches) {
+      if (chosen) break;
+      CurrentLine = n;
+      const CTokenList* scanned = LineTokens(n, file_->GetLine(n), scratch);
+      if (!scanned || branch(n, *scanned)) return true;
+    }
+    endSelect = kept->branchEnd;
+  } else {
+    std::vector<int> branches;
+    for (int n = selectLine + 1; const char* text = file_->GetLine(n); ++n) {
+      CurrentLine = n;
+      const CTokenList* scanned = LineTokens(n, text, scratch);
+      if (!scanned) return true;
+      const CTokenList& scan = *scanned;
+      if (scan[0].kind != TOK_KEYWORD) continue;
+      int id = scan[0].value.GetInt();
+      if (id == KW_SELECT) {
+        ++level;
+      } else if (id == KW_ENDSELECT) {
+        if (level-- == 0) {
+          endSelect = n;
+          break;
+        }
+      } else if (id == KW_CASE && level == 0) {
+        branches.push_back(n);
+        if (!chosen && branch(n, scan)) return true;
       }
-    } else if (id == KW_CASE && level == 0 && !chosen) {
-      sawCase = true;
-      int i = 1;
-      bool truth = true;
-      if (IsKeyword(scan[1], KW_ELSE)) {
-        i = 2;
-      } else if (EvaluateCondition(scan, i, truth)) {
-        return true;
-      }
-      if (ExpectLineEnd(scan, i)) return true;
-      if (truth) chosen = n + 1;
+    }
+    if (kept && endSelect && sawCase) {
+      kept->branches = std::move(branches);
+      kept->branchEnd = endSelect;
     }
   }
   CurrentLine = selectLine;
@@ -557,26 +616,33 @@ bool CQuorvex_Script::DoTag(int& index, int& nextLine) {
 
 bool CQuorvex_Script::DoGoto(const CTokenList& tokens, int index, int& nextLine) {
   if (tagStack_.IsEmpty()) return false;
-  // The label is the text after the GOTO keyword and the blanks that follow it.
-  const char* text = file_->GetLine(CurrentLine);
-  if (!text) text = "";
-  int column = tokens[index].column + 4;
-  text += static_cast<int>(strlen(text)) < column ? strlen(text) : column;
-  while (*text == ' ' || *text == '\t') ++text;
-  for (int i = tagStack_.GetCount() - 1; i >= 0; --i) {
-    const CBlockRecord& tag = tagStack_.GetAt(i);
-    if (!tag.label.Equals(text)) continue;
-    const int tagLine = tag.tagLine;
-    // Leaving blocks drops their records, so a script that loops by GOTO keeps flat stacks.
-    auto inside = [tagLine](int from, int to) { return tagLine > from && (to == 0 || tagLine < to); };
-    while (ifStack_.GetCount() > ifBase_ && !inside(ifStack_.Top().ifLine, ifStack_.Top().endIfLine)) ifStack_.Pop();
-    while (loopStack_.GetCount() > loopBase_ && !inside(loopStack_.Top().loopStart, loopStack_.Top().loopEnd))
-      loopStack_.Pop();
-    while (selectStack_.GetCount() > selectBase_ &&
-           !inside(selectStack_.Top().selectLine, selectStack_.Top().endSelectLine))
-      selectStack_.Pop();
-    nextLine = tagLine + 1;
-    return false;
+  // Labels are only ever added while a script is prepared: the one found for this line holds
+  // while no other was registered since.
+  CLineTokens* kept = KeptLine(CurrentLine);
+  int found = -1;
+  if (kept && kept->gotoTags == tagStack_.GetCount()) {
+    found = kept->gotoTag;
+  } else {
+    // The label is the text after the GOTO keyword and the blanks that follow it.
+    const char* text = file_->GetLine(CurrentLine);
+    if (!text) text = "";
+    int column = tokens[index].column + 4;
+    text += static_cast<int>(strlen(text)) < column ? strlen(text) : column;
+    while (*text == ' ' || *text == '\t') ++text;
+    for (int i = tagStack_.GetCount() - 1; i >= 0 && found < 0; --i)
+      if (tagStack_.GetAt(i).label.Equals(text)) found = i;
+    if (kept) kept->gotoTags = tagStack_.GetCount(), kept->gotoTag = found;
   }
-  return FatalError("\"GOTO\" statement names a label that no \"TAG $\" line has.") != 0;
+  if (found < 0) return FatalError("\"GOTO\" statement names a label that no \"TAG $\" line has.") != 0;
+  const int tagLine = tagStack_.GetAt(found).tagLine;
+  // Leaving blocks drops their records, so a script that loops by GOTO keeps flat stacks.
+  auto inside = [tagLine](int from, int to) { return tagLine > from && (to == 0 || tagLine < to); };
+  while (ifStack_.GetCount() > ifBase_ && !inside(ifStack_.Top().ifLine, ifStack_.Top().endIfLine)) ifStack_.Pop();
+  while (loopStack_.GetCount() > loopBase_ && !inside(loopStack_.Top().loopStart, loopStack_.Top().loopEnd))
+    loopStack_.Pop();
+  while (selectStack_.GetCount() > selectBase_ &&
+         !inside(selectStack_.Top().selectLine, selectStack_.Top().endSelectLine))
+    selectStack_.Pop();
+  nextLine = tagLine + 1;
+  return false;
 }

@@ -43,6 +43,23 @@ int CQuorvex_Script::CallBuiltin(int index, CValueList& args, CScriptValue& resu
   return status;
 }
 
+CQuorvex_Script::CCallArgsLease::CCallArgsLease(CQuorvex_Script& script) : script_(script) {
+  if (script_.callArgs_.empty()) {
+    args_ = std::make_unique<CCallArgs>();
+  } else {
+    args_ = std::move(script_.callArgs_.back());
+    script_.callArgs_.pop_back();
+  }
+}
+
+CQuorvex_Script::CCallArgsLease::~CCallArgsLease() {
+  // The lists keep their room; what they hold is let go now.
+  args_->builtin.Clear();
+  for (CScriptValue& value : args_->values) value.Reset();
+  for (std::shared_ptr<CScriptValue>& reference : args_->references) reference.reset();
+  script_.callArgs_.push_back(std::move(args_));
+}
+
 namespace {
 
 // "Line n:" or "Line n  (File "path"):", an empty line, the line's text and a line end.

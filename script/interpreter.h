@@ -626,7 +626,18 @@ private:
   struct CLineTokens {
     const char* text;
     CTokenList tokens;
+    // Found on the line's first run: the line that closes its loop (for the opener keyword)
+    // and, for a multi-line If or a Select, the ElseIf/Else or Case lines of its own level and
+    // the EndIf/EndSelect line (0 not known yet).
+    int blockOpener = -1, blockEnd = 0;
+    std::vector<int> branches;
+    int branchEnd = 0;
+    // A GOTO line: the index of its label among the registered ones, found when there were
+    // gotoTags of them (-1 not looked up yet).
+    int gotoTags = -1, gotoTag = -1;
   };
+  // The kept tokens of a line whose text is still the store's, or null.
+  CLineTokens* KeptLine(int line);
   std::vector<std::unique_ptr<CLineTokens>> lineTokens_;
   // Stacks of finished expression evaluations, taken again by the next (evaluations nest).
   struct CEvalStacks {
@@ -634,6 +645,26 @@ private:
     CIntStack operators;
   };
   std::vector<std::unique_ptr<CEvalStacks>> evalStacks_;
+  // Argument lists of finished calls, taken again by the next (calls nest).
+  struct CCallArgs {
+    CValueList builtin;
+    std::vector<CScriptValue> values;
+    std::vector<std::shared_ptr<CScriptValue>> references;
+  };
+  std::vector<std::unique_ptr<CCallArgs>> callArgs_;
+  // Lends argument lists from that pool for one call and gives them back emptied.
+  class CCallArgsLease {
+  public:
+    explicit CCallArgsLease(CQuorvex_Script& script);
+    ~CCallArgsLease();
+    CCallArgsLease(const CCallArgsLease&) = delete;
+    CCallArgsLease& operator=(const CCallArgsLease&) = delete;
+    CCallArgs* operator->() const { return args_.get(); }
+
+  private:
+    CQuorvex_Script& script_;
+    std::unique_ptr<CCallArgs> args_;
+  };
   enum { kMaxEvalNesting = 20000 };  // expressions evaluated inside one another
   int evalNesting_ = 0;
   friend class CPooledEvalStacks;  // by line; emptied by preparation  // (line, opener) -> the line that closes it
@@ -651,6 +682,10 @@ private:
   int callColumn_ = -1;  // column of the built-in being called
   int callIndex_ = -1;   // its table index
   LONGLONG lastDrain_ = 0;  // QueryPerformanceCounter at the last drain
+  // The run loop reads the clock every clockStride_ lines (linesToClock_ counts them down).
+  enum { kMaxClockStride = 32 };
+  int clockStride_ = 1, linesToClock_ = 1;
+  LONGLONG lastClock_ = 0;
   CScriptString lastErrorText_;
 };
 

@@ -251,3 +251,9 @@ const CTokenList* CQuorvex_Script::LineTokens(int line, const char* text, CToken
   kept = std::move(fresh);
   return &kept->tokens;
 }
+
+CQuorvex_Script::CLineTokens* CQuorvex_Script::KeptLine(int line) {
+  if (ExpandEnvStrings == 1 || line < 1 || line >= static_cast<int>(lineTokens_.size())) return nullptr;
+  CLineTokens* kept = lineTokens_[line].get();
+  return kept && kept->text == file_->GetLine(line) ? kept : nullptr;
+}

@@ -39,13 +39,22 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
     tagsScanned_ = startLine == 1;
   }
 
-  if (outermost) DrainDue = true;  // a run begins with what is waiting in the queue
+  if (outermost) {
+    DrainDue = true;  // a run begins with what is waiting in the queue
+    linesToClock_ = clockStride_ = 1;
+  }
   CTokenList tokens;
   int nextLine = startLine;
   while (!quitting_ && !LeaveRun) {
-    if (DrainIfDue()) break;
+    // Most lines only count down to the next look at the clock.
+    if (DrainDue || --linesToClock_ <= 0 || WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline) {
+      if (DrainIfDue()) break;
+    }
     if (WaitState == WAIT_END) break;
-    if (HandleWaitStates()) continue;
+    // Nothing to poll (the common case) is told by a few flags, without the calls.
+    const bool pending = WaitState != WAIT_NONE || AdlibOn || hotKeyRead_ != hotKeyWrite_ || g_WaitLongPending ||
+                         WaitLongDeadline;
+    if (pending && HandleWaitStates()) continue;
     if (UseRecWin && !StopRun && !WindowCheckPending) {
       WindowCheckPending = 1;
       if (!CheckLineWindow(nextLine)) continue;  // the recorded-window wait runs
@@ -81,11 +90,29 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
 }
 
 bool CQuorvex_Script::DrainIfDue() {
-  const LONGLONG ticksPerMs = PerfTicksPerMs();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
   bool waiting = WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline;
-  if (!DrainDue && !waiting && ticksPerMs && now.QuadPart - lastDrain_ < ticksPerMs) return false;
+  LARGE_INTEGER now;
+  if (!DrainDue && !waiting) {
+    // Reading the clock costs more than a short line: it is read once every few lines, as many
+    // as keep the reads some 50 microseconds apart, and at once again when lines grow slow.
+    // (The run loop counts the lines down.)
+    if (linesToClock_ > 0) return false;
+    const LONGLONG ticksPerMs = PerfTicksPerMs();
+    QueryPerformanceCounter(&now);
+    const LONGLONG sinceClock = now.QuadPart - lastClock_;
+    lastClock_ = now.QuadPart;
+    if (sinceClock < ticksPerMs / 40) {
+      if (clockStride_ < kMaxClockStride) clockStride_ *= 2;
+    } else if (sinceClock > ticksPerMs / 10) {
+      clockStride_ = 1;
+    } else if (sinceClock > ticksPerMs / 20 && clockStride_ > 1) {
+      clockStride_ /= 2;
+    }
+    linesToClock_ = clockStride_;
+    if (ticksPerMs && now.QuadPart - lastDrain_ < ticksPerMs) return false;
+  } else {
+    QueryPerformanceCounter(&now);
+  }
   DrainDue = false;
   bool quit = DrainMessages();
   if (Stats) {

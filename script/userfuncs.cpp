@@ -93,11 +93,15 @@ bool CQuorvex_Script::CallUserFunction(const CTokenList& tokens, int& index, CSc
   if (FindCallTokens(tokens, index, first, last)) return true;
   const CTokenList args(tokens, first, last, column);
 
-  // Copy what the call needs: the table may not change during a run, but keep it simple.
-  std::vector<CUserFuncParam> params = func->params;
+  // The table does not change while a script runs: the parameters are read in place, and the
+  // arguments are gathered in lists from the pool.
+  const std::vector<CUserFuncParam>& params = func->params;
   const int firstLine = func->funcLine + 1;
-  std::vector<CScriptValue> values(params.size());
-  std::vector<std::shared_ptr<CScriptValue>> references(params.size());
+  CCallArgsLease lease(*this);
+  std::vector<CScriptValue>& values = lease->values;
+  std::vector<std::shared_ptr<CScriptValue>>& references = lease->references;
+  if (values.size() < params.size()) values.resize(params.size());
+  if (references.size() < params.size()) references.resize(params.size());
   int i = 0;
   for (size_t p = 0; p < params.size(); ++p) {
     if (args[i].kind == TOK_END) return FatalError("Incorrect number of parameters in function call.", column) != 0;
@@ -127,9 +131,9 @@ bool CQuorvex_Script::CallUserFunction(const CTokenList& tokens, int& index, CSc
   variables_->PushScope();
   for (size_t p = 0; p < params.size(); ++p) {
     if (params[p].byRef) {
-      variables_->AssignRef(params[p].name, references[p]);
+      variables_->AssignRef(params[p].name, std::move(references[p]));
     } else {
-      variables_->Assign(params[p].name, values[p], SCOPE_LOCAL);
+      variables_->Assign(params[p].name, std::move(values[p]), SCOPE_LOCAL);
     }
   }
   CScriptValue zero;

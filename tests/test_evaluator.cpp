@@ -143,6 +143,29 @@ TEST(Evaluator, ArraysAndSubscripts) {
   EXPECT_TRUE(h.boxes().empty()) << h.LastBox();
 }
 
+// Lines that run again find their variables and branches quickly: what they find must still
+// follow declarations, ByRef bindings and values that changed since.
+TEST(Evaluator, LinesThatRunAgainFollowTheScript) {
+  struct Case {
+    const char* script;
+    const char* result;  // of $r
+  } cases[] = {
+      {"$x = 'g'\n$r = ''\nF()\n$r = $r & $x\nFunc F()\nFor $n = 1 To 2\n$r = $r & $x & ','\n"
+       "If $n = 1 Then Local $x = 'l'\nNext\nEndFunc",
+       "g,l,g"},
+      {"$a = 1\n$b = 10\nG($a)\nG($b)\nG($a)\n$r = $a & ',' & $b\nFunc G(ByRef $p)\n$p = $p + 1\nEndFunc", "3,11"},
+      {"$r = ''\nFor $k = 0 To 4\nIf $k = 1 Then\n$r = $r & 'a'\nElseIf $k = 3 Then\n$r = $r & 'b'\nElse\n"
+       "$r = $r & '-'\nEndIf\nSelect\nCase $k = 0\n$r = $r & '0'\nCase $k > 2\n$r = $r & '>'\nEndSelect\nNext",
+       "-0a-b>->"},
+      {"Dim $a[3]\n$r = ''\nFor $i = 0 To 2\n$a[$i] = $i * 2\nNext\nFor $i = 2 To 0 Step -1\n$r = $r & $a[$i]\nNext", "420"},
+  };
+  for (const Case& c : cases) {
+    ScriptHarness h;
+    ASSERT_TRUE(h.Run(c.script)) << c.script << "\n" << h.LastBox();
+    EXPECT_EQ(h.Global("R"), c.result) << c.script;
+  }
+}
+
 TEST(Evaluator, MustDeclareVarsRefusesImplicitVariables) {
   struct Case {
     const char* script;
