@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 CUpperName::CUpperName(const char* name) : name_(name ? name : "") {
   // Most names are upper-cased by the lexer already; only copy when a lower-case letter is present.
@@ -192,6 +193,7 @@ void CScriptVariables::Clear() {
 }
 
 void CUserFuncTable::Add(const CUserFunc& entry) {
+  static_assert(std::is_nothrow_move_constructible_v<CUserFunc>, "moved entries must keep their name buffers");
   funcs_.push_back(entry);
   funcs_.back().name.MakeUpper();
   index_.emplace(funcs_.back().name.GetText(), funcs_.size() - 1);
