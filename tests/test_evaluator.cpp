@@ -158,6 +158,19 @@ TEST(Evaluator, LinesThatRunAgainFollowTheScript) {
        "$r = $r & '-'\nEndIf\nSelect\nCase $k = 0\n$r = $r & '0'\nCase $k > 2\n$r = $r & '>'\nEndSelect\nNext",
        "-0a-b>->"},
       {"Dim $a[3]\n$r = ''\nFor $i = 0 To 2\n$a[$i] = $i * 2\nNext\nFor $i = 2 To 0 Step -1\n$r = $r & $a[$i]\nNext", "420"},
+      // A local of an earlier call is gone in the next one, in this function and in another.
+      {"$r = F(1) & F(0) & H()\nFunc F($first)\nIf $first Then Local $t = 5\nReturn IsDeclared('t')\nEndFunc\n"
+       "Func H()\nLocal $u = 1\nReturn IsDeclared('t') & IsDeclared('first') & Eval('u')\nEndFunc",
+       "-10001"},
+      {"$r = Fib(10) & ',' & Call('seven') & ',' & Add2(2, 3)\nFunc Fib($n)\nIf $n < 2 Then Return $n\n"
+       "Return Fib($n - 1) + Fib($n - 2)\nEndFunc\nFunc aDD2($a, $b)\nReturn $a + $b\nEndFunc\n"
+       "Func Seven()\nReturn 7\nEndFunc",
+       "55,7,5"},
+      {"$r = ''\n$i = 0\nWhile 1\n$i = $i + 1\nIf $i > 3 Then ExitLoop\n$j = 0\nWhile $j < $i\n$j = $j + 1\n"
+       "$r = $r & $j\nWend\n$r = $r & ';'\nWend",
+       "1;12;123;"},
+      // The line after a TAG line reached from above is skipped.
+      {"$r = ''\n$i = 0\nTAG $top\n$i = $i + 1\n$r = $r & $i\nIf $i < 3 Then GOTO $top\n$r = $r & '.'", "0123."},
   };
   for (const Case& c : cases) {
     ScriptHarness h;
