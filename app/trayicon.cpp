@@ -90,8 +90,15 @@ BOOL CTrayIcon::ShowTrayMenu() {
   popup->RemoveMenu(ownerShown ? ID_TRAY_SHOW : ID_TRAY_HIDE, MF_BYCOMMAND);
   POINT cursor;
   GetCursorPos(&cursor);
-  SetForegroundWindow();
-  return popup->TrackPopupMenu(0, cursor.x, cursor.y, this);
+  // Escape and a click elsewhere reach the menu only while a window of ours is the foreground
+  // window. The icon's own window is a child, which cannot be: its top-level window, the main
+  // dialog (hidden or not), is brought to the front instead.
+  HWND front = ::GetAncestor(m_hWnd, GA_ROOT);
+  ::SetForegroundWindow(front ? front : m_hWnd);
+  BOOL tracked = popup->TrackPopupMenu(0, cursor.x, cursor.y, this);
+  // A message after the menu, so that the next menu opens and closes normally.
+  PostMessage(WM_NULL);
+  return tracked;
 }
 
 BOOL CTrayIcon::OnCommand(WPARAM wParam, LPARAM lParam) {

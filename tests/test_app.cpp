@@ -616,6 +616,34 @@ TEST_F(AppEndToEnd, TheTrayMenuOpensTheAboutBoxAndTheSystemMenuTheOptions) {
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
 }
 
+// The tray menu of a hidden main window, closed as a user closes it: Escape, then a click
+// elsewhere; a left click on the icon then brings the window back.
+TEST_F(AppEndToEnd, TheTrayMenuClosesOnEscapeAndOnAClickElsewhere) {
+  StartApp();
+  HWND tray = app.TrayWindow();
+  ASSERT_TRUE(tray);
+  PostMessageA(tray, WM_COMMAND, 32772, 0);  // "Hide Pindrel"
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(app.main()); }, 5000));
+  const POINT elsewhere = target.ScreenPoint(60, 20);
+  for (const char* close : {"key Escape", "click"}) {
+    SCOPED_TRACE(close);
+    FocusTarget();
+    Xdo("mousemove 700 500");  // the menu opens at the pointer
+    PumpFor(150);
+    PostMessageA(tray, WM_APP + 1, 128, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (menu = app.FindWindowOfProcess("#32768")) != nullptr; }, 5000));
+    PumpFor(300);
+    Xdo(strcmp(close, "click") == 0 ? "mousemove " + std::to_string(elsewhere.x) + " " + std::to_string(elsewhere.y) + " click 1"
+                                    : std::string(close));
+    EXPECT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 5000)) << "the menu closed";
+    EXPECT_FALSE(IsWindowVisible(app.main()));
+  }
+  PostMessageA(tray, WM_APP + 1, 128, WM_LBUTTONDOWN);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(app.main()) != FALSE; }, 5000));
+  EXPECT_TRUE(app.Running());
+}
+
 TEST_F(AppEndToEnd, ProcessWideObjectsAreBuiltInOrderAndDestroyedInReverse) {
   folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"z\")"}});
   TempFolder temp;
