@@ -429,6 +429,32 @@ TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
   EXPECT_EQ(Typed(), "q");
 }
 
+// A command-line run with no instance running: a robot that played ends with 18, also when its
+// script failed; a name of no robot is said and ends with a code of its own.
+TEST_F(AppRuns, ACommandLineRunAloneTellsARobotItCannotFindByItsExitCode) {
+  folder.Write({"Faulty", "None", "None", 0, 0, 1, {"Send(\"f\")", "Send($undeclared)"}});
+  struct Case {
+    const char* arguments;
+    const char* caption;
+    std::string text;
+    long exitCode;
+  } cases[] = {{"-a \"Faulty\"", "Internal Error", "Variable used without being declared.", 18},
+               {"-a \"Nobody\"", "Vantorel Pindrel", "Can not find the robot scheduled to run.", 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ASSERT_TRUE(app.Start(c.arguments));
+    HWND box = nullptr;
+    // The box, not the main window of the same caption that shows before the run.
+    ASSERT_TRUE(PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", c.caption)) && !GetDlgItem(box, 1001); },
+                          15000));
+    std::string text = PindrelProcess::BoxText(box);
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(app.WaitForExit(10000), c.exitCode);
+    app.Kill();
+  }
+}
+
 TEST_F(AppRuns, AnAltHotkeyTheUserStillHoldsOpensNoMenu) {
   folder.Write({"Typist", "Shift + Alt + R", "None", 1, 0, 1, {"Send(\"abc\")"}});
   StartApp();
