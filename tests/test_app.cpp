@@ -849,6 +849,56 @@ TEST_F(AppEndToEnd, TheScheduleButtonMakesADailyJobThatTheListShowsAndDeletes) {
   EXPECT_TRUE(app.Running());
 }
 
+namespace {
+
+// Opens the editor with a main-window button and saves it with a new name and start key.
+void SaveInEditor(const PindrelProcess& app, int button, const char* caption, const char* name, const char* startKey) {
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  HWND editor = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", caption)) != nullptr; }, 10000));
+  SendMessageA(Control(editor, 1028), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+  SendMessageA(Control(editor, 1032), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(startKey));
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor) && app.RowOf(name) >= 0; }, 10000));
+}
+
+// A click on a column header of the robot list.
+void ClickHeader(const PindrelProcess& app, int column) {
+  HWND header = ListView_GetHeader(app.list());
+  RECT r;
+  GetWindowRect(header, &r);
+  int x = r.left;
+  for (int i = 0; i < column; ++i) x += ListView_GetColumnWidth(app.list(), i);
+  x += ListView_GetColumnWidth(app.list(), column) / 2;
+  Xdo("mousemove " + std::to_string(x) + " " + std::to_string((r.top + r.bottom) / 2) + " click 1");
+}
+
+std::vector<std::string> Names(const PindrelProcess& app) {
+  std::vector<std::string> names;
+  for (int row = 0; row < ListView_GetItemCount(app.list()); ++row) names.push_back(app.ListText(app.list(), row, 1));
+  return names;
+}
+
+}  // namespace
+
+// Rows the editor added or renamed sort by their names like the rows read at start.
+TEST_F(AppEndToEnd, RowsTheEditorAddsOrRenamesSortByTheNameHeader) {
+  folder.Write({"Beta", "Ctrl + Alt + 1", "Ctrl + Alt + 5", 0});
+  folder.Write({"Delta", "Ctrl + Alt + 2", "Ctrl + Alt + 6", 0});
+  StartApp();
+  SaveInEditor(app, 1005, "Add Robot", "Charlie", "Ctrl + Alt + 3");
+  app.SelectRow(app.RowOf("Beta"));
+  SaveInEditor(app, 1006, "Edit Robot", "Echo", "Ctrl + Alt + 1");
+  ASSERT_TRUE(PumpUntil([&] { return !IsIconic(app.main()); }, 5000));
+  ASSERT_TRUE(BringToFront(app.main()));
+  const std::vector<std::string> ascending = {"Charlie", "Delta", "Echo"};
+  ClickHeader(app, 1);
+  EXPECT_TRUE(PumpUntil([&] { return Names(app) == ascending; }, 3000)) << Names(app)[0];
+  ClickHeader(app, 1);
+  EXPECT_TRUE(PumpUntil([&] { return Names(app) == std::vector<std::string>(ascending.rbegin(), ascending.rend()); }, 3000))
+      << Names(app)[0];
+}
+
 // Wine's schedule service starts a job at its time, on a desktop of its own. It does not start
 // a job while the job's program runs from the same path, so this job starts a copy of the
 // program, which hands the run to the running one as any second instance does.
