@@ -283,6 +283,7 @@ void CQuorvexDlg::OnRemoveRobot() {
     }
     if (entry >= 0) m_Robots.RemoveAt(entry);
     DeleteFileA(path);
+    DeleteRobotJobs(m_TaskScheduler, name);
     // Another enabled robot may share the key just released.
     RestoreSharedHotkeys();
   }

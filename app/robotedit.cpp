@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "editor/inputrobotdlg.h"
+#include "schedule/schedulelistdlg.h"
 
 void CQuorvexDlg::OnAddRobot() {
   UnregisterHotkeys(FALSE);
@@ -42,6 +43,8 @@ void CQuorvexDlg::OnEditRobot() {
     editor.SetRobotNames(names);
     editor.SetEditedRobot(robot);
     if (editor.DoModal() == IDOK) {
+      // A renamed robot keeps its schedule.
+      if (editor.GetRobotName() != m_EditedRobot) MoveRobotJobs(m_TaskScheduler, m_EditedRobot, editor.GetRobotName());
       m_RobotList.SetItemText(row, 1, editor.GetRobotName());
       m_RobotList.SetItemText(row, 2, editor.GetStartKey());
       m_RobotList.SetItemText(row, 3, editor.GetEndKey());

@@ -899,6 +899,41 @@ TEST_F(AppEndToEnd, RowsTheEditorAddsOrRenamesSortByTheNameHeader) {
       << Names(app)[0];
 }
 
+// A robot's job follows it: renamed in the editor, the job runs the new name under the new
+// job name with its trigger; removed, the robot leaves no job behind.
+TEST_F(AppEndToEnd, RenamingOrRemovingARobotMovesOrRemovesItsJob) {
+  folder.Write({"Nightly", "Ctrl + Alt + N", "Ctrl + Alt + D", 0, 0, 1, {"WAIT(10)"}});
+  RobotJob before("Nightly"), after("Daily");
+  CScheduledTask made;
+  made.SetApplicationName(ProgramPath());
+  made.SetParameters("-a Nightly");
+  TASK_TRIGGER daily = MakeTrigger(TASK_TIME_TRIGGER_DAILY, SYSTEMTIME{2031, 3, 1, 10, 21, 45, 0, 0});
+  daily.Type.Daily.DaysInterval = 2;
+  made.AddTrigger(daily);
+  ASSERT_EQ(made.Save(before.name(), FALSE, FALSE), S_OK);
+  StartApp();
+
+  app.SelectRow(app.RowOf("Nightly"));
+  SaveInEditor(app, 1006, "Edit Robot", "Daily", "Ctrl + Alt + N");
+  CScheduledTask job;
+  EXPECT_FALSE(before.Find(job)) << "no job runs the old name";
+  EXPECT_EQ(CScheduledTask::LoadJob(before.name().GetString()).GetApplicationName(), "") << "the old job is gone";
+  ASSERT_TRUE(after.Find(job));
+  EXPECT_EQ(job.GetJobName(), after.name());
+  EXPECT_EQ(job.GetParameters(), "-a Daily");
+  ASSERT_EQ(job.GetTriggerCount(), 1);
+  EXPECT_EQ(DescribeTrigger(job.GetTrigger(0)), DescribeTrigger(daily));
+
+  app.SelectRow(app.RowOf("Daily"));
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), 0);
+  HWND box = app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(PindrelProcess::BoxText(box), "Are you sure you want to delete the selected robot?");
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(PumpUntil([&] { return app.RowOf("Daily") < 0; }, 5000));
+  EXPECT_FALSE(after.Find(job)) << "the removed robot's job is gone";
+}
+
 // Wine's schedule service starts a job at its time, on a desktop of its own. It does not start
 // a job while the job's program runs from the same path, so this job starts a copy of the
 // program, which hands the run to the running one as any second instance does.
