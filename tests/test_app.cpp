@@ -851,13 +851,23 @@ TEST_F(AppEndToEnd, TheScheduleButtonMakesADailyJobThatTheListShowsAndDeletes) {
 
 namespace {
 
-// Opens the editor with a main-window button and saves it with a new name and start key.
-void SaveInEditor(const PindrelProcess& app, int button, const char* caption, const char* name, const char* startKey) {
+// Opens the editor with a main-window button and saves it with a new name and start key; a new
+// robot also gets an end key and a click, without which Save refuses it.
+void SaveInEditor(const PindrelProcess& app, int button, const char* caption, const char* name, const char* startKey,
+                  const char* endKey = nullptr) {
   PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
   HWND editor = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", caption)) != nullptr; }, 10000));
-  SendMessageA(Control(editor, 1028), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
-  SendMessageA(Control(editor, 1032), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(startKey));
+  auto set = [&](int id, const char* text) { SendMessageA(Control(editor, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); };
+  set(1028, name);
+  set(1032, startKey);
+  if (endKey) {
+    set(1033, endKey);
+    set(1010, "100");
+    set(1011, "100");
+    HWND addClick = Control(editor, 1034);
+    SendMessageA(GetParent(addClick), WM_COMMAND, MAKEWPARAM(1034, BN_CLICKED), reinterpret_cast<LPARAM>(addClick));
+  }
   PostMessageA(editor, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor) && app.RowOf(name) >= 0; }, 10000));
 }
@@ -883,17 +893,18 @@ std::vector<std::string> Names(const PindrelProcess& app) {
 
 // Rows the editor added or renamed sort by their names like the rows read at start.
 TEST_F(AppEndToEnd, RowsTheEditorAddsOrRenamesSortByTheNameHeader) {
-  folder.Write({"Beta", "Ctrl + Alt + 1", "Ctrl + Alt + 5", 0});
-  folder.Write({"Delta", "Ctrl + Alt + 2", "Ctrl + Alt + 6", 0});
+  folder.Write({"Beta", "Ctrl + Alt + 1", "Ctrl + Alt + 5", 0, 0, 1, {"WAIT(10)"}});
+  folder.Write({"Delta", "Ctrl + Alt + 2", "Ctrl + Alt + 6", 0, 0, 1, {"WAIT(10)"}});
   StartApp();
-  SaveInEditor(app, 1005, "Add Robot", "Charlie", "Ctrl + Alt + 3");
+  SaveInEditor(app, 1005, "Add Robot", "Foxtrot", "Ctrl + Alt + 3", "Ctrl + Alt + 7");
   app.SelectRow(app.RowOf("Beta"));
   SaveInEditor(app, 1006, "Edit Robot", "Echo", "Ctrl + Alt + 1");
   ASSERT_TRUE(PumpUntil([&] { return !IsIconic(app.main()); }, 5000));
   ASSERT_TRUE(BringToFront(app.main()));
-  const std::vector<std::string> ascending = {"Charlie", "Delta", "Echo"};
+  const std::vector<std::string> ascending = {"Delta", "Echo", "Foxtrot"};
   ClickHeader(app, 1);
   EXPECT_TRUE(PumpUntil([&] { return Names(app) == ascending; }, 3000)) << Names(app)[0];
+  PumpFor(GetDoubleClickTime() + 200);  // a second click, not a double click
   ClickHeader(app, 1);
   EXPECT_TRUE(PumpUntil([&] { return Names(app) == std::vector<std::string>(ascending.rbegin(), ascending.rend()); }, 3000))
       << Names(app)[0];
