@@ -76,8 +76,10 @@ pindrel_screenshot() {
   local out="$1" dir layers=() id state x y w h n=0
   dir=$(mktemp -d)
   xwd -root -silent | convert xwd:- "$dir/root.png" || { rm -rf "$dir"; return 1; }
-  # Children of the root, bottom first: "0x400001 "title": ("name" "class")  WxH+x+y  +X+Y".
-  for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
+  # Children of the root: "0x400001 "title": ("name" "class")  WxH+x+y  +X+Y". xwininfo lists
+  # the top one first; they are laid bottom first, so that a window's grab never covers what
+  # lies over it (a grab shows black where another window hides it).
+  for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p' | tac); do
     read -r state x y w h < <(xwininfo -id "$id" | awk '
       /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
       /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} /Map State:/ {s = $NF}
