@@ -283,6 +283,7 @@ void CQuorvexDlg::OnRemoveRobot() {
     }
     if (entry >= 0) m_Robots.RemoveAt(entry);
     DeleteFileA(path);
+    DeleteRobotJobs(m_TaskScheduler, name);
     // Another enabled robot may share the key just released.
     RestoreSharedHotkeys();
   }
@@ -341,7 +342,9 @@ void CQuorvexDlg::OnTimer(UINT_PTR id) {
     RunRobotByName(m_CommandLineRobot);
     ShowWindow(SW_HIDE);
     HideTrayIcon();
-    QuitApplication();
+    // Whoever started the program learns that nothing was played; a robot that played ends
+    // with the normal code, whatever its script did.
+    QuitApplication(IsRobotNotFound() ? kRobotNotFoundExitCode : kQuitExitCode);
   } else if (id == kTipTimer) {
     if (!IsWindowVisible()) return;
     KillTimer(id);

@@ -18,8 +18,10 @@ constexpr UINT WM_SCHEDULED_RUN = WM_USER + 2;
 // Timers of the main dialog: the command-line run, the tip of the day.
 constexpr UINT_PTR kCommandLineTimer = 1027;
 constexpr UINT_PTR kTipTimer = 1031;
-// The process exit code after the user quits.
+// The process exit code after the user quits, and after a command-line run.
 constexpr int kQuitExitCode = 18;
+// The exit code of a command-line run that found no robot of the name.
+constexpr int kRobotNotFoundExitCode = 2;
 
 // The robot file of a name: <robot folder>\<name>.txt.
 CString RobotFilePath(const CString& name);
@@ -75,12 +77,15 @@ public:
   // Plays the robot file once per repetition; FALSE when the run was refused.
   BOOL RunRobot(const CString& path);
   BOOL RunCurrentRobot();
+  // Sets IsRobotNotFound().
   BOOL RunRobotByName(const CString& name);
+  // The last RunRobotByName found no robot file of the name.
+  BOOL IsRobotNotFound() const { return m_RobotNotFound; }
   // The name of the index-th robot file of the robot folder (files only), "" when none.
   CString GetRobotNameByIndex(int index);
-  // Ends the program: releases every hotkey and posts the quit message with exit code 18. A
+  // Ends the program: releases every hotkey and posts the quit message with the exit code. A
   // run in progress ends before its next line.
-  void QuitApplication();
+  void QuitApplication(int exitCode = kQuitExitCode);
 
   BOOL IsRunning() const { return m_Running; }
   const CArray<CRobot>& GetRobots() const { return m_Robots; }
@@ -158,4 +163,5 @@ private:
   BYTE m_StopRun = 0;
   BOOL m_Running = FALSE;
   BOOL m_Quitting = FALSE;
+  BOOL m_RobotNotFound = FALSE;
 };

@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "editor/inputrobotdlg.h"
+#include "schedule/schedulelistdlg.h"
 
 void CQuorvexDlg::OnAddRobot() {
   UnregisterHotkeys(FALSE);
@@ -13,12 +14,10 @@ void CQuorvexDlg::OnAddRobot() {
   editor.SetRobotNames(names);
   ShowWindow(SW_SHOWMINIMIZED);
   if (editor.DoModal() == IDOK) {
-    int row = m_RobotList.InsertItem(m_RobotList.GetItemCount(), "");
-    m_RobotList.SetItemText(row, 1, editor.GetRobotName());
-    m_RobotList.SetItemText(row, 2, editor.GetStartKey());
-    m_RobotList.SetItemText(row, 3, editor.GetEndKey());
+    // Through the list's own row adding, so that the row sorts by its texts like the others.
+    int row = m_RobotList.AddItem("", editor.GetRobotName(), editor.GetStartKey(), editor.GetEndKey());
     m_Robots.Add(editor.GetRobot());
-    SetItemChecked(row, TRUE);
+    if (row >= 0) SetItemChecked(row, TRUE);
   }
   RegisterHotkeys(FALSE);
   ShowWindow(SW_RESTORE);
@@ -44,6 +43,8 @@ void CQuorvexDlg::OnEditRobot() {
     editor.SetRobotNames(names);
     editor.SetEditedRobot(robot);
     if (editor.DoModal() == IDOK) {
+      // A renamed robot keeps its schedule.
+      if (editor.GetRobotName() != m_EditedRobot) MoveRobotJobs(m_TaskScheduler, m_EditedRobot, editor.GetRobotName());
       m_RobotList.SetItemText(row, 1, editor.GetRobotName());
       m_RobotList.SetItemText(row, 2, editor.GetStartKey());
       m_RobotList.SetItemText(row, 3, editor.GetEndKey());

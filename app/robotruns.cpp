@@ -279,9 +279,15 @@ BOOL CQuorvexDlg::RunCurrentRobot() {
 }
 
 BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
-  if (name.IsEmpty() || m_Running) return FALSE;
+  m_RobotNotFound = FALSE;
+  if (m_Running) return FALSE;
+  if (name.IsEmpty()) {
+    m_RobotNotFound = TRUE;
+    return FALSE;
+  }
   m_CurrentRobotPath = RobotFilePath(name);
   if (GetFileAttributesA(m_CurrentRobotPath) == INVALID_FILE_ATTRIBUTES) {
+    m_RobotNotFound = TRUE;
     Message(IDS_SCHEDULED_MISSING);
     return FALSE;
   }
@@ -316,11 +322,11 @@ LRESULT CQuorvexDlg::OnScheduledRun(WPARAM, LPARAM lParam) {
   return 0;
 }
 
-void CQuorvexDlg::QuitApplication() {
+void CQuorvexDlg::QuitApplication(int exitCode) {
   m_Quitting = TRUE;
   // A run in progress ends before its next line and plays no further repetition.
   StopRun();
   UnregisterHotkeys(FALSE);
   if (m_Running) UnregisterRobotHotkey(m_RunEndKey);
-  PostQuitMessage(kQuitExitCode);
+  PostQuitMessage(exitCode);
 }

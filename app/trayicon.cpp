@@ -90,8 +90,32 @@ BOOL CTrayIcon::ShowTrayMenu() {
   popup->RemoveMenu(ownerShown ? ID_TRAY_SHOW : ID_TRAY_HIDE, MF_BYCOMMAND);
   POINT cursor;
   GetCursorPos(&cursor);
-  SetForegroundWindow();
-  return popup->TrackPopupMenu(0, cursor.x, cursor.y, this);
+  // Escape and a click elsewhere reach the menu only while a shown top-level window of ours is
+  // the foreground window and owns the menu (under Wine, only a shown window takes the keyboard
+  // and the pointer). The icon's own window is a child; its top-level window, the main dialog,
+  // may be hidden: then a one-pixel window under the menu's corner stands in for it.
+  HWND root = ::GetAncestor(m_hWnd, GA_ROOT);
+  HWND previous = ::GetForegroundWindow();
+  HWND standIn = nullptr;
+  if (!root || !::IsWindowVisible(root)) {
+    standIn = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP, cursor.x, cursor.y, 1, 1,
+                                nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
+    if (standIn) ::ShowWindow(standIn, SW_SHOWNA);
+  }
+  HWND owner = standIn ? standIn : m_hWnd;
+  ::SetForegroundWindow(standIn ? standIn : root ? root : m_hWnd);
+  const UINT id = static_cast<UINT>(
+      ::TrackPopupMenu(popup->GetSafeHmenu(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, owner, nullptr));
+  // A message after the menu, so that the next menu opens and closes normally.
+  ::PostMessageA(owner, WM_NULL, 0, 0);
+  if (standIn) {
+    ::DestroyWindow(standIn);
+    // The keyboard goes back where it was, so that the release of the key that closed the menu
+    // reaches a window and no key stays down.
+    if (previous && ::IsWindow(previous)) ::SetForegroundWindow(previous);
+  }
+  if (id != 0) SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  return TRUE;
 }
 
 BOOL CTrayIcon::OnCommand(WPARAM wParam, LPARAM lParam) {

@@ -51,6 +51,12 @@ bool IsStartHotkeyKey(int vk) {
   }
 }
 
+// Ctrl and Alt as any of their codes; with R they are the key that starts a hidden recording.
+bool IsCtrl(int vk) { return vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL; }
+bool IsAlt(int vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; }
+
+POINT PointOf(LPARAM lParam) { return POINT{LOWORD(lParam), HIWORD(lParam)}; }
+
 CString PointText(LPARAM lParam) {
   return IntToString(LOWORD(lParam)) + ", " + IntToString(HIWORD(lParam));
 }
@@ -130,6 +136,7 @@ LRESULT CRecordRobotDlg::OnWindowPosChanging(WPARAM, LPARAM lParam) {
 void CRecordRobotDlg::OnStart() {
   m_Lines.RemoveAll();
   m_HeldKeys.RemoveAll();
+  m_SwallowedKeys.RemoveAll();
   m_WinRecords.RemoveAll();
 
   // A second start while recording keeps the library it already holds.
@@ -214,8 +221,19 @@ CString CRecordRobotDlg::WindowSuffixOf(HWND hWnd) {
   return " At Win [" + IntToString(m_WinRecords.GetSize() - 1) + "]";
 }
 
+bool CRecordRobotDlg::IsOverOwnWindow(LPARAM point) { return IsOwnWindow(WindowAt(PointOf(point))); }
+
+bool CRecordRobotDlg::LastLineMovesTo(const CString& move) const {
+  if (m_Lines.GetSize() == 0) return false;
+  const CString& last = m_Lines[m_Lines.GetUpperBound()];
+  return last == move || last == move + kSpeedMark;
+}
+
+// The hook reports a press's place after the move that brought the pointer there: one line.
 LRESULT CRecordRobotDlg::OnHookMouseMove(WPARAM, LPARAM lParam) {
-  m_Lines.Add(kMovePrefix + PointText(lParam));
+  if (IsOverOwnWindow(lParam)) return 0;
+  const CString move = kMovePrefix + PointText(lParam);
+  if (!LastLineMovesTo(move)) m_Lines.Add(move);
   return 0;
 }
 
@@ -232,6 +250,11 @@ LRESULT CRecordRobotDlg::OnHookMouseButton(WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEWHEEL:
       if (ForegroundWindow() == m_hWnd) return 0;
       break;
+    // The way to the recorder's own buttons is not part of the recording either.
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+      if (IsOverOwnWindow(lParam)) return 0;
+      break;
     default:
       break;
   }
@@ -242,9 +265,14 @@ LRESULT CRecordRobotDlg::OnHookMouseButton(WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE: {
       const bool followUp = m_Lines.GetSize() > 0 && StartsWith(m_Lines[m_Lines.GetUpperBound()], kMovePrefix);
+      const CString move = kMovePrefix + PointText(lParam);
       dropped = followUp && t.now - m_LastMoveTime < kMinMoveInterval && !m_bDetail;
-      if (t.elapsed > kMouseWaitAbove) AddWait(t.elapsed, t.first || followUp);
-      if (!dropped) m_Lines.Add(kMovePrefix + PointText(lParam) + (followUp ? kSpeedMark : ""));
+      if (t.elapsed > kMouseWaitAbove) {
+        AddWait(t.elapsed, t.first || followUp);
+      } else if (LastLineMovesTo(move)) {
+        dropped = true;  // the pointer is there already
+      }
+      if (!dropped) m_Lines.Add(move + (followUp ? kSpeedMark : ""));
       break;
     }
     case WM_LBUTTONDOWN: case WM_NCLBUTTONDOWN: case WM_LBUTTONUP: case WM_NCLBUTTONUP:
@@ -279,10 +307,20 @@ bool CRecordRobotDlg::IsHeld(int vk) const {
 
 LRESULT CRecordRobotDlg::OnHookKey(WPARAM wParam, LPARAM lParam) {
   const int vk = static_cast<int>(wParam);
+  const UINT message = HIWORD(lParam);
+  if (IsSwallowed(vk)) {
+    // A key of the record hotkey: its repeats and its release record nothing, and the time it
+    // took goes to the next wait.
+    if (message == WM_KEYUP) ForgetSwallowed(vk);
+    return 0;
+  }
+  if (message == WM_KEYDOWN && vk == 'R' && IsHotkeyHeld()) {
+    SwallowRecordHotkey();
+    return 0;
+  }
+
   const CString name = KeyCodeToName(vk);
   const Timing t = TimingStep();
-  const UINT message = HIWORD(lParam);
-
   if (message == WM_KEYDOWN) {
     if (t.elapsed > kKeyWaitAbove) AddWait(t.elapsed, t.first || t.elapsed < kMarkKeyWaitBelow);
     if (IsWinKey(vk)) {
@@ -326,6 +364,61 @@ LRESULT CRecordRobotDlg::OnHookKey(WPARAM wParam, LPARAM lParam) {
   }
   m_LastEventTime = m_LastMoveTime = t.now;
   return 0;
+}
+
+bool CRecordRobotDlg::IsHotkeyHeld() const {
+  bool ctrl = false, alt = false;
+  for (int held : m_HeldKeys) {
+    if (IsCtrl(held)) {
+      ctrl = true;
+    } else if (IsAlt(held)) {
+      alt = true;
+    } else if (held == VK_SHIFT || held == VK_LSHIFT || held == VK_RSHIFT || IsWinKey(held)) {
+      return false;  // another combination
+    }
+  }
+  return ctrl && alt;
+}
+
+bool CRecordRobotDlg::IsSwallowed(int vk) const {
+  for (int key : m_SwallowedKeys)
+    if (key == vk) return true;
+  return false;
+}
+
+void CRecordRobotDlg::ForgetSwallowed(int vk) {
+  for (int i = m_SwallowedKeys.GetUpperBound(); i >= 0; --i)
+    if (m_SwallowedKeys[i] == vk) m_SwallowedKeys.RemoveAt(i);
+}
+
+// R came down with Ctrl and Alt held: the key-downs of Ctrl and Alt just recorded go again (the
+// waits between them stay, they are time the user took), and none of the three keys is
+// recorded until it comes up.
+void CRecordRobotDlg::SwallowRecordHotkey() {
+  const CString ctrlDown = kKeyDownPrefix + KeyCodeToName(VK_CONTROL);
+  const CString altDown = kKeyDownPrefix + KeyCodeToName(VK_MENU);
+  int removedRecords = 0;
+  for (int i = m_Lines.GetUpperBound(); i >= 0; --i) {
+    const CString line = m_Lines[i];
+    if (StartsWith(line, kWaitPrefix)) continue;
+    const bool ctrl = StartsWith(line, ctrlDown), alt = StartsWith(line, altDown);
+    if (!ctrl && !alt) break;
+    for (int held = m_HeldKeys.GetUpperBound(); held >= 0; --held) {
+      if (ctrl ? IsCtrl(m_HeldKeys[held]) : IsAlt(m_HeldKeys[held])) {
+        if (!IsSwallowed(m_HeldKeys[held])) m_SwallowedKeys.Add(m_HeldKeys[held]);
+        m_HeldKeys.RemoveAt(held);
+      }
+    }
+    if (line.Find(" At Win [") >= 0) ++removedRecords;
+    m_Lines.RemoveAt(i);
+  }
+  // Each suffix of a removed line added the last record: a window met first by such a line is
+  // met again by the next line that goes there.
+  if (removedRecords > 0) {
+    m_WinRecords.SetSize(removedRecords < m_WinRecords.GetSize() ? m_WinRecords.GetSize() - removedRecords : 0);
+    m_CurrentWin = m_WinRecords.GetSize() > 0 ? m_WinRecords[m_WinRecords.GetUpperBound()] : RecWinInfo();
+  }
+  m_SwallowedKeys.Add('R');
 }
 
 int CRecordRobotDlg::FindOrAddWindowRecord(HWND hWnd) {

@@ -45,6 +45,7 @@ protected:
   // Seams for the tests: the clock (milliseconds) and the window in front.
   virtual DWORD TickCount() { return ::GetTickCount(); }
   virtual HWND ForegroundWindow() { return ::GetForegroundWindow(); }
+  virtual HWND WindowAt(POINT screen) { return ::WindowFromPoint(screen); }
 
   void OnOK() override;
   void OnCancel() override;
@@ -75,6 +76,14 @@ private:
   void AddWait(DWORD elapsed, bool marked);
   CString WindowSuffixOf(HWND hWnd);
   bool IsOwnWindow(HWND hWnd) const;
+  // A point (x low word, y high word) on the recorder or one of its controls.
+  bool IsOverOwnWindow(LPARAM point);
+  bool LastLineMovesTo(const CString& move) const;
+  // Ctrl and Alt held without Shift or a Windows key.
+  bool IsHotkeyHeld() const;
+  bool IsSwallowed(int vk) const;
+  void ForgetSwallowed(int vk);
+  void SwallowRecordHotkey();
   bool IsHeld(int vk) const;
   void ReleaseHook();
   // The three clean-up passes of "stop".
@@ -84,6 +93,8 @@ private:
 
   CLabel m_HelpLink;
   CArray<int> m_HeldKeys;
+  // Keys of the record hotkey pressed during the recording, not recorded until they come up.
+  CArray<int> m_SwallowedKeys;
   RecWinInfo m_CurrentWin;
   CArray<RecWinInfo> m_WinRecords;
   HMODULE m_hLibrary = nullptr;

@@ -440,8 +440,8 @@ BOOL CTaskScheduler::Enumerate(const CString& programPath) {
   return listed;
 }
 
-int CTaskScheduler::FindRobotJob(const CString& robotName) const {
-  for (int i = 0; i < tasks_.GetSize(); ++i) {
+int CTaskScheduler::FindRobotJob(const CString& robotName, int from) const {
+  for (int i = from < 0 ? 0 : from; i < tasks_.GetSize(); ++i) {
     CString parameters = tasks_[i].GetParameters();
     if (parameters.GetLength() > 2 && parameters.Left(3).CompareNoCase("-a ") == 0 &&
         parameters.Mid(3).CompareNoCase(robotName) == 0) {

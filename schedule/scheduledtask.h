@@ -112,8 +112,9 @@ public:
   BOOL Enumerate(const CString& programPath);
   int GetCount() const { return tasks_.GetSize(); }
   CScheduledTask GetTask(int index) const { return tasks_[index]; }
-  // The first job whose parameters are "-a " and the robot's name (without case); -1 for none.
-  int FindRobotJob(const CString& robotName) const;
+  // The first job from `from` on whose parameters are "-a " and the robot's name (without
+  // case); -1 for none.
+  int FindRobotJob(const CString& robotName, int from = 0) const;
 
 private:
   CArray<CScheduledTask> tasks_;

@@ -47,6 +47,36 @@ void ShowRobotSchedule(CTaskScheduler& jobs, const CString& robotName) {
   list.DoModal();
 }
 
+BOOL MoveRobotJobs(CTaskScheduler& jobs, const CString& oldName, const CString& newName) {
+  jobs.Enumerate(GetProgramPath());
+  const CString oldJobName = CScheduleRobotDlg::JobNameOf(oldName);
+  BOOL moved = TRUE;
+  for (int i = jobs.FindRobotJob(oldName); i >= 0; i = jobs.FindRobotJob(oldName, i + 1)) {
+    CScheduledTask job = jobs.GetTask(i);
+    const CString from = job.GetJobName();
+    const CString to = from.CompareNoCase(oldJobName) == 0 ? CScheduleRobotDlg::JobNameOf(newName) : from;
+    job.SetParameters("-a " + newName);
+    // A job that runs only while its user is logged on is saved for the current user again, as
+    // the wizard saves it, without a password. Another account stays, but its password cannot
+    // be read back from the scheduler.
+    const bool loggedOn = (job.GetFlags() & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) != 0;
+    if (loggedOn) job.SetAccountName("");
+    if (FAILED(job.Save(to, FALSE, loggedOn ? FALSE : TRUE))) {
+      moved = FALSE;
+      continue;
+    }
+    // A new name that differs only in case is the same job.
+    if (to.CompareNoCase(from) != 0) DeleteTaskJob(from);
+  }
+  return moved;
+}
+
+void DeleteRobotJobs(CTaskScheduler& jobs, const CString& robotName) {
+  jobs.Enumerate(GetProgramPath());
+  for (int i = jobs.FindRobotJob(robotName); i >= 0; i = jobs.FindRobotJob(robotName, i + 1))
+    DeleteTaskJob(jobs.GetTask(i).GetJobName());
+}
+
 BEGIN_MESSAGE_MAP(CScheduleListDlg, CDialog)
   ON_BN_CLICKED(IDC_SCHED_MODIFY, &CScheduleListDlg::OnModify)
   ON_BN_CLICKED(IDC_SCHED_DELETE, &CScheduleListDlg::OnDelete)

@@ -39,3 +39,9 @@ CString FormatRunTime(const SYSTEMTIME& time);
 // Shows the job of the robot (jobs refills with this program's jobs first), or opens the
 // wizard when the robot has none.
 void ShowRobotSchedule(CTaskScheduler& jobs, const CString& robotName);
+
+// A robot's jobs follow it (jobs refills with this program's jobs first). Renamed: every job of
+// the robot runs the new name, and the job named after the robot takes the new name, its
+// triggers and settings kept; FALSE when the scheduler refused a change. Removed: its jobs go.
+BOOL MoveRobotJobs(CTaskScheduler& jobs, const CString& oldName, const CString& newName);
+void DeleteRobotJobs(CTaskScheduler& jobs, const CString& robotName);

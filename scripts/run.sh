@@ -43,7 +43,7 @@ if [ -z "$headless" ]; then
 else
   wine "$build/bin/pindrel.exe" "$@" &
   sleep "${PINDREL_SHOW_SECONDS:-6}"
-  xwd -root -silent | convert xwd:- "$build/screenshot.png" && echo "screenshot: $build/screenshot.png"
+  pindrel_screenshot "$build/screenshot.png" && echo "screenshot: $build/screenshot.png"
   # Ends the program itself, not only Wine's loader: the user's prefix keeps its wineserver.
   wine taskkill /f /im pindrel.exe >/dev/null 2>&1 || true
   kill %1 2>/dev/null || true

@@ -15,7 +15,8 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 command -v Xvfb >/dev/null || need+=(xvfb xauth)
 command -v xdotool >/dev/null || need+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-command -v convert >/dev/null || need+=(imagemagick)
+# By the package: another program may be called convert.
+dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
 command -v xwd >/dev/null || need+=(x11-apps)
 [ -x /usr/bin/python3 ] || need+=(python3)  # the local HTTP server of the download tests
 

@@ -69,6 +69,32 @@ pindrel_unmanaged_windows() {
     touch "$WINEPREFIX/.pindrel-unmanaged" || true
 }
 
+# Saves what the screen shows as a PNG file. A grab of the root window alone shows a window that
+# the X server keeps off the screen (a Wine dialog opened after the start) as a black box: each
+# viewable top-level window is grabbed on its own and laid over the root in stacking order.
+pindrel_screenshot() {
+  local out="$1" dir layers=() id state x y w h n=0
+  dir=$(mktemp -d)
+  xwd -root -silent | convert xwd:- "$dir/root.png" || { rm -rf "$dir"; return 1; }
+  # Children of the root: "0x400001 "title": ("name" "class")  WxH+x+y  +X+Y". xwininfo lists
+  # the top one first; they are laid bottom first, so that a window's grab never covers what
+  # lies over it (a grab shows black where another window hides it).
+  for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p' | tac); do
+    read -r state x y w h < <(xwininfo -id "$id" | awk '
+      /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+      /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} /Map State:/ {s = $NF}
+      END {print s, x, y, w, h}')
+    [ "$state" = IsViewable ] && [ "${w:-0}" -gt 1 ] && [ "${h:-0}" -gt 1 ] || continue
+    xwd -id "$id" -nobdrs -silent 2>/dev/null | convert xwd:- "$dir/$n.png" 2>/dev/null || continue
+    layers+=("$dir/$n.png" -geometry "$(printf "%+d%+d" "$x" "$y")" -composite)
+    n=$((n + 1))
+  done
+  convert "$dir/root.png" "${layers[@]}" "$out"
+  local status=$?
+  rm -rf "$dir"
+  return "$status"
+}
+
 pindrel_cleanup() {
   # Only our own prefix loses its wineserver: the user's prefix may run other programs.
   if [ -n "$pindrel_own_prefix" ]; then wineserver -k >/dev/null 2>&1 || true; fi

@@ -429,6 +429,32 @@ TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
   EXPECT_EQ(Typed(), "q");
 }
 
+// A command-line run with no instance running: a robot that played ends with 18, also when its
+// script failed; a name of no robot is said and ends with a code of its own.
+TEST_F(AppRuns, ACommandLineRunAloneTellsARobotItCannotFindByItsExitCode) {
+  folder.Write({"Faulty", "None", "None", 0, 0, 1, {"Send(\"f\")", "Send($undeclared)"}});
+  struct Case {
+    const char* arguments;
+    const char* caption;
+    std::string text;
+    long exitCode;
+  } cases[] = {{"-a \"Faulty\"", "Internal Error", "Variable used without being declared.", 18},
+               {"-a \"Nobody\"", "Vantorel Pindrel", "Can not find the robot scheduled to run.", 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ASSERT_TRUE(app.Start(c.arguments));
+    HWND box = nullptr;
+    // The box, not the main window of the same caption that shows before the run.
+    ASSERT_TRUE(PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", c.caption)) && !GetDlgItem(box, 1001); },
+                          15000));
+    std::string text = PindrelProcess::BoxText(box);
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(app.WaitForExit(10000), c.exitCode);
+    app.Kill();
+  }
+}
+
 TEST_F(AppRuns, AnAltHotkeyTheUserStillHoldsOpensNoMenu) {
   folder.Write({"Typist", "Shift + Alt + R", "None", 1, 0, 1, {"Send(\"abc\")"}});
   StartApp();
@@ -616,6 +642,34 @@ TEST_F(AppEndToEnd, TheTrayMenuOpensTheAboutBoxAndTheSystemMenuTheOptions) {
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
 }
 
+// The tray menu of a hidden main window, closed as a user closes it: Escape, then a click
+// elsewhere; a left click on the icon then brings the window back.
+TEST_F(AppEndToEnd, TheTrayMenuClosesOnEscapeAndOnAClickElsewhere) {
+  StartApp();
+  HWND tray = app.TrayWindow();
+  ASSERT_TRUE(tray);
+  PostMessageA(tray, WM_COMMAND, 32772, 0);  // "Hide Pindrel"
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(app.main()); }, 5000));
+  const POINT elsewhere = target.ScreenPoint(60, 20);
+  for (const char* close : {"key Escape", "click"}) {
+    SCOPED_TRACE(close);
+    FocusTarget();
+    Xdo("mousemove 700 500");  // the menu opens at the pointer
+    PumpFor(150);
+    PostMessageA(tray, WM_APP + 1, 128, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (menu = app.FindWindowOfProcess("#32768")) != nullptr; }, 5000));
+    PumpFor(300);
+    Xdo(strcmp(close, "click") == 0 ? "mousemove " + std::to_string(elsewhere.x) + " " + std::to_string(elsewhere.y) + " click 1"
+                                    : std::string(close));
+    EXPECT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 5000)) << "the menu closed";
+    EXPECT_FALSE(IsWindowVisible(app.main()));
+  }
+  PostMessageA(tray, WM_APP + 1, 128, WM_LBUTTONDOWN);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(app.main()) != FALSE; }, 5000));
+  EXPECT_TRUE(app.Running());
+}
+
 TEST_F(AppEndToEnd, ProcessWideObjectsAreBuiltInOrderAndDestroyedInReverse) {
   folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"z\")"}});
   TempFolder temp;
@@ -793,6 +847,102 @@ TEST_F(AppEndToEnd, TheScheduleButtonMakesADailyJobThatTheListShowsAndDeletes) {
   XClick(GetDlgItem(listDialog, IDOK));
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(listDialog) || !IsWindowVisible(listDialog); }, 5000));
   EXPECT_TRUE(app.Running());
+}
+
+namespace {
+
+// Opens the editor with a main-window button and saves it with a new name and start key; a new
+// robot also gets an end key and a click, without which Save refuses it.
+void SaveInEditor(const PindrelProcess& app, int button, const char* caption, const char* name, const char* startKey,
+                  const char* endKey = nullptr) {
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  HWND editor = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", caption)) != nullptr; }, 10000));
+  auto set = [&](int id, const char* text) { SendMessageA(Control(editor, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); };
+  set(1028, name);
+  set(1032, startKey);
+  if (endKey) {
+    set(1033, endKey);
+    set(1010, "100");
+    set(1011, "100");
+    HWND addClick = Control(editor, 1034);
+    SendMessageA(GetParent(addClick), WM_COMMAND, MAKEWPARAM(1034, BN_CLICKED), reinterpret_cast<LPARAM>(addClick));
+  }
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor) && app.RowOf(name) >= 0; }, 10000));
+}
+
+// A click on a column header of the robot list.
+void ClickHeader(const PindrelProcess& app, int column) {
+  HWND header = ListView_GetHeader(app.list());
+  RECT r;
+  GetWindowRect(header, &r);
+  int x = r.left;
+  for (int i = 0; i < column; ++i) x += ListView_GetColumnWidth(app.list(), i);
+  x += ListView_GetColumnWidth(app.list(), column) / 2;
+  Xdo("mousemove " + std::to_string(x) + " " + std::to_string((r.top + r.bottom) / 2) + " click 1");
+}
+
+std::vector<std::string> Names(const PindrelProcess& app) {
+  std::vector<std::string> names;
+  for (int row = 0; row < ListView_GetItemCount(app.list()); ++row) names.push_back(app.ListText(app.list(), row, 1));
+  return names;
+}
+
+}  // namespace
+
+// Rows the editor added or renamed sort by their names like the rows read at start.
+TEST_F(AppEndToEnd, RowsTheEditorAddsOrRenamesSortByTheNameHeader) {
+  folder.Write({"Beta", "Ctrl + Alt + 1", "Ctrl + Alt + 5", 0, 0, 1, {"WAIT(10)"}});
+  folder.Write({"Delta", "Ctrl + Alt + 2", "Ctrl + Alt + 6", 0, 0, 1, {"WAIT(10)"}});
+  StartApp();
+  SaveInEditor(app, 1005, "Add Robot", "Foxtrot", "Ctrl + Alt + 3", "Ctrl + Alt + 7");
+  app.SelectRow(app.RowOf("Beta"));
+  SaveInEditor(app, 1006, "Edit Robot", "Echo", "Ctrl + Alt + 1");
+  ASSERT_TRUE(PumpUntil([&] { return !IsIconic(app.main()); }, 5000));
+  ASSERT_TRUE(BringToFront(app.main()));
+  const std::vector<std::string> ascending = {"Delta", "Echo", "Foxtrot"};
+  ClickHeader(app, 1);
+  EXPECT_TRUE(PumpUntil([&] { return Names(app) == ascending; }, 3000)) << Names(app)[0];
+  PumpFor(GetDoubleClickTime() + 200);  // a second click, not a double click
+  ClickHeader(app, 1);
+  EXPECT_TRUE(PumpUntil([&] { return Names(app) == std::vector<std::string>(ascending.rbegin(), ascending.rend()); }, 3000))
+      << Names(app)[0];
+}
+
+// A robot's job follows it: renamed in the editor, the job runs the new name under the new
+// job name with its trigger; removed, the robot leaves no job behind.
+TEST_F(AppEndToEnd, RenamingOrRemovingARobotMovesOrRemovesItsJob) {
+  folder.Write({"Nightly", "Ctrl + Alt + N", "Ctrl + Alt + D", 0, 0, 1, {"WAIT(10)"}});
+  RobotJob before("Nightly"), after("Daily");
+  CScheduledTask made;
+  made.SetApplicationName(ProgramPath());
+  made.SetParameters("-a Nightly");
+  TASK_TRIGGER daily = MakeTrigger(TASK_TIME_TRIGGER_DAILY, SYSTEMTIME{2031, 3, 1, 10, 21, 45, 0, 0});
+  daily.Type.Daily.DaysInterval = 2;
+  made.AddTrigger(daily);
+  ASSERT_EQ(made.Save(before.name(), FALSE, FALSE), S_OK);
+  StartApp();
+
+  app.SelectRow(app.RowOf("Nightly"));
+  SaveInEditor(app, 1006, "Edit Robot", "Daily", "Ctrl + Alt + N");
+  CScheduledTask job;
+  EXPECT_FALSE(before.Find(job)) << "no job runs the old name";
+  EXPECT_EQ(CScheduledTask::LoadJob(before.name().GetString()).GetApplicationName(), "") << "the old job is gone";
+  ASSERT_TRUE(after.Find(job));
+  EXPECT_EQ(job.GetJobName(), after.name());
+  EXPECT_EQ(job.GetParameters(), "-a Daily");
+  ASSERT_EQ(job.GetTriggerCount(), 1);
+  EXPECT_EQ(DescribeTrigger(job.GetTrigger(0)), DescribeTrigger(daily));
+
+  app.SelectRow(app.RowOf("Daily"));
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), 0);
+  HWND box = app.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(PindrelProcess::BoxText(box), "Are you sure you want to delete the selected robot?");
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(PumpUntil([&] { return app.RowOf("Daily") < 0; }, 5000));
+  EXPECT_FALSE(after.Find(job)) << "the removed robot's job is gone";
 }
 
 // Wine's schedule service starts a job at its time, on a desktop of its own. It does not start

@@ -1,13 +1,15 @@
 // Recording in the real program under Wine: the editor's recorder, visible with its buttons or
-// hidden behind Ctrl+Alt+R and Ctrl+Alt+S, records two clicks into the logging target and the
-// keys A and B through the real hook library; the rows land between the two comment lines, the
-// robot is saved, and its start hotkey plays the clicks and keys back into the target.
+// hidden behind Ctrl+Alt+R and Ctrl+Alt+S (neither of which it records), records two clicks
+// into the logging target and the keys A and B through the real hook library; the rows land
+// between the two comment lines, the robot is saved, and its start hotkey plays the clicks and
+// keys back into the target.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,57 @@ TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsIntoTheListAndTheRobotPlaysItBac
   SaveAndPlay(editor);
 }
 
+// The X pointer moves to each place and clicks, on the recorder's buttons too: each place is
+// recorded once, and nothing of the way to the recorder or on it.
+TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsEachPlaceOnceAndNothingOnItself) {
+  HWND editor = OpenEditor();
+  ASSERT_TRUE(editor);
+  Command(Control(editor, kRecordActions));
+  HWND recorder = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  RECT own;
+  GetWindowRect(recorder, &own);
+  auto xclick = [](POINT p) {
+    Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
+    PumpFor(300);
+    Xdo("click 1");
+    PumpFor(300);
+  };
+  auto centre = [](HWND button) {
+    RECT r;
+    GetWindowRect(button, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  xclick(centre(GetDlgItem(recorder, kRecordStart)));
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  xclick(first);
+  xclick(second);
+  xclick(centre(GetDlgItem(recorder, kRecordStop)));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
+
+  std::vector<std::string> rows = Rows(editor);
+  std::string all;
+  for (const std::string& row : rows) all += row + "\n";
+  SCOPED_TRACE(all);
+  std::string before;
+  int clicks = 0;
+  for (const std::string& row : rows) {
+    clicks += StartsWith(row, "Mouse Left Down");
+    if (!StartsWith(row, "Mouse move to ")) {
+      before.clear();
+      continue;
+    }
+    EXPECT_NE(row.substr(0, row.find("=>")), before) << "the same place twice in a row";
+    before = row.substr(0, row.find("=>"));
+    POINT p = {0, 0};
+    ASSERT_EQ(sscanf(row.c_str(), "Mouse move to %ld, %ld", &p.x, &p.y), 2) << row;
+    EXPECT_FALSE(PtInRect(&own, p)) << row << " is on the recorder";
+  }
+  EXPECT_EQ(clicks, 2);
+  EXPECT_NE(std::find(rows.begin(), rows.end(), MoveLine(first)), rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(), MoveLine(second)), rows.end());
+}
+
 TEST_F(RecordEndToEnd, CtrlAltRRecordsHiddenAndCtrlAltSStops) {
   HWND editor = OpenEditor();
   ASSERT_TRUE(editor);
@@ -194,6 +247,11 @@ TEST_F(RecordEndToEnd, CtrlAltRRecordsHiddenAndCtrlAltSStops) {
   PumpFor(200);  // the recording starts 30 ms after the key
 
   DoTheJob();
+  // The start key again, while recording: none of its keys is recorded.
+  ASSERT_TRUE(BringToFront(target.hwnd()));
+  PumpFor(150);
+  Xdo("key ctrl+alt+r");
+  PumpFor(300);
   // Held like a person holds it: the keys come up after the recording has stopped.
   ASSERT_TRUE(BringToFront(target.hwnd()));
   PumpFor(150);

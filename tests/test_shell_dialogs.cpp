@@ -180,6 +180,63 @@ TEST(TipOfTheDay, NextTipGoesRoundAndDoNotShowAgainTurnsTipsOffForGood) {
   DeleteFileA(optionFile.c_str());
 }
 
+namespace {
+
+struct ResourceSearch {
+  std::string wide;  // the text as the resources hold it, in UTF-16
+  bool found = false;
+};
+
+BOOL CALLBACK SearchResource(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR param) {
+  auto* search = reinterpret_cast<ResourceSearch*>(param);
+  HRSRC info = FindResourceA(module, name, type);
+  HGLOBAL data = info ? LoadResource(module, info) : nullptr;
+  if (!data) return TRUE;
+  std::string bytes(static_cast<const char*>(LockResource(data)), SizeofResource(module, info));
+  search->found = bytes.find(search->wide) != std::string::npos;
+  return !search->found;
+}
+
+// Whether a dialog, menu or string-table resource of this program holds the text.
+bool ResourcesHold(const char* text) {
+  ResourceSearch search;
+  for (const char* c = text; *c; ++c) search.wide += std::string{*c, '\0'};
+  for (LPCSTR type : {RT_DIALOG, RT_MENU, RT_STRING})
+    if (!search.found) EnumResourceNamesA(nullptr, type, SearchResource, reinterpret_cast<LONG_PTR>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+// Every shipped tip is one that was checked against the program, and the controls and menu
+// items it names are the program's own.
+TEST(TipOfTheDay, EveryTipIsTrueOfTheProgram) {
+  const struct {
+    const char* start;
+    std::vector<const char*> names;
+  } checked[] = {
+      {"Tick a robot in the list to turn on its start and end hotkeys", {}},
+      {"Press the end hotkey of any ticked robot", {}},
+      {"Pindrel keeps working in the notification area", {"Hide Pindrel"}},
+      {"While the robot editor is open, Ctrl + Alt + R records", {"Ctrl+Alt+R starts recording, Ctrl+Alt+S stops it."}},
+      {"Set a robot to repeat a number of times, or until you press its end hotkey",
+       {"Repeat Options", "until I press end key/button"}},
+      {"With \"Run clicks at background\" ticked in the robot editor, the mouse pointer goes back",
+       {"Run clicks at background"}},
+      {"Start a robot from a shortcut or a batch file with pindrel.exe -a", {}},
+      {"Back up your robots from the Options item", {"Options", "Export", "Import"}},
+      {"Every robot is a small text file in the \"script\" folder", {}},
+      {"Use \"Move Up\" and \"Move Down\"", {"Move Up", "Move Down"}},
+  };
+  std::vector<std::string> tips = ShippedTips();
+  ASSERT_GE(tips.size(), 5u);
+  for (const std::string& tip : tips) {
+    auto found = std::find_if(std::begin(checked), std::end(checked), [&](const auto& c) { return tip.rfind(c.start, 0) == 0; });
+    ASSERT_NE(found, std::end(checked)) << "a tip nobody checked: " << tip;
+    for (const char* name : found->names) EXPECT_TRUE(ResourcesHold(name)) << name;
+  }
+}
+
 TEST(TipOfTheDay, OneTipShowsAgainAfterNextAndAMissingFileShowsNothing) {
   TempFolder temp;
   WriteFileBytes(temp.File("tips.txt"), "Only tip\r\n");
