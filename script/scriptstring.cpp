@@ -1,10 +1,11 @@
-// CScriptString: growth, search and edit operations.
+// CScriptString: growth, search and edit operations; CScriptText: the shared text of values.
 #include "script/scriptstring.h"
 
 #include <windows.h>
 
 #include <climits>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace {
@@ -248,4 +249,98 @@ void CScriptString::SetLength(int length) {
   if (length >= capacity_) length = capacity_ - 1;
   length_ = length;
   buffer_[length_] = '\0';
+}
+
+// ---- CScriptText --------------------------------------------------------------------------------
+
+CScriptText::Block* CScriptText::NewBlock(int capacity) {
+  Block* block = static_cast<Block*>(::operator new(sizeof(Block) + static_cast<size_t>(capacity)));
+  block->refs = 1;
+  block->used = 0;
+  block->capacity = capacity;
+  return block;
+}
+
+CScriptText& CScriptText::operator=(const CScriptText& other) {
+  if (other.block_) ++other.block_->refs;  // first: `other` may be this
+  Release();
+  block_ = other.block_;
+  length_ = other.length_;
+  return *this;
+}
+
+CScriptText& CScriptText::operator=(CScriptText&& other) noexcept {
+  if (this != &other) {
+    Release();
+    block_ = other.block_;
+    length_ = other.length_;
+    other.block_ = nullptr;
+    other.length_ = 0;
+  }
+  return *this;
+}
+
+void CScriptText::Release() {
+  if (block_ && --block_->refs == 0) ::operator delete(block_);
+  block_ = nullptr;
+  length_ = 0;
+}
+
+const char* CScriptText::GetText() const {
+  if (!block_) return "";
+  if (block_->used != length_) {
+    // Another holder appended past this text: its terminator was overwritten.
+    if (block_->refs == 1) {
+      block_->used = length_;
+      block_->Text()[length_] = '\0';
+    } else {
+      Block* own = NewBlock(length_ + 1);
+      memcpy(own->Text(), block_->Text(), length_);
+      own->Text()[length_] = '\0';
+      own->used = length_;
+      --block_->refs;
+      block_ = own;
+    }
+  }
+  return block_->Text();
+}
+
+void CScriptText::Assign(const char* text, int length) {
+  if (!text || length <= 0) {
+    Release();
+    return;
+  }
+  if (block_ && block_->refs == 1 && length < block_->capacity) {
+    memmove(block_->Text(), text, length);
+  } else {
+    Block* block = NewBlock(length + 1);
+    memcpy(block->Text(), text, length);  // before the old buffer goes: `text` may be in it
+    Release();
+    block_ = block;
+  }
+  block_->Text()[length] = '\0';
+  block_->used = length;
+  length_ = length;
+}
+
+void CScriptText::Append(const char* text, int length) {
+  if (!text || length <= 0) return;
+  if (length > INT_MAX - 1 - length_) length = INT_MAX - 1 - length_;
+  int newLength = length_ + length;
+  if (block_ && block_->refs == 1) block_->used = length_;  // alone, the whole buffer is ours
+  // Shared with one other holder (the variable this text was read from), the room past both
+  // texts is ours too. With more holders, one may be a text that someone is still reading.
+  if (block_ && block_->refs <= 2 && block_->used == length_ && newLength < block_->capacity) {
+    // Only the room past every holder's text is written: `text` may lie before it.
+    memmove(block_->Text() + length_, text, length);
+  } else {
+    Block* block = NewBlock(GrownCapacity(newLength));
+    if (length_) memcpy(block->Text(), block_->Text(), length_);
+    memcpy(block->Text() + length_, text, length);
+    Release();
+    block_ = block;
+  }
+  block_->Text()[newLength] = '\0';
+  block_->used = newLength;
+  length_ = newLength;
 }

@@ -1,4 +1,5 @@
-// CScriptString: the script engine's own 8-bit, zero-terminated string with explicit growth.
+// CScriptString: the script engine's own 8-bit, zero-terminated string with explicit growth;
+// CScriptText: the text of a script value, shared by the values copied from it.
 #pragma once
 
 class CScriptString {
@@ -64,4 +65,50 @@ private:
   char* buffer_;
   int length_;
   int capacity_;
+};
+
+// The text of a script value. Copies share one buffer, so copying a value costs no allocation
+// and no copy of its text. A holder whose text reaches the end of what the buffer holds may
+// append in place while the buffer has room and at most one other holder shares it (the
+// variable its text was read from), so "$s = $s & tail" grows one buffer (to twice the new
+// length when it is full) instead of copying the whole text at every append. A holder left
+// behind by such an append keeps its own length; it copies its text out (or, alone, cuts the
+// buffer back) the next time its text is read, so every text read ends at its own length.
+// A pointer from GetText is good until this text changes or another holder appends.
+class CScriptText {
+public:
+  CScriptText() = default;
+  CScriptText(const CScriptText& other) : block_(other.block_), length_(other.length_) {
+    if (block_) ++block_->refs;
+  }
+  CScriptText(CScriptText&& other) noexcept : block_(other.block_), length_(other.length_) {
+    other.block_ = nullptr;
+    other.length_ = 0;
+  }
+  CScriptText& operator=(const CScriptText& other);
+  CScriptText& operator=(CScriptText&& other) noexcept;
+  ~CScriptText() { Release(); }
+
+  // The zero-terminated text.
+  const char* GetText() const;
+  int GetLength() const { return length_; }
+  bool IsEmpty() const { return length_ == 0; }
+
+  // `text` may point into this text's own buffer.
+  void Assign(const char* text, int length);
+  void Append(const char* text, int length);
+  // Lets go of the buffer: the empty text.
+  void Release();
+
+private:
+  struct Block {
+    int refs;      // holders of the buffer
+    int used;      // the longest holder's length: the terminator is at used
+    int capacity;  // bytes for the text, terminator included
+    char* Text() { return reinterpret_cast<char*>(this + 1); }
+  };
+  static Block* NewBlock(int capacity);
+
+  mutable Block* block_ = nullptr;  // null: the empty text
+  int length_ = 0;
 };

@@ -1,4 +1,5 @@
 // CScriptValue: the script language's variant value (number, string, array or reference).
+// Copies of a string share its text (see CScriptText).
 #pragma once
 
 #include <cstdint>
@@ -35,7 +36,7 @@ public:
   CScriptValue& operator=(CScriptValue&& other) noexcept;
   ~CScriptValue();
 
-  Kind GetKind() const { return kind_; }
+  Kind GetKind() const { return static_cast<Kind>(kind_); }
 
   // Setters.
   void SetInt(int n);
@@ -47,13 +48,14 @@ public:
   void Reset();
   void Copy(const CScriptValue& other);
 
-  // Getters. A number's text is made once and kept until the value changes.
+  // Getters. A number's text is made once and kept until the value changes. The text is good
+  // until the value changes or a copy sharing it appends to it.
   const char* GetString() const;
   int GetStringLength() const;
   double GetNumber() const;
   int GetInt() const;
-  CScriptValue* GetReference() const { return kind_ == kReference ? ref_ : nullptr; }
-  const std::shared_ptr<CScriptValue>& GetReferenceHolder() const { return refHold_; }
+  CScriptValue* GetReference() const { return kind_ == kReference ? extra_->ref : nullptr; }
+  const std::shared_ptr<CScriptValue>& GetReferenceHolder() const;
 
   // Conversions in place.
   void ChangeToNumber();
@@ -85,9 +87,11 @@ public:
   bool Or(const CScriptValue& other) const;
 
   // Arrays. The pending subscripts are the element to reach, or the sizes of a new array.
-  void ClearSubscripts() { subscriptCount_ = 0; }
+  void ClearSubscripts() {
+    if (extra_) extra_->subscriptCount = 0;
+  }
   bool AddSubscript(int i);
-  int GetSubscriptCount() const { return subscriptCount_; }
+  int GetSubscriptCount() const { return extra_ ? extra_->subscriptCount : 0; }
   bool SubscriptsValid() const;
   int ElementIndex() const;
   CScriptValue* GetElement();
@@ -104,7 +108,7 @@ public:
   // As CopyArrayElements, but moves the elements themselves out of `old`, so references bound
   // to them stay bound (used by ReDim).
   void TakeArrayElements(CScriptValue& old);
-  int GetElementCount() const { return array_ ? static_cast<int>(array_->count) : 0; }
+  int GetElementCount() const { return kind_ == kArray ? static_cast<int>(extra_->array->count) : 0; }
 
 private:
   struct ArrayData {
@@ -113,22 +117,26 @@ private:
     std::uint32_t count = 0;
     std::vector<std::shared_ptr<CScriptValue>> elements;
   };
+  // What only arrays, references and values given subscripts use, kept apart so that a number
+  // or a string (every array element, most of the time) stays small.
+  struct Extra {
+    std::unique_ptr<ArrayData> array;  // kArray
+    CScriptValue* ref = nullptr;       // kReference
+    std::shared_ptr<CScriptValue> refHold;
+    int subscripts[kMaxDimensions] = {};
+    int subscriptCount = 0;
+  };
 
-  void DropCaches() { intValid_ = false; textValid_ = false; }
-  void Clear();  // frees string and array storage, kind number 0
+  Extra& GetExtra();
+  ArrayData& Array() const { return *extra_->array; }  // kind kArray only
+  void Clear();  // frees string and array storage, kind number 0; keeps pending subscripts
   template <class Transfer>
   void WalkCommonElements(const ArrayData& from, Transfer transfer);
 
-  Kind kind_ = kNumber;
-  mutable int int_ = 0;
-  mutable bool intValid_ = true;
-  mutable double number_ = 0;
-  mutable bool numberValid_ = true;
-  mutable CScriptString text_;      // the string of kString, or a number's cached text
-  mutable bool textValid_ = false;  // number: text_ holds its text
-  CScriptValue* ref_ = nullptr;
-  std::shared_ptr<CScriptValue> refHold_;
-  std::unique_ptr<ArrayData> array_;
-  int subscripts_[kMaxDimensions] = {};
-  int subscriptCount_ = 0;
+  mutable double number_ = 0;         // the number, or a string's cached number
+  mutable CScriptText text_;          // the string, or a number's cached text
+  std::uint8_t kind_ = kNumber;
+  mutable bool numberValid_ = true;   // string: number_ holds its number
+  mutable bool textValid_ = false;    // number: text_ holds its text
+  std::unique_ptr<Extra> extra_;
 };

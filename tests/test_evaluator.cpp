@@ -196,3 +196,36 @@ TEST(Evaluator, MustDeclareVarsRefusesImplicitVariables) {
     EXPECT_EQ(h.LastError(), c.error) << c.script;
   }
 }
+
+TEST(Evaluator, CopiesOfAStringKeepTheirTextWhileOneOfThemGrows) {
+  // Copies share a text and one of them may append in place: every other copy reads its own.
+  ScriptHarness h;
+  ASSERT_TRUE(h.Run("Func Grow($p)\n"
+                    "  $p = $p & '!'\n"
+                    "  Return $p\n"
+                    "EndFunc\n"
+                    "$s = 'ab'\n"
+                    "$s = $s & 'c'\n"
+                    "$t = $s\n"
+                    "$s = $s & 'd'\n"
+                    "$u = $t & 'X'\n"
+                    "$v = $s & 'e' & $s\n"
+                    "$w = $s & $s\n"
+                    "$g = Grow($s)\n"
+                    "Dim $a[2]\n"
+                    "$a[0] = $s\n"
+                    "$a[1] = $a[0] & 'f'\n"
+                    "$n = 12\n"
+                    "$m = $n & 3\n"))
+      << h.LastBox();
+  struct Case {
+    const char* expression;
+    const char* result;
+  } cases[] = {
+      {"$s", "abcd"},      {"$t", "abc"},        {"$u", "abcX"},      {"$v", "abcdeabcd"}, {"$w", "abcdabcd"},
+      {"$g", "abcd!"},     {"$a[0]", "abcd"},    {"$a[1]", "abcdf"},  {"$t & $t", "abcabc"}, {"$s == 'abcd'", "1"},
+      {"$n", "12"},        {"$m + 1", "124"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(h.Eval(c.expression), c.result) << c.expression;
+  EXPECT_TRUE(h.boxes().empty()) << h.LastBox();
+}

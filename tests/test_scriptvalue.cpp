@@ -391,6 +391,29 @@ TEST(ScriptContainers, EndTokensAndEmptyTops) {
   EXPECT_EQ(table.Find("v"), nullptr);  // callers upper-case names
 }
 
+TEST(ScriptValue, CopiesOfAStringKeepTheirOwnText) {
+  // Copies share a text; one of them appending leaves every other copy's text and length alone.
+  CScriptValue s = Str("ab");
+  s.Concat(Str("c"));  // a buffer with room
+  CScriptValue t(s);
+  s.Concat(Str("d"));
+  EXPECT_STREQ(t.GetString(), "abc");
+  EXPECT_EQ(t.GetStringLength(), 3);
+  CScriptValue u(t), v(t);
+  u.Concat(u);
+  v.Concat(Str("e"));
+  const char* texts[][2] = {{s.GetString(), "abcd"}, {t.GetString(), "abc"}, {u.GetString(), "abcabc"},
+                            {v.GetString(), "abce"}};
+  for (auto& text : texts) EXPECT_STREQ(text[0], text[1]);
+  CScriptValue five = Num(5);
+  CScriptValue copy(five);
+  EXPECT_STREQ(five.GetString(), "5");
+  copy.Concat(five);
+  EXPECT_STREQ(copy.GetString(), "55");
+  EXPECT_STREQ(five.GetString(), "5");
+  EXPECT_EQ(copy.GetInt(), 55);
+}
+
 TEST(ScriptString, EmptyStringsShareNoBufferThatTheyWrite) {
   // Empty strings cost no allocation; each still grows into a buffer of its own.
   CScriptString a, b(a), c(""), d(std::move(b));
