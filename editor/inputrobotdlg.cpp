@@ -180,7 +180,9 @@ void CInputRobotDlg::OnMoveUp() { m_ActionList.MoveSelectedUp(); }
 void CInputRobotDlg::OnMoveDown() { m_ActionList.MoveSelectedDown(); }
 
 BOOL CInputRobotDlg::PreTranslateMessage(MSG* msg) {
-  if (msg->message == WM_KEYDOWN && m_pMouseDlg) m_pMouseDlg->SetPointFromCursor();
+  if (msg->message == WM_KEYDOWN && m_pMouseDlg && !m_pMouseDlg->IsPointField(msg->hwnd)) {
+    m_pMouseDlg->SetPointFromCursor();
+  }
   return CDialog::PreTranslateMessage(msg);
 }
 

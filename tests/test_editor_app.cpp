@@ -144,3 +144,18 @@ TEST_F(EditorEndToEnd, AddARobotWithTheEditorPlayItAndRenameIt) {
   EXPECT_EQ(ReadFileBytes(folder.File("Other")), other);
   EXPECT_TRUE(PumpUntil([&] { return app.ListRows().size() == 2 && app.ListRows()[1] == "x renamed | Ctrl + Shift + M | <F11>"; }, 3000));
 }
+
+// Keys typed into the X field edit the point typed there; the pointer's position stays out.
+TEST_F(EditorEndToEnd, KeysTypedIntoThePointFieldsStayThere) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  HWND x = Control(editor, 1010), y = Control(editor, 1011);
+  for (int i = 0; i < 5 && TextOf(x) != "123"; ++i) {
+    ClickControl(x);  // the pointer rests on the field, far from (123, 0)
+    Xdo("key End BackSpace BackSpace BackSpace BackSpace BackSpace");
+    Xdo("type 123");
+    PumpUntil([&] { return TextOf(x) == "123"; }, 1000);
+  }
+  EXPECT_EQ(TextOf(x), "123");
+  EXPECT_EQ(TextOf(y), "0");
+}
