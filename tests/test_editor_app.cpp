@@ -29,6 +29,14 @@ POINT CentreOf(HWND hwnd, double fx = 0.5, double fy = 0.5) {
   return {r.left + static_cast<LONG>((r.right - r.left) * fx), r.top + static_cast<LONG>((r.bottom - r.top) * fy)};
 }
 
+// The control with the keyboard focus in the window's thread (the program's own).
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
 class EditorEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -158,4 +166,24 @@ TEST_F(EditorEndToEnd, KeysTypedIntoThePointFieldsStayThere) {
   }
   EXPECT_EQ(TextOf(x), "123");
   EXPECT_EQ(TextOf(y), "0");
+}
+
+// Tab and Shift+Tab go from field to field and leave the hotkeys as they were.
+TEST_F(EditorEndToEnd, TabAndShiftTabLeaveTheHotkeysAsTheyWere) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  HWND start = Control(editor, 1032), end = Control(editor, 1033);
+  PressInto(start, "ctrl+shift+m", "Ctrl + Shift + M");
+  const struct {
+    const char* keys;
+    HWND focus;
+  } steps[] = {{"Tab", end}, {"Tab", nullptr}, {"shift+Tab", end}, {"shift+Tab", start}};
+  for (const auto& step : steps) {
+    HWND before = FocusOf(editor);
+    Xdo(std::string("key ") + step.keys);
+    EXPECT_TRUE(PumpUntil([&] { return step.focus ? FocusOf(editor) == step.focus : FocusOf(editor) != before; }, 3000))
+        << step.keys;
+    EXPECT_EQ(TextOf(start), "Ctrl + Shift + M") << step.keys;
+    EXPECT_EQ(TextOf(end), "<F11>") << step.keys;
+  }
 }
