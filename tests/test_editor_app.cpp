@@ -37,6 +37,14 @@ HWND FocusOf(HWND window) {
   return info.hwndFocus;
 }
 
+// The window's rectangle is centred in `area` (within a pixel of rounding).
+void ExpectCentredIn(HWND window, const RECT& area, const char* what) {
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_NEAR(r.left + r.right, area.left + area.right, 2) << what << " left " << r.left;
+  EXPECT_NEAR(r.top + r.bottom, area.top + area.bottom, 2) << what << " top " << r.top;
+}
+
 class EditorEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -151,6 +159,26 @@ TEST_F(EditorEndToEnd, AddARobotWithTheEditorPlayItAndRenameIt) {
   EXPECT_EQ(ReadFileBytes(folder.File("renamed")), RobotFileText({"renamed", "Ctrl + Shift + M", "<F11>", 1, 0, 1, lines}));
   EXPECT_EQ(ReadFileBytes(folder.File("Other")), other);
   EXPECT_TRUE(PumpUntil([&] { return app.ListRows().size() == 2 && app.ListRows()[1] == "x renamed | Ctrl + Shift + M | <F11>"; }, 3000));
+}
+
+// The editor comes up in the middle of the screen while the main window waits minimised, and a
+// dialog it opens comes up over it.
+TEST_F(EditorEndToEnd, DialogsOpenInTheMiddleOfTheScreenOrOfTheirOwner) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(IsIconic(app.main()));
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  ExpectCentredIn(editor, work, "editor");
+
+  ClickControl(Control(editor, 1035));  // Repeat Options
+  HWND options = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (options = app.FindWindowOfProcess("#32770", "Robot Repeat Options")) != nullptr; }, 5000));
+  RECT over;
+  GetWindowRect(editor, &over);
+  ExpectCentredIn(options, over, "repeat options");
+  PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
 }
 
 // Keys typed into the X field edit the point typed there; the pointer's position stays out.
