@@ -13,6 +13,7 @@
 #include "editor/inputrobotdlg.h"
 #include "editor/robotrepeatoption.h"
 #include "robot/helpers.h"
+#include "robot/robotname.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"
@@ -121,6 +122,37 @@ TEST_F(Editor, SaveChecksInOrderWithTheirTextsAndFocus) {
     }
   }
   EXPECT_FALSE(FileExists(folder.File("R")));
+}
+
+// The name is the robot file's name: one the file system cannot carry would be saved and lost.
+TEST_F(Editor, SaveRefusesNamesNoRobotFileCanCarry) {
+  const std::string tooLong = "Robot name is too long, please use at most " +
+                              std::to_string(MaxRobotNameLength(GetRobotFolder())) + " characters.";
+  const struct {
+    std::string name, text;
+  } cases[] = {
+      {"   ", "Robot name is empty. Please enter robot name."},
+      {std::string(250, 'x'), tooLong},
+      {"COM1", "Robot name \"COM1\" is reserved by Windows for a device, please choose another one."},
+      {"nul.backup", "Robot name \"nul.backup\" is reserved by Windows for a device, please choose another one."},
+  };
+  Open();
+  dlg.AddAction("Mouse Left Click");
+  for (const auto& c : cases) {
+    Fill(c.name.c_str(), "Ctrl + K", "<F11>");
+    size_t before = boxes.boxes().size();
+    Command(IDOK);
+    EXPECT_TRUE(dlg.IsWindowVisible()) << c.name;
+    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.name;
+    EXPECT_EQ(boxes.boxes().back().text, c.text);
+    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_ROBOT_NAME) << c.name;
+  }
+  EXPECT_TRUE(FilesIn(folder.path(), "*").empty());
+  // The longest name that fits is saved.
+  Fill(std::string(MaxRobotNameLength(GetRobotFolder()), 'y').c_str(), "Ctrl + K", "<F11>");
+  Command(IDOK);
+  EXPECT_FALSE(dlg.IsWindowVisible());
+  EXPECT_EQ(FilesIn(folder.path(), "*.txt").size(), 1u);
 }
 
 TEST_F(Editor, AddedLinesGoBeforeTheSelectedRowInOrder) {
