@@ -449,6 +449,45 @@ TEST(NumEdit, ValidityValuesAndTyping) {
   parent.DestroyWindow();
 }
 
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+// Every text of the panes shows whole: each control lies inside the pane stack, and its text,
+// wrapped as the control wraps it, fits the control.
+TEST_F(Editor, PaneTextsFitTheirPanes) {
+  Open();
+  HWND stack = dlg.GetPaneStack()->m_hWnd;
+  RECT area;
+  GetWindowRect(stack, &area);
+  std::vector<HWND> controls;
+  EnumChildWindows(stack, &CollectWindow, reinterpret_cast<LPARAM>(&controls));
+  int measured = 0;
+  for (HWND control : controls) {
+    char cls[32] = "", text[256] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    GetWindowTextA(control, text, sizeof text);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    if (!IsWindowVisible(control) || !*text || _stricmp(cls, "Static") != 0 || (style & SS_TYPEMASK) > SS_RIGHT) continue;
+    RECT r;
+    GetWindowRect(control, &r);
+    EXPECT_GE(r.left, area.left) << text;
+    EXPECT_LE(r.right, area.right) << text;
+    EXPECT_LE(r.bottom, area.bottom) << text;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT need = {0, 0, r.right - r.left, 0};
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    EXPECT_LE(need.right, r.right - r.left) << text;
+    EXPECT_LE(need.bottom, r.bottom - r.top) << text;
+    ++measured;
+  }
+  EXPECT_GE(measured, 4);  // the labels, the live point, the two hints
+}
+
 TEST_F(Editor, PaneCollapsesAndExpandsToItsExactHeight) {
   Open();
   CItemPane* pane = dlg.GetItemPane();
