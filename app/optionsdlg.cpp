@@ -6,6 +6,7 @@
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "robot/helpers.h"
+#include "robot/robotname.h"
 
 namespace {
 
@@ -158,7 +159,15 @@ int COptionsDlg::CopyRobots(const CString& from, const char* pattern, const CStr
       continue;
     CString name = BaseName(found.cFileName);
     CString target = to + name + extension;
-    if (GetFileOpenError(target) != 2) {
+    // A name no robot can have would be written and then lost (or not found again): such a file
+    // is listed, under its file name, with the copies that failed.
+    if (CheckRobotName(name, GetRobotFolder()) != RobotNameProblem::kNone || target.GetLength() > kMaxRobotPath) {
+      failed += CString(found.cFileName) + "\n";
+      continue;
+    }
+    // Only a target that is there is asked about: a path that cannot be opened for another
+    // reason is no robot to overwrite.
+    if (::GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
       int answer = AskOverwrite(name, question);
       if (answer == IDCANCEL) break;
       if (answer != IDYES) continue;

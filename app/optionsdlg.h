@@ -43,7 +43,8 @@ private:
   int AskOverwrite(const CString& name, const char* rest);
   // Copies every file of `from` matching the pattern (folders left out) to `to` under its name
   // with the other extension, asking before it overwrites; Cancel ends the copying. The names
-  // whose copies failed are added to `failed`, one a line. Returns the number copied.
+  // whose copies failed, and the file names of those that cannot name a robot, are added to
+  // `failed`, one a line. Returns the number copied.
   int CopyRobots(const CString& from, const char* pattern, const CString& to, const char* extension,
                  const char* question, CString& failed);
   // Lists the robots whose copies failed, one a line.

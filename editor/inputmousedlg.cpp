@@ -82,9 +82,13 @@ void CInputMouseDlg::SetPointFromCursor() {
   m_EditY.SetWindowText(m_LiveY);
 }
 
+BOOL CInputMouseDlg::IsPointField(HWND hwnd) const {
+  return hwnd && (hwnd == m_EditX.m_hWnd || hwnd == m_EditY.m_hWnd);
+}
+
 BOOL CInputMouseDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN) {
-    SetPointFromCursor();
+    if (!IsPointField(msg->hwnd)) SetPointFromCursor();
     // Enter and Escape in the pane do nothing; everything else goes to the editor's dialog
     // manager, which tabs across the pane and the editor's own fields.
     if (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) return TRUE;

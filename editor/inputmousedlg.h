@@ -16,6 +16,8 @@ public:
   void InitControls();
   // The X and Y edits take the live pointer position shown by the pane.
   void SetPointFromCursor();
+  // TRUE for the X and Y edits: keys typed there edit the point instead of taking the pointer's.
+  BOOL IsPointField(HWND hwnd) const;
   // The display lines "Add Click" gives for the pane's current settings.
   void GetClickLines(CStringArray& lines);
 

@@ -7,11 +7,11 @@
 #include "editor/robotrepeatoption.h"
 #include "robot/actiontext.h"
 #include "robot/helpers.h"
+#include "robot/robotname.h"
 
 namespace {
 
 constexpr UINT_PTR kRecordAtStartTimer = 1030;
-const char kForbiddenCharacters[] = "/\\:*?\"<>|";
 
 // The system's reason for the last failure, as one line ("" when it has none).
 CString LastErrorText(DWORD error) {
@@ -180,7 +180,9 @@ void CInputRobotDlg::OnMoveUp() { m_ActionList.MoveSelectedUp(); }
 void CInputRobotDlg::OnMoveDown() { m_ActionList.MoveSelectedDown(); }
 
 BOOL CInputRobotDlg::PreTranslateMessage(MSG* msg) {
-  if (msg->message == WM_KEYDOWN && m_pMouseDlg) m_pMouseDlg->SetPointFromCursor();
+  if (msg->message == WM_KEYDOWN && m_pMouseDlg && !m_pMouseDlg->IsPointField(msg->hwnd)) {
+    m_pMouseDlg->SetPointFromCursor();
+  }
   return CDialog::PreTranslateMessage(msg);
 }
 
@@ -223,13 +225,28 @@ BOOL CInputRobotDlg::CheckInput() {
     PlainMessage("No clicks added to robot. Please press 'Add Click' button to add a click.");
     return FALSE;
   }
-  if (m_RobotName.IsEmpty()) {
-    PlainMessage("Robot name is empty. Please enter robot name.");
-    GotoDlgCtrl(&m_NameEdit);
-    return FALSE;
+  // The name becomes the robot file's name: one the system cannot write and read back as a
+  // plain file would be saved and then lost.
+  CString problem;
+  switch (CheckRobotName(m_RobotName, GetRobotFolder())) {
+    case RobotNameProblem::kNone:
+      break;
+    case RobotNameProblem::kEmpty:
+      problem = "Robot name is empty. Please enter robot name.";
+      break;
+    case RobotNameProblem::kBadCharacter:
+      problem = "cannot contain any of the following characters:\n \\ / : * ? \" < > |";
+      break;
+    case RobotNameProblem::kDeviceName:
+      problem = "Robot name \"" + m_RobotName + "\" is reserved by Windows for a device, please choose another one.";
+      break;
+    case RobotNameProblem::kTooLong:
+      problem = "Robot name is too long, please use at most " + IntToString(MaxRobotNameLength(GetRobotFolder())) +
+                " characters.";
+      break;
   }
-  if (m_RobotName.FindOneOf(kForbiddenCharacters) >= 0) {
-    PlainMessage("cannot contain any of the following characters:\n \\ / : * ? \" < > |");
+  if (!problem.IsEmpty()) {
+    PlainMessage(problem);
     GotoDlgCtrl(&m_NameEdit);
     return FALSE;
   }
@@ -283,7 +300,7 @@ void CInputRobotDlg::CollectActionLines(CStringArray& lines) {
 
 void CInputRobotDlg::OnOK() {
   if (!CheckInput()) return;
-  CString folder = GetDataFolder() + "\\script";
+  CString folder = GetRobotFolder();
   CRobot robot = m_Robot;
   robot.Name = m_RobotName;
   robot.StartKey = m_StartKey;

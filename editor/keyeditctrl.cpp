@@ -33,7 +33,18 @@ CString CKeyEditCtrl::KeyText(UINT vk, BOOL restricted, bool ctrl, bool shift, b
 BOOL CKeyEditCtrl::PreTranslateMessage(MSG* msg) {
   if (msg->hwnd == m_hWnd && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)) {
     auto down = [](int vk) { return (::GetKeyState(vk) & 0xFF00) != 0; };
-    SetWindowText(KeyText(static_cast<UINT>(msg->wParam), m_Restricted, down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU)));
+    UINT vk = static_cast<UINT>(msg->wParam);
+    bool ctrl = down(VK_CONTROL), alt = down(VK_MENU);
+    if (vk == VK_TAB && !ctrl && !alt) {
+      // Tab and Shift+Tab leave the field for the next one with its key as it was.
+      if (m_ModifiersShown) SetWindowText(m_TextBeforeModifiers);
+      m_ModifiersShown = false;
+    } else {
+      bool modifier = vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU;
+      if (modifier && !m_ModifiersShown) m_TextBeforeModifiers = GetWindowText();
+      m_ModifiersShown = modifier;
+      SetWindowText(KeyText(vk, m_Restricted, ctrl, down(VK_SHIFT), alt));
+    }
   }
   return CEdit::PreTranslateMessage(msg);
 }

@@ -21,4 +21,8 @@ protected:
 
 private:
   BOOL m_Restricted = FALSE;
+  // The text the field had before the modifiers now held were pressed: Shift+Tab puts it back,
+  // since Tab and Shift+Tab only move the focus.
+  CString m_TextBeforeModifiers;
+  bool m_ModifiersShown = false;
 };

@@ -11,7 +11,12 @@ END_MESSAGE_MAP()
 INT_PTR CALLBACK CDialog::DlgProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;
   auto* dlg = dynamic_cast<CDialog*>(FromHandlePermanent(hwnd));
-  return dlg ? dlg->OnInitDialog() : TRUE;
+  if (!dlg) return TRUE;
+  // A pop-up dialog opens over its owner, or in the middle of the screen when the owner is not
+  // to be seen (minimised or hidden): never at the owner's corner or off the screen. Its own
+  // initialisation may still place it elsewhere.
+  if (!(dlg->GetStyle() & WS_CHILD)) dlg->CenterWindow();
+  return dlg->OnInitDialog();
 }
 
 BOOL CDialog::CreateFromTemplate(UINT templateId, HWND parent) {

@@ -1,6 +1,7 @@
 // CWnd: handle map, subclassing, creation, message dispatch and reflection.
 #include "framework/window.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 
@@ -360,6 +361,12 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
   }
   int x = area.left + (area.Width() - self.Width()) / 2;
   int y = area.top + (area.Height() - self.Height()) / 2;
+  if (!(GetStyle() & WS_CHILD)) {
+    CRect work;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    x = std::max<int>(work.left, std::min<int>(x, work.right - self.Width()));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - self.Height()));
+  }
   if (GetStyle() & WS_CHILD) {
     POINT p = {x, y};
     ::ScreenToClient(::GetParent(m_hWnd), &p);

@@ -135,6 +135,8 @@ public:
   BOOL SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags) {
     return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags);
   }
+  // Centres the window over its owner (a child over its parent); over the work area when the
+  // owner is missing, hidden or minimised. A top-level window is kept inside the work area.
   void CenterWindow(CWnd* alternateOwner = nullptr);
   void GetClientRect(LPRECT r) const { ::GetClientRect(m_hWnd, r); }
   void GetWindowRect(LPRECT r) const { ::GetWindowRect(m_hWnd, r); }

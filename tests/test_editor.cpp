@@ -13,6 +13,7 @@
 #include "editor/inputrobotdlg.h"
 #include "editor/robotrepeatoption.h"
 #include "robot/helpers.h"
+#include "robot/robotname.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"
@@ -121,6 +122,37 @@ TEST_F(Editor, SaveChecksInOrderWithTheirTextsAndFocus) {
     }
   }
   EXPECT_FALSE(FileExists(folder.File("R")));
+}
+
+// The name is the robot file's name: one the file system cannot carry would be saved and lost.
+TEST_F(Editor, SaveRefusesNamesNoRobotFileCanCarry) {
+  const std::string tooLong = "Robot name is too long, please use at most " +
+                              std::to_string(MaxRobotNameLength(GetRobotFolder())) + " characters.";
+  const struct {
+    std::string name, text;
+  } cases[] = {
+      {"   ", "Robot name is empty. Please enter robot name."},
+      {std::string(250, 'x'), tooLong},
+      {"COM1", "Robot name \"COM1\" is reserved by Windows for a device, please choose another one."},
+      {"nul.backup", "Robot name \"nul.backup\" is reserved by Windows for a device, please choose another one."},
+  };
+  Open();
+  dlg.AddAction("Mouse Left Click");
+  for (const auto& c : cases) {
+    Fill(c.name.c_str(), "Ctrl + K", "<F11>");
+    size_t before = boxes.boxes().size();
+    Command(IDOK);
+    EXPECT_TRUE(dlg.IsWindowVisible()) << c.name;
+    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.name;
+    EXPECT_EQ(boxes.boxes().back().text, c.text);
+    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_ROBOT_NAME) << c.name;
+  }
+  EXPECT_TRUE(FilesIn(folder.path(), "*").empty());
+  // The longest name that fits is saved.
+  Fill(std::string(MaxRobotNameLength(GetRobotFolder()), 'y').c_str(), "Ctrl + K", "<F11>");
+  Command(IDOK);
+  EXPECT_FALSE(dlg.IsWindowVisible());
+  EXPECT_EQ(FilesIn(folder.path(), "*.txt").size(), 1u);
 }
 
 TEST_F(Editor, AddedLinesGoBeforeTheSelectedRowInOrder) {
@@ -415,6 +447,45 @@ TEST(NumEdit, ValidityValuesAndTyping) {
   edit.SetValue(2);
   EXPECT_EQ(edit.GetWindowText(), "2.0");
   parent.DestroyWindow();
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+// Every text of the panes shows whole: each control lies inside the pane stack, and its text,
+// wrapped as the control wraps it, fits the control.
+TEST_F(Editor, PaneTextsFitTheirPanes) {
+  Open();
+  HWND stack = dlg.GetPaneStack()->m_hWnd;
+  RECT area;
+  GetWindowRect(stack, &area);
+  std::vector<HWND> controls;
+  EnumChildWindows(stack, &CollectWindow, reinterpret_cast<LPARAM>(&controls));
+  int measured = 0;
+  for (HWND control : controls) {
+    char cls[32] = "", text[256] = "";
+    GetClassNameA(control, cls, sizeof cls);
+    GetWindowTextA(control, text, sizeof text);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    if (!IsWindowVisible(control) || !*text || _stricmp(cls, "Static") != 0 || (style & SS_TYPEMASK) > SS_RIGHT) continue;
+    RECT r;
+    GetWindowRect(control, &r);
+    EXPECT_GE(r.left, area.left) << text;
+    EXPECT_LE(r.right, area.right) << text;
+    EXPECT_LE(r.bottom, area.bottom) << text;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT need = {0, 0, r.right - r.left, 0};
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    EXPECT_LE(need.right, r.right - r.left) << text;
+    EXPECT_LE(need.bottom, r.bottom - r.top) << text;
+    ++measured;
+  }
+  EXPECT_GE(measured, 4);  // the labels, the live point, the two hints
 }
 
 TEST_F(Editor, PaneCollapsesAndExpandsToItsExactHeight) {

@@ -1,7 +1,9 @@
 // Dialogs: data exchange both ways, and modal dialogs ended from the keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/ui.h"
@@ -188,4 +190,29 @@ TEST(ModalDialog, AQuitMessageEndsTheModalLoopAndStaysForTheOuterLoop) {
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 18u);
+}
+
+// A box only wraps at blanks: one long word (a long robot name) must not make it wider than the
+// screen.
+TEST(MessageBoxes, ALongWordIsBrokenSoTheBoxFitsTheScreen) {
+  const std::string text = "Vantorel Pindrel robot \"" + std::string(250, 'W') + "\" could not be copied.";
+  LONG width = 0;
+  std::string shown;
+  RunLater(300, [&] {
+    HWND box = FindDialog("Wide box");
+    RECT r = {};
+    GetWindowRect(box, &r);
+    width = r.right - r.left;
+    char buffer[1024] = "";
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (GetWindowTextA(child, buffer, sizeof buffer) > 100) shown = buffer;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  MessageBoxSink previous = SetMessageBoxSink(nullptr);  // the real box
+  ShowMessageBox(nullptr, text.c_str(), "Wide box", MB_OK);
+  SetMessageBoxSink(std::move(previous));
+  EXPECT_GT(width, 0);
+  EXPECT_LE(width, GetSystemMetrics(SM_CXSCREEN));
+  shown.erase(std::remove(shown.begin(), shown.end(), '\n'), shown.end());
+  EXPECT_EQ(shown, text) << "only line breaks are added";
 }

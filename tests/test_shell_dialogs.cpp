@@ -14,6 +14,7 @@
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "controls/textdispctrl.h"
+#include "robot/robotname.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -454,6 +455,37 @@ TEST_F(ExportImport, ACancelledImportStillListsWhatWasCopiedAndFailuresAreNamed)
   for (const char* name : {"A1", "C3", "D4"}) DeleteFileA(Robo(name).c_str());
   EXPECT_EQ(options.ExportTo(out.path().c_str()), 3);
   EXPECT_EQ(questions.back(), "These robots could not be copied:\nZ9\n");
+}
+
+// A file whose name cannot name a robot (its robot file's path too long, an empty name) is
+// neither asked about nor copied, and is listed by its file name; targets that are not there
+// are never asked about.
+TEST_F(ExportImport, NamesNoRobotCanHaveAreListedNotCopied) {
+  // A robot file past MAX_PATH, as an earlier version saved it: made by a move and removed by a
+  // W call, since the other A calls refuse such paths.
+  const std::string longName(250, 'L'), longPath = folder.File(longName);
+  WriteFileBytes(folder.File("short"), RobotFileText({longName}));
+  ASSERT_TRUE(MoveFileExA(folder.File("short").c_str(), longPath.c_str(), 0));
+  folder.Write({"Fine"});
+  COptionsDlg options(&dlg);
+  EXPECT_EQ(options.ExportTo(out.path().c_str()), 1);
+  DeleteFileW(std::wstring(longPath.begin(), longPath.end()).c_str());
+  EXPECT_EQ(questions, std::vector<std::string>{"These robots could not be copied:\n" + longName + ".txt\n"});
+  EXPECT_TRUE(FileExists(Robo("Fine")));
+  EXPECT_EQ(FilesIn(out.path(), "*.robo").size(), 1u);
+
+  // The robot folder's path plus 210 characters passes MAX_PATH; the .robo file itself fits.
+  const std::string tooLong(kMaxRobotPath - static_cast<int>(folder.path().size()) - 4, 'T');
+  ASSERT_LT(out.File(tooLong + ".robo").size(), 260u);
+  WriteFileBytes(out.File(tooLong + ".robo"), RobotFileText({tooLong}));
+  WriteFileBytes(out.File(".robo"), RobotFileText({""}));
+  folder.Clear();
+  questions.clear();
+  EXPECT_EQ(options.ImportFrom(out.path().c_str()), 1);
+  ASSERT_EQ(questions.size(), 1u);
+  for (const std::string& file : {tooLong + ".robo", std::string(".robo")})
+    EXPECT_NE(questions[0].find("\n" + file + "\n"), std::string::npos) << file;
+  EXPECT_EQ(FilesIn(folder.path(), "*"), std::vector<std::string>{folder.File("Fine")});
 }
 
 TEST(ExportImportHelpers, FileOpenErrorsAndFolders) {
