@@ -70,7 +70,6 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   if (!outermost) --Depth;
   if (outermost && !quitting_) DrainMessages();  // and ends with it
   if (outermost) EndRunInput();  // however the run ended: no key left down, no input blocked
-  if (outermost) Files.CloseAll();  // nor a file or search left open
   if (outermost) ClearScriptEvents();
   if (outermost && quitting_ && !quitPosted_) {
     // Hand the quit request on to the host's own message loop.
