@@ -155,6 +155,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   int savedWait = WaitState;
   // A wait inside the function must not shorten or lengthen the wait it interrupted.
   DWORD savedStart = WaitStart, savedTimeout = WaitTimeout;
+  LONGLONG savedStartTicks = WaitStartTicks;
   CScriptValue savedResult(WaitResult);
   WaitState = WAIT_NONE;
   AdlibRunning = 1;
@@ -165,6 +166,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   WaitState = savedWait;
   WaitStart = savedStart;
   WaitTimeout = savedTimeout;
+  WaitStartTicks = savedStartTicks;
   WaitResult = savedResult;
   return false;
 }
@@ -272,6 +274,7 @@ bool CQuorvex_Script::ActivateRecWindow() {
 int CQuorvex_Script::RunWait(int state, DWORD timeoutMs) {
   WaitState = state;
   WaitStart = timeGetTime();
+  WaitStartTicks = PerfTicksPerMs() ? PerfCounterNow() : 0;
   WaitTimeout = timeoutMs;
   return Execute(0, 0);
 }
