@@ -76,10 +76,12 @@ TEST(AppFiles, FileDialogsWithAnInitialFolderTooLongForAPathOpenInTheirDefaultFo
 
   PindrelProcess app;
   ASSERT_TRUE(app.Start("-a LongFolder"));
-  // Each dialog must open; the test cancels it.
+  // Each dialog must open; the test cancels it. It is found by its caption: the main window,
+  // shown during the run, is a dialog too.
   for (int i = 0; i < 4 && app.Running(); ++i) {
+    const char* caption = i % 2 ? "Long FileSaveDialog" : "Long FileOpenDialog";
     HWND box = nullptr;
-    PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770")) != nullptr || !app.Running(); }, 15000);
+    PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", caption)) != nullptr || !app.Running(); }, 15000);
     if (!box) break;
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     PumpUntil([&] { return !IsWindow(box); }, 5000);
