@@ -58,8 +58,9 @@ bool TimedOut(DWORD start, LONGLONG startTicks, DWORD timeout) {
 }
 
 // Sleeps until the wait's next poll (every 10 ms from its start) or its time-out, whichever
-// comes first. The time-out is met to a fraction of a millisecond: its last stretch is the
-// precise wait. Any message ends the sleep early, so the end hotkey stops the run at once.
+// comes first. Any message ends the sleep early, so the end hotkey stops the run at once.
+// The time-out is met to a fraction of a millisecond: its last stretch is the precise wait,
+// taken here so that no test of the condition (a process list can take several ms) delays it.
 void SleepToNextPoll(LONGLONG startTicks, DWORD timeout) {
   LONGLONG ticksPerMs = PerfTicksPerMs();
   if (!startTicks || !ticksPerMs) {
@@ -69,15 +70,13 @@ void SleepToNextPoll(LONGLONG startTicks, DWORD timeout) {
   LONGLONG now = PerfCounterNow(), period = kPollMs * ticksPerMs;
   LONGLONG next = startTicks + ((now - startTicks) / period + 1) * period;
   LONGLONG deadline = timeout ? startTicks + static_cast<LONGLONG>(timeout) * ticksPerMs : 0;
-  if (deadline && deadline <= next) {
-    if (deadline - now <= 2 * ticksPerMs) {
-      WaitUntilPerfCounter(deadline);
-      return;
-    }
-    next = deadline - 2 * ticksPerMs;  // the precise wait takes the rest at the next poll
+  bool last = deadline && deadline <= next;
+  if (last) next = deadline - 2 * ticksPerMs;
+  if (next > now) {
+    DWORD wait = static_cast<DWORD>((next - now + ticksPerMs - 1) / ticksPerMs);
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT) return;
   }
-  DWORD wait = static_cast<DWORD>((next - now + ticksPerMs - 1) / ticksPerMs);
-  MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (last) WaitUntilPerfCounter(deadline);
 }
 
 }  // namespace
