@@ -73,7 +73,8 @@ void SleepToNextPoll(LONGLONG startTicks, DWORD timeout) {
   bool last = deadline && deadline <= next;
   if (last) next = deadline - 2 * ticksPerMs;
   if (next > now) {
-    DWORD wait = static_cast<DWORD>((next - now + ticksPerMs - 1) / ticksPerMs);
+    // Before the time-out's last stretch the sleep is rounded down, so that it never eats into it.
+    DWORD wait = static_cast<DWORD>((next - now + (last ? 0 : ticksPerMs - 1)) / ticksPerMs);
     if (MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT) return;
   }
   if (last) WaitUntilPerfCounter(deadline);
