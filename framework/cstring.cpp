@@ -110,11 +110,20 @@ int CString::Replace(char oldCh, char newCh) {
 int CString::Replace(const char* oldText, const char* newText) {
   if (!oldText || !*oldText) return 0;
   const std::string from(oldText), to(newText ? newText : "");
+  size_t pos = s_.find(from);
+  if (pos == std::string::npos) return 0;
+  // Built into a new string in one pass: replacing in place moves the whole tail at every match.
+  std::string out;
+  out.reserve(s_.size());
   int count = 0;
-  for (size_t pos = s_.find(from); pos != std::string::npos; pos = s_.find(from, pos + to.size())) {
-    s_.replace(pos, from.size(), to);
+  size_t done = 0;
+  for (; pos != std::string::npos; pos = s_.find(from, done)) {
+    out.append(s_, done, pos - done).append(to);
+    done = pos + from.size();
     ++count;
   }
+  out.append(s_, done, std::string::npos);
+  s_.swap(out);
   return count;
 }
 

@@ -267,6 +267,7 @@ public:
   int WaitState = WAIT_NONE;
   DWORD WaitStart = 0;    // timeGetTime at the start of a wait
   DWORD WaitTimeout = 0;  // its length in ms; 0 = none
+  LONGLONG WaitStartTicks = 0;  // the performance counter at the start of a wait (0: no counter)
   CScriptValue WaitResult;  // result of a wait (1, 0 after a time-out, RunWait's exit code)
   BYTE LeaveRun = 0;        // the innermost run loop returns before the next line
   HANDLE RunWaitProcess = nullptr;

@@ -79,7 +79,6 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   if (!outermost) --Depth;
   if (outermost && !quitting_) DrainMessages();  // and ends with it
   if (outermost) EndRunInput();  // however the run ended: no key left down, no input blocked
-  if (outermost) Files.CloseAll();  // nor a file or search left open
   if (outermost) ClearScriptEvents();
   if (outermost && quitting_ && !quitPosted_) {
     // Hand the quit request on to the host's own message loop.
@@ -183,6 +182,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   int savedWait = WaitState;
   // A wait inside the function must not shorten or lengthen the wait it interrupted.
   DWORD savedStart = WaitStart, savedTimeout = WaitTimeout;
+  LONGLONG savedStartTicks = WaitStartTicks;
   CScriptValue savedResult(WaitResult);
   WaitState = WAIT_NONE;
   AdlibRunning = 1;
@@ -193,6 +193,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   WaitState = savedWait;
   WaitStart = savedStart;
   WaitTimeout = savedTimeout;
+  WaitStartTicks = savedStartTicks;
   WaitResult = savedResult;
   return false;
 }
@@ -300,6 +301,7 @@ bool CQuorvex_Script::ActivateRecWindow() {
 int CQuorvex_Script::RunWait(int state, DWORD timeoutMs) {
   WaitState = state;
   WaitStart = timeGetTime();
+  WaitStartTicks = PerfTicksPerMs() ? PerfCounterNow() : 0;
   WaitTimeout = timeoutMs;
   return Execute(0, 0);
 }

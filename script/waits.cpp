@@ -46,9 +46,39 @@ void CQuorvex_Script::PollLongWait() {
 
 namespace {
 
-// Time since `start` reached `timeout` (the difference is taken so that the clock's wrap does
-// no harm); a time-out of 0 never ends.
-bool TimedOut(DWORD start, DWORD timeout) { return timeout != 0 && timeGetTime() - start >= timeout; }
+constexpr int kPollMs = 10;  // how often a window or process wait tests its condition
+
+// Whether a wait begun at `start` (timeGetTime) or `startTicks` (performance counter, 0 when
+// there is none) has run for `timeout` ms; a time-out of 0 never ends.
+bool TimedOut(DWORD start, LONGLONG startTicks, DWORD timeout) {
+  if (timeout == 0) return false;
+  // The difference is taken so that the clock's wrap does no harm.
+  if (!startTicks) return timeGetTime() - start >= timeout;
+  return PerfCounterNow() - startTicks >= static_cast<LONGLONG>(timeout) * PerfTicksPerMs();
+}
+
+// Sleeps until the wait's next poll (every 10 ms from its start) or its time-out, whichever
+// comes first. Any message ends the sleep early, so the end hotkey stops the run at once.
+// The time-out is met to a fraction of a millisecond: its last stretch is the precise wait,
+// taken here so that no test of the condition (a process list can take several ms) delays it.
+void SleepToNextPoll(LONGLONG startTicks, DWORD timeout) {
+  LONGLONG ticksPerMs = PerfTicksPerMs();
+  if (!startTicks || !ticksPerMs) {
+    Sleep(kPollMs);
+    return;
+  }
+  LONGLONG now = PerfCounterNow(), period = kPollMs * ticksPerMs;
+  LONGLONG next = startTicks + ((now - startTicks) / period + 1) * period;
+  LONGLONG deadline = timeout ? startTicks + static_cast<LONGLONG>(timeout) * ticksPerMs : 0;
+  bool last = deadline && deadline <= next;
+  if (last) next = deadline - 2 * ticksPerMs;
+  if (next > now) {
+    // Before the time-out's last stretch the sleep is rounded down, so that it never eats into it.
+    DWORD wait = static_cast<DWORD>((next - now + (last ? 0 : ticksPerMs - 1)) / ticksPerMs);
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT) return;
+  }
+  if (last) WaitUntilPerfCounter(deadline);
+}
 
 }  // namespace
 
@@ -59,8 +89,8 @@ void CQuorvex_Script::EndWait() {
 
 bool CQuorvex_Script::PollWindowWait() {
   if (WaitState < WAIT_DELAY || WaitState > WAIT_WINWAITNOTACTIVE) return false;
-  Sleep(10);
-  if (TimedOut(WaitStart, WaitTimeout)) {
+  // The condition is tested before any sleep: a window already there ends the wait at once.
+  if (TimedOut(WaitStart, WaitStartTicks, WaitTimeout)) {
     if (WaitState != WAIT_DELAY) WaitResult.SetInt(0);
     EndWait();
     return true;
@@ -68,14 +98,15 @@ bool CQuorvex_Script::PollWindowWait() {
   if (WaitState != WAIT_DELAY && WindowWaitCondition(WaitState)) {
     EndWait();
     Pause(WinWaitDelay);
+    return true;
   }
+  SleepToNextPoll(WaitStartTicks, WaitTimeout);
   return true;
 }
 
 bool CQuorvex_Script::PollProcessWait() {
   if (WaitState != WAIT_PROCESSWAIT && WaitState != WAIT_PROCESSWAITCLOSE) return false;
-  Sleep(10);
-  if (TimedOut(WaitStart, WaitTimeout)) {
+  if (TimedOut(WaitStart, WaitStartTicks, WaitTimeout)) {
     WaitResult.SetInt(0);
     EndWait();
     return true;
@@ -85,7 +116,9 @@ bool CQuorvex_Script::PollProcessWait() {
   if (met) {
     EndWait();
     Pause(WinWaitDelay);
+    return true;
   }
+  SleepToNextPoll(WaitStartTicks, WaitTimeout);
   return true;
 }
 

@@ -30,7 +30,7 @@ TEST(AppFiles, ARobotWritesALogReadsItBackLineByLineAndCopiesIt) {
       "FileWrite($log, \"last without an end\")",
       "FileClose($log)",
       "$in = FileOpen(" + log + ", 0)",
-      // Left open on purpose: the end of the run puts the written file in place.
+      // Left open on purpose: the end of the process puts the written file in place.
       "$out = FileOpen(" + numbered + ", 2)",
       "$n = 0",
       "While 1",
@@ -56,4 +56,37 @@ TEST(AppFiles, ARobotWritesALogReadsItBackLineByLineAndCopiesIt) {
   EXPECT_EQ(ReadFileBytes(temp.File("numbered.txt")),
             "1: first line\r\n2: second; with, \"quotes\"\r\n3: \r\n4: last without an end\r\n");
   EXPECT_EQ(ReadFileBytes(temp.File("copy.txt")), written);
+}
+
+TEST(AppFiles, FileDialogsWithAnInitialFolderTooLongForAPathOpenInTheirDefaultFolder) {
+  RobotFolder folder;
+  TempFolder temp("pdlrobot");
+  std::string out = Quoted(temp.File("out.txt"));
+  std::vector<std::string> lines = {"$x = \"C:\\\""};
+  for (const char* length : {"1100", "5000"})
+    for (const char* name : {"FileOpenDialog", "FileSaveDialog"}) {
+      lines.push_back("While StringLen($x) < " + std::string(length));
+      lines.push_back("$x = $x & \"abcdefghi\\\"");
+      lines.push_back("Wend");
+      lines.push_back("$r = " + std::string(name) + "(\"Long " + name + "\", $x, \"Text (*.txt)\")");
+      lines.push_back("$e = @error");
+      lines.push_back("FileWriteLine(" + out + ", \"" + name + " \" & StringLen($x) & \" \" & $e)");
+    }
+  folder.Write({"LongFolder", "None", "None", 0, 0, 1, lines});
+
+  PindrelProcess app;
+  ASSERT_TRUE(app.Start("-a LongFolder"));
+  // Each dialog must open; the test cancels it. It is found by its caption: the main window,
+  // shown during the run, is a dialog too.
+  for (int i = 0; i < 4 && app.Running(); ++i) {
+    const char* caption = i % 2 ? "Long FileSaveDialog" : "Long FileOpenDialog";
+    HWND box = nullptr;
+    PumpUntil([&] { return (box = app.FindWindowOfProcess("#32770", caption)) != nullptr || !app.Running(); }, 15000);
+    if (!box) break;
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    PumpUntil([&] { return !IsWindow(box); }, 5000);
+  }
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(ReadFileBytes(temp.File("out.txt")),
+            "FileOpenDialog 1103 1\r\nFileSaveDialog 1103 1\r\nFileOpenDialog 5003 1\r\nFileSaveDialog 5003 1\r\n");
 }

@@ -278,12 +278,24 @@ TEST(Strings, FormatConversions) {
   CheckCases(h, cases, std::size(cases));
 }
 
+TEST(Strings, FormatReadsSizeLettersAsTheConversionWithoutThem) {
+  const Case cases[] = {
+      {"StringFormat('%ld|%hd|%lf', 5, 7, 2.5)", "5|7|2.500000", 0}, {"StringFormat('%lli|%lu', -3, -1)", "-3|4294967295", 0},
+      {"StringFormat('%05hx|%#llo|%lX', 255, 8, 255)", "000ff|010|FF", 0},
+      {"StringFormat('%.2le|%lE|%-5lg|%lG', 1234.5, 1, 0.5, 1e-10)", "1.23e+003|1.000000E+000|0.5  |1E-010", 0},
+  };
+  ScriptHarness h;
+  CheckCases(h, cases, std::size(cases));
+}
+
 TEST(Strings, FormatRefusesHostileSpecifiers) {
   const Case cases[] = {
       {"StringFormat('%n', 1)", "", 1}, {"StringFormat('a%nb', 1)", "", 1}, {"StringFormat('%*d', 1, 2)", "", 1},
       {"StringFormat('%.*f', 1, 2)", "", 1}, {"StringFormat('%99999d', 1)", "", 1},
       {"StringFormat('%.99999f', 1)", "", 1}, {"StringFormat('%99999999999999999999d', 1)", "", 1},
-      {"StringFormat('%5', 1)", "", 1}, {"StringFormat('50%', 1)", "", 1}, {"StringFormat('%ld', 1)", "", 1},
+      {"StringFormat('%5', 1)", "", 1}, {"StringFormat('50%', 1)", "", 1}, {"StringFormat('%ls', 'x')", "", 1},
+      {"StringFormat('%S', 'x')", "", 1}, {"StringFormat('%hhd', 1)", "", 1}, {"StringFormat('%hf', 1)", "", 1},
+      {"StringFormat('%llg', 1)", "", 1}, {"StringFormat('%lc', 65)", "", 1}, {"StringFormat('%l', 1)", "", 1},
       {"StringFormat('%I64d', 1)", "", 1}, {"StringFormat('%p', 1)", "", 1}, {"StringFormat('%c', 65)", "", 1},
       {"StringFormat('%d %q', 1, 2)", "", 1},
       // At the limits: widths and precisions up to 65535 are written whole.

@@ -278,17 +278,23 @@ TEST_F(FileBuiltins, WritingLinesAddsCrLfUnlessTheTextEndsALine) {
   EXPECT_EQ(Call("FILEWRITELINE", {S(File("no\\such.txt")), S("x")}), "0");
 }
 
-TEST_F(FileBuiltins, TheEndOfARunClosesTheTableHoweverItEnds) {
+TEST_F(FileBuiltins, HandlesOutliveTheRunsThatOpenedThemUntilTheInterpreterEnds) {
+  WriteFileBytes(File("in.txt"), "one\r\ntwo\r\nthree\r\n");
   std::string log = File("run.txt");
-  ASSERT_TRUE(harness.Run("$h = FileOpen(\"" + log + "\", 2)\nFileWriteLine($h, \"kept\")\n$s = FileFindFirstFile(\"" +
-                          File("*") + "\")"));
-  EXPECT_EQ(script().Files.GetCount(), 0);
-  EXPECT_EQ(ReadFileBytes(log), "kept\r\n");
-  // A run that ends on an error closes them too.
-  EXPECT_FALSE(harness.Run("$h = FileOpen(\"" + log + "\", 1)\nFileWrite($h, \"more\")\nFileClose(99)"));
-  EXPECT_EQ(harness.LastError(), kHandleInvalid);
-  EXPECT_EQ(script().Files.GetCount(), 0);
-  EXPECT_EQ(ReadFileBytes(log), "kept\r\nmore");
+  // A robot that opens its files in its first repetition and reads a line at each repetition.
+  const std::string robot = "If Not IsDeclared(\"h\") Then\n$h = FileOpen(\"" + File("in.txt") +
+                            "\", 0)\n$w = FileOpen(\"" + log + "\", 2)\nEndIf\nFileWriteLine($w, FileReadLine($h))";
+  {
+    ScriptHarness own;
+    ASSERT_TRUE(own.Run(robot));
+    ASSERT_TRUE(own.Run(robot)) << own.LastBox();
+    // A run that ends on an error leaves them open too.
+    EXPECT_FALSE(own.Run("FileWriteLine($w, FileReadLine($h))\nFileClose(99)"));
+    EXPECT_EQ(own.LastError(), kHandleInvalid);
+    EXPECT_EQ(own.script().Files.GetCount(), 2);
+    EXPECT_EQ(ReadFileBytes(log), "");  // a file opened to overwrite is put in place when closed
+  }
+  EXPECT_EQ(ReadFileBytes(log), "one\r\ntwo\r\nthree\r\n");
 }
 
 // ---- searches --------------------------------------------------------------------------------

@@ -299,6 +299,8 @@ TEST_F(WindowBuiltins, ControlCommandsOnListsEditsTabsAndButtons) {
       {"Edit1", "EditPaste", "hello world", "1|0"},
       {"Edit1", "GetLineCount", "", "1|0"},
       {"Edit1", "GetLine", "1", "hello world|0"},
+      {"Edit1", "GetLine", "0", "|1"},  // no line before the first, not the caret's
+      {"Edit1", "GetLine", "-1", "|1"},
       {"Edit1", "GetCurrentLine", "", "1|0"},
       {"Edit1", "GetCurrentCol", "", "12|0"},
       {"Edit1", "GetSelected", "", "1|1"},  // no selection

@@ -341,6 +341,40 @@ TEST(Archive, StoresLittleEndianAndFlagsShortReads) {
   EXPECT_EQ(past, 0);
 }
 
+namespace {
+
+std::string Repeated(const std::string& piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+}  // namespace
+
+TEST(CStringReplace, EveryMatchLeftToRightWithoutRescanningWhatWasPutIn) {
+  struct Case {
+    std::string text;
+    const char* from;
+    const char* to;
+    std::string expected;
+    int count;
+  } cases[] = {
+      {"a\nb\n\nc", "\n", "\r\n", "a\r\nb\r\n\r\nc", 3},
+      {"aaaa", "aa", "a", "aa", 2},
+      {"abab", "ab", "abab", "abababab", 2},
+      {"xyz", "q", "r", "xyz", 0},
+      {"a.b.", ".", "", "ab", 2},
+      {"a.b", "", "z", "a.b", 0},
+      {"a.b", ".", nullptr, "ab", 1},
+      {Repeated("x\n", 100000), "\n", "\r\n", Repeated("x\r\n", 100000), 100000},
+  };
+  for (const Case& c : cases) {
+    CString text(c.text.c_str());
+    EXPECT_EQ(text.Replace(c.from, c.to), c.count) << c.from;
+    EXPECT_EQ(std::string(text.GetString(), text.GetLength()), c.expected) << c.from;
+  }
+}
+
 TEST(Profile, BinaryValuesAreHexTextInTheChosenFile) {
   TempFolder dir("profile");
   std::string path = dir.File("Pindrel.ini");

@@ -506,6 +506,11 @@ void CControlCommand::GetCurrentCol() {
 
 void CControlCommand::GetLine() {
   constexpr int kLineLimit = 32768;
+  if (option_.GetInt() < 1) {  // EM_GETLINE reads any negative line as the caret's
+    result_.SetString("");
+    Fail();
+    return;
+  }
   std::vector<char> text(kLineLimit + 1, '\0');
   *reinterpret_cast<WORD*>(text.data()) = kLineLimit;  // EM_GETLINE reads its room from the buffer
   LRESULT copied = Send(EM_GETLINE, static_cast<WPARAM>(option_.GetInt() - 1), reinterpret_cast<LPARAM>(text.data()));

@@ -72,7 +72,9 @@ int FileDialog(CQuorvex_Script& script, CValueList& args, CScriptValue& result, 
   dialog.lpstrFile = names.data();
   dialog.nMaxFile = static_cast<DWORD>(names.size());
   dialog.lpstrTitle = title.c_str();
-  dialog.lpstrInitialDir = directory.c_str();
+  // The dialog copies the initial folder into a path buffer of its own without a bound: a
+  // longer one is left out and the dialog opens in its default folder.
+  dialog.lpstrInitialDir = directory.size() < MAX_PATH ? directory.c_str() : nullptr;
   dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
   if (options >= 0 && options <= 31)
     for (int bit = 0; bit < 5; ++bit)

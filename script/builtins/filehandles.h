@@ -51,7 +51,8 @@ public:
   int Add(std::unique_ptr<CFileHandle> handle);
   // Closes slot n and frees it; false when the record's data could not be saved.
   bool Close(int n);
-  // Closes every open file and search (the end of a run, the end of the interpreter).
+  // Closes every open file and search (the end of the interpreter, with the process: a run's
+  // handles stay open for the runs after it).
   void CloseAll();
 
 private:

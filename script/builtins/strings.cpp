@@ -267,7 +267,9 @@ struct CConversion {
 };
 
 // Reads the conversion after a "%" at `p`; the number of characters it spans, or 0 when it is
-// not made only of flags, a width, a precision and one of the letters "diouxXeEfgGs".
+// not made only of flags, a width, a precision and one of the letters "diouxXeEfgGs". A size
+// letter ("h", "l" or "ll" before an integer letter, "l" before a real one) is read and
+// dropped: every value is formatted at the one size of its letter.
 int ParseConversion(const char* p, CConversion& c) {
   const char* start = p;
   int flagCount = 0;
@@ -284,7 +286,15 @@ int ParseConversion(const char* p, CConversion& c) {
     ++p;
     if (!readNumber(c.precision)) return 0;
   }
-  if (!*p || !strchr("diouxXeEfgGs", *p)) return 0;
+  const char* sized = nullptr;  // the letters the size letter may stand before
+  if (p[0] == 'h' || (p[0] == 'l' && p[1] == 'l')) {
+    sized = "diouxX";
+    p += p[0] == 'h' ? 1 : 2;
+  } else if (p[0] == 'l') {
+    sized = "diouxXeEfgG";
+    ++p;
+  }
+  if (!*p || !strchr(sized ? sized : "diouxXeEfgGs", *p)) return 0;
   c.letter = *p++;
   return static_cast<int>(p - start);
 }

@@ -39,12 +39,14 @@ int CQuorvex_Script::NestedWait(int state, DWORD timeoutMs, CScriptValue& result
   // A function that runs while a wait is in progress (adlib, script hotkey) may wait itself:
   // the outer wait goes on afterwards with its own clock and result.
   DWORD start = WaitStart, timeout = WaitTimeout;
+  LONGLONG startTicks = WaitStartTicks;
   CScriptValue outerResult = WaitResult;
   WaitResult.SetInt(1);
   int failed = RunWait(state, timeoutMs);
   result = WaitResult;
   WaitStart = start;
   WaitTimeout = timeout;
+  WaitStartTicks = startTicks;
   WaitResult = outerResult;
   return failed;
 }
