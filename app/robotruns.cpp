@@ -8,8 +8,8 @@
 #include "res/resource.h"
 #include "robot/helpers.h"
 #include "robot/keynames.h"
-#include "robot/robotname.h"
 #include "robot/robotfile.h"
+#include "robot/robotname.h"
 #include "script/builtins/sendkeys.h"
 #include "script/interpreter.h"
 
