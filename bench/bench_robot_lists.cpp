@@ -70,14 +70,15 @@ struct NotepadSearch {
   HWND found;
 };
 
-// A visible window of the process whose edit control holds text.
+// A visible window of the process.
 BOOL CALLBACK MatchNotepad(HWND hwnd, LPARAM p) {
   auto* f = reinterpret_cast<NotepadSearch*>(p);
   DWORD owner = 0;
   GetWindowThreadProcessId(hwnd, &owner);
   if (owner != f->pid || !IsWindowVisible(hwnd)) return TRUE;
+  // Its edit control, once it holds the file's text (a window without one counts as it shows).
   HWND edit = FindWindowExA(hwnd, nullptr, "Edit", nullptr);
-  if (edit && GetWindowTextLengthA(edit) > 0) f->found = hwnd;
+  if (!edit || GetWindowTextLengthA(edit) > 0) f->found = hwnd;
   return f->found ? FALSE : TRUE;
 }
 
