@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "robot/helpers.h"
 #include "robot/robot.h"
+#include "robot/robotname.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int FindRobotFileIndex(const CString& name) {
   if (find == INVALID_HANDLE_VALUE) return 0;
   int index = 0;
   do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!IsRobotFile(found)) continue;
     // Only the name is needed, and the file name is the robot's name: no file is read, so an
     // unrelated broken file cannot stop an unattended run on a message box.
     if (RobotNameOfFile(found.cFileName).CompareNoCase(name) == 0) break;

@@ -2,12 +2,17 @@
 // timers, painting and the close question.
 #include "app/quorvexdlg.h"
 
+#include <new>
+#include <utility>
+
 #include "app/constants.h"
 #include "app/optionsdlg.h"
 #include "app/quorvexapp.h"
 #include "res/resource.h"
 #include "app/robotuploaddlg.h"
 #include "robot/helpers.h"
+#include "robot/recwininfo.h"
+#include "robot/robotname.h"
 #include "schedule/schedulelistdlg.h"
 
 namespace {
@@ -146,22 +151,35 @@ void CQuorvexDlg::LoadRobotList() {
   HANDLE find = FindFirstFileA(folder + "\\*.txt", &found);
   if (find == INVALID_HANDLE_VALUE) return;
   m_LoadingList = TRUE;
+  // The list is drawn once, when it is full.
+  m_RobotList.SendMessage(WM_SETREDRAW, FALSE, 0);
   do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!IsRobotFile(found)) continue;
+    CString path = folder + "\\" + found.cFileName;
     CRobot robot;
-    robot.LoadFromFile(folder + "\\" + found.cFileName);
+    robot.LoadFromFile(path);
     if (robot.Name.IsEmpty()) {
       // A file that could not be read is still listed, under its file name.
-      CString file = found.cFileName;
-      robot.Name = file.Left(file.ReverseFind('.'));
+      robot.Name = RobotNameOfFile(found.cFileName);
     }
-    m_Robots.Add(robot);
-    int row = m_RobotList.AddItem("", robot.Name, robot.StartKey, robot.EndKey);
+    try {
+      m_Robots.Add(std::move(robot));
+    } catch (const std::bad_alloc&) {
+      // No room for its lines beside the others: listed like a file that cannot be read.
+      CRobot unread;
+      unread.Name = RobotNameOfFile(found.cFileName);
+      Message(RecWinLoadFailedText(path));
+      m_Robots.Add(std::move(unread));
+    }
+    const CRobot& added = m_Robots[m_Robots.GetSize() - 1];
+    int row = m_RobotList.AddItem("", added.Name, added.StartKey, added.EndKey);
     // Ticking goes through the list notification, which registers the robot's hotkeys.
-    if (row >= 0 && robot.Enable) SetItemChecked(row, TRUE);
+    if (row >= 0 && added.Enable) SetItemChecked(row, TRUE);
   } while (FindNextFileA(find, &found));
   FindClose(find);
   m_LoadingList = FALSE;
+  m_RobotList.SendMessage(WM_SETREDRAW, TRUE, 0);
+  m_RobotList.Invalidate();
   // At start-up the report waits until the window shows (timer 1031); a command-line run, which
   // nobody may be watching, reports nothing.
   if (m_CommandLineRun) {
@@ -195,29 +213,60 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
   if (name.IsEmpty()) return;
 
   int entry = FindRobot(name);
-  CRobot robot;
-  // A broken file was reported when the list was loaded: it is not reported again here.
-  if (robot.LoadFromFile(RobotFilePath(name), FALSE) && robot.FileReadsBack) {
-    robot.Enable = checked;
-    robot.SaveToFile(GetRobotFolder());
-    if (entry >= 0) m_Robots[entry] = robot;
+  CRobot loaded;
+  const CRobot* robot = &loaded;
+  BOOL unsaved = FALSE;
+  if (m_LoadingList && entry >= 0) {
+    // The list was just read from this file: it is not read again, and written only when that
+    // changes it.
+    CRobot& listed = m_Robots[entry];
+    BOOL changed = listed.Enable != checked || !listed.FileIsCurrent;
+    listed.Enable = checked;
+    if (listed.FileReadsBack && changed && listed.SaveToFile(GetRobotFolder())) listed.FileIsCurrent = TRUE;
+    robot = &listed;
+  } else if (loaded.LoadFromFile(RobotFilePath(name), FALSE) && loaded.FileReadsBack) {
+    // A broken file was reported when the list was loaded: it is not reported again here.
+    loaded.Enable = checked;
+    loaded.SaveToFile(GetRobotFolder());
+    if (entry >= 0) {
+      m_Robots[entry] = std::move(loaded);
+      robot = &m_Robots[entry];
+    }
   } else if (entry >= 0) {
     // A file that does not read back whole is never written: that would cut off what it holds.
     m_Robots[entry].Enable = checked;
-    robot = m_Robots[entry];
+    robot = &m_Robots[entry];
+    unsaved = !m_LoadingList;
   }
+  // The keys are taken before any box, whose messages may change the array.
+  CRobot keys;
+  keys.Name = robot->Name;
+  keys.StartKey = robot->StartKey;
+  keys.EndKey = robot->EndKey;
   if (checked) {
-    BOOL startRegistered = RegisterRobotHotkey(robot.StartKey);
-    BOOL endRegistered = RegisterRobotHotkey(robot.EndKey);
+    BOOL startRegistered = RegisterRobotHotkey(keys.StartKey);
+    BOOL endRegistered = RegisterRobotHotkey(keys.EndKey);
     // A ticked robot whose key does nothing would look ready: the user is told, once for the
     // whole list while it loads.
-    NoteHotkeyProblems(robot, startRegistered, endRegistered);
+    NoteHotkeyProblems(keys, startRegistered, endRegistered);
+    if (unsaved) NoteUnsavedTick(name);
     if (!m_LoadingList) ShowHotkeyProblems();
   } else {
     // The end key stays: end keys may be shared between robots.
-    UnregisterRobotHotkey(robot.StartKey);
+    UnregisterRobotHotkey(keys.StartKey);
     RestoreSharedHotkeys();
+    if (unsaved) NoteUnsavedTick(name);
   }
+}
+
+void CQuorvexDlg::NoteUnsavedTick(const CString& name) {
+  // Once per robot and run of the program: the box would otherwise come at every tick.
+  for (const CString& told : m_ToldUnsaved)
+    if (told == name) return;
+  m_ToldUnsaved.Add(name);
+  CString text;
+  text.Format(AppText(IDS_TICK_NOT_SAVED), RobotFilePath(name).GetString());
+  Message(text);
 }
 
 int CQuorvexDlg::Message(UINT textId, UINT type) { return Message(AppText(textId), type); }

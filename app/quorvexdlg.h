@@ -133,6 +133,8 @@ private:
   // Whether the key is the start or end key of a ticked robot.
   bool IsKeyOfEnabledRobot(const CString& text) const;
   void StopRun();
+  // Tells, once per robot, that a tick of a robot whose file is never rewritten is not saved.
+  void NoteUnsavedTick(const CString& name);
   // Adds to m_HotkeyProblems why the keys of a robot just ticked do not work: taken by another
   // program (not registered), or clashing with another ticked robot's start key.
   void NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, BOOL endRegistered);
@@ -156,6 +158,8 @@ private:
   // Lines about keys that do not work, gathered while the list loads and shown once.
   CString m_HotkeyProblems;
   BOOL m_LoadingList = FALSE;
+  // Robots whose unsaved tick the user was told about.
+  CStringArray m_ToldUnsaved;
 
   // Run state.
   CString m_CurrentRobotPath;

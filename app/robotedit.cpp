@@ -2,6 +2,8 @@
 // hotkey released and the main window minimised; its robot then joins the list.
 #include "app/quorvexdlg.h"
 
+#include <utility>
+
 #include "res/resource.h"
 #include "editor/inputrobotdlg.h"
 #include "schedule/schedulelistdlg.h"
@@ -29,19 +31,32 @@ void CQuorvexDlg::OnEditRobot() {
     Message(IDS_NO_ROBOT_TO_EDIT);
     return;
   }
+  CString name = m_RobotList.GetItemText(row, 1);
+  CRobot robot;
+  int entry = FindRobot(name);
+  if (!name.IsEmpty()) {
+    CString path = RobotFilePath(name);
+    if (!robot.LoadFromFile(path) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && entry >= 0) {
+      robot = m_Robots[entry];  // the file is gone: the editor writes it anew
+    } else if (!robot.FileReadsBack) {
+      // The editor writes the standard layout only: saving would drop or misplace what such a
+      // file holds, so it is not opened on it.
+      CString text;
+      text.Format(AppText(IDS_EDIT_NOT_STANDARD), path.GetString());
+      Message(text);
+      return;
+    }
+  }
   ShowWindow(SW_SHOWMINIMIZED);
   UnregisterHotkeys(FALSE);
-  m_EditedRobot = m_RobotList.GetItemText(row, 1);
+  m_EditedRobot = name;
   if (!m_EditedRobot.IsEmpty()) {
-    CRobot robot;
-    int entry = FindRobot(m_EditedRobot);
-    if (!robot.LoadFromFile(RobotFilePath(m_EditedRobot)) && entry >= 0) robot = m_Robots[entry];
     CStringArray names;
     for (const CRobot& other : m_Robots)
       if (other.Name != m_EditedRobot) names.Add(other.Name);
     CInputRobotDlg editor(this);
     editor.SetRobotNames(names);
-    editor.SetEditedRobot(robot);
+    editor.SetEditedRobot(std::move(robot));
     if (editor.DoModal() == IDOK) {
       // A renamed robot keeps its schedule.
       if (editor.GetRobotName() != m_EditedRobot) MoveRobotJobs(m_TaskScheduler, m_EditedRobot, editor.GetRobotName());

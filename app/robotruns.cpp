@@ -1,11 +1,15 @@
 // The main dialog's global hotkeys and robot runs: registration under global atoms, dispatch of
 // WM_HOTKEY, the running guard, repetitions, and the requests of a second instance.
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "robot/helpers.h"
 #include "robot/keynames.h"
+#include "robot/robotfile.h"
+#include "robot/robotname.h"
 #include "script/builtins/sendkeys.h"
 #include "script/interpreter.h"
 
@@ -26,18 +30,35 @@ bool IsUnsetKey(const CString& text) { return text.IsEmpty() || text == "None"; 
 }  // namespace
 
 ATOM CQuorvexDlg::ParseHotkeyText(const CString& text, UINT& modifiers, UINT& vk) {
-  CString notation = HotkeyTextToScript(text);
-  notation.MakeLower();
-  if (!NamesOneKey(notation)) return 0;
-  int key = 0;
-  bool shift, ctrl, alt, win;
-  if (!CSendKeys::ParseHotkey(notation, key, shift, ctrl, alt, win)) return 0;
-  if (shift) modifiers |= MOD_SHIFT;
-  if (ctrl) modifiers |= MOD_CONTROL;
-  if (alt) modifiers |= MOD_ALT;
-  if (win) modifiers |= MOD_WIN;
-  vk = static_cast<UINT>(key);
-  return GlobalAddAtomA(notation);
+  // Each text is parsed, and its atom looked up, once per process: hotkey dispatch and every
+  // (un)registration go through here, and an atom look-up is a round trip to the system.
+  struct Parsed {
+    ATOM atom;
+    UINT modifiers, vk;
+  };
+  static std::unordered_map<std::string, Parsed> parsed;
+  auto known = parsed.find(text.str());
+  if (known == parsed.end()) {
+    Parsed p = {0, 0, 0};
+    CString notation = HotkeyTextToScript(text);
+    notation.MakeLower();
+    int key = 0;
+    bool shift, ctrl, alt, win;
+    if (NamesOneKey(notation) && CSendKeys::ParseHotkey(notation, key, shift, ctrl, alt, win)) {
+      if (shift) p.modifiers |= MOD_SHIFT;
+      if (ctrl) p.modifiers |= MOD_CONTROL;
+      if (alt) p.modifiers |= MOD_ALT;
+      if (win) p.modifiers |= MOD_WIN;
+      p.vk = static_cast<UINT>(key);
+      p.atom = GlobalAddAtomA(notation);
+      if (!p.atom) return 0;  // asked again next time
+    }
+    known = parsed.emplace(text.str(), p).first;
+  }
+  if (!known->second.atom) return 0;
+  modifiers |= known->second.modifiers;
+  vk = known->second.vk;
+  return known->second.atom;
 }
 
 BOOL CQuorvexDlg::RegisterRobotHotkey(const CString& text) {
@@ -211,8 +232,11 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
     Message(text);
     return FALSE;
   }
+  // Read once, for the robot's settings and for playback.
+  CStringArray lines;
+  BOOL read = ReadRobotFileLines(path, lines);
   CRobot robot;
-  robot.LoadFromFile(path, FALSE);  // the playback reader below reports a broken file
+  robot.LoadFromLines(lines, path, FALSE);  // the playback reader below reports a broken file
   if (!robot.TriggerRobot.IsEmpty() &&
       GetFileAttributesA(RobotFilePath(robot.TriggerRobot)) == INVALID_FILE_ATTRIBUTES) {
     CString text;
@@ -224,10 +248,11 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
   CQuorvex_ScriptFile& store = g_Script.ScriptFile();
   store.RobotSpeedMode = robot.RobotSpeedMode;
   // A file that cannot be read is not played in part (its reader has said why).
-  if (!store.LoadRobotFile(path, 0)) {
+  if (!read || !store.LoadRobotLines(lines, path, 0)) {
     g_Script.ClearScript();
     return FALSE;
   }
+  lines.RemoveAll();
   store.BuildLineArray();
   if (g_Script.PrepareScript(path)) {
     g_Script.ClearScript();
@@ -285,6 +310,12 @@ BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
     m_RobotNotFound = TRUE;
     return FALSE;
   }
+  // A name with a folder part (or a device name) would reach a file outside the robot folder.
+  if (!IsRobotName(name)) {
+    m_RobotNotFound = TRUE;
+    Message(IDS_SCHEDULED_MISSING);
+    return FALSE;
+  }
   m_CurrentRobotPath = RobotFilePath(name);
   if (GetFileAttributesA(m_CurrentRobotPath) == INVALID_FILE_ATTRIBUTES) {
     m_RobotNotFound = TRUE;
@@ -302,7 +333,7 @@ CString CQuorvexDlg::GetRobotNameByIndex(int index) {
   CString name;
   int files = 0;
   do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!IsRobotFile(found)) continue;
     if (files++ == index) {
       name = RobotNameOfFile(found.cFileName);  // the run reads (and reports) the file itself
       break;

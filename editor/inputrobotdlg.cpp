@@ -122,10 +122,21 @@ void CInputRobotDlg::LoadRobot() {
   if (m_RepeatMode != 1) m_RepeatCount = m_Robot.RepeatTimes;
   SetRepeatText();
   m_KeptLines.clear();
-  for (int i = 0; i < m_Robot.ActionLines.GetSize(); ++i) {
+  // Rows are added with drawing off and room made for all of them at once: the list is laid
+  // out and drawn once, not once per row.
+  const int count = m_Robot.ActionLines.GetSize();
+  m_ActionList.SendMessage(WM_SETREDRAW, FALSE, 0);
+  m_ActionList.SendMessage(LVM_SETITEMCOUNT, count, 0);
+  for (int i = 0; i < count; ++i) {
     const CString& statement = m_Robot.ActionLines[i];
     CString display = ScriptToActionText(statement);
-    m_ActionList.InsertItem(i, IntToString(i + 1));
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = i;
+    char number[16];
+    wsprintfA(number, "%d", i + 1);
+    item.pszText = number;
+    m_ActionList.InsertItem(&item);
     m_ActionList.SetItemText(i, 1, display);
     // A statement that does not come back the same through its display line (a hand-written
     // While, an assignment...) is kept as it is, so saving never changes or drops it.
@@ -134,6 +145,8 @@ void CInputRobotDlg::LoadRobot() {
       m_ActionList.SetItemData(i, m_KeptLines.size());
     }
   }
+  m_ActionList.SendMessage(WM_SETREDRAW, TRUE, 0);
+  m_ActionList.Invalidate();
 }
 
 void CInputRobotDlg::AddAction(const CString& line) {

@@ -1,6 +1,7 @@
 // CArray and CStringArray: growable arrays with the class library's member names.
 #pragma once
 
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,12 @@ public:
 
   int Add(ARG_TYPE value) {
     items_.push_back(value);
+    return GetSize() - 1;
+  }
+  int Add(TYPE&& value)
+    requires(!std::is_same_v<TYPE, ARG_TYPE>)
+  {
+    items_.push_back(std::move(value));
     return GetSize() - 1;
   }
   int Append(const CArray& other) {

@@ -9,6 +9,9 @@
 #define IDS_START_KEY_WORD 2204
 #define IDS_END_KEY_WORD 2205
 #define IDS_ROBOT_FILE_MISSING 2206
+// Robot files that are not in the writer's form: never rewritten.
+#define IDS_EDIT_NOT_STANDARD 2210
+#define IDS_TICK_NOT_SAVED 2211
 
 // ---- tip of the day, About box, export and import ------------------------------------------
 #define IDD_ABOUTBOX 130

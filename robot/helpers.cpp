@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <utility>
 
-CString GetDataFolder() {
+namespace {
+
+CString FindDataFolder() {
   char path[MAX_PATH] = "";
   if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) || !path[0]) {
     // Without a profile folder, keep the data beside the program rather than in a relative path.
@@ -17,6 +19,15 @@ CString GetDataFolder() {
   PathAppendA(path, "vantorel");
   PathAppendA(path, "Pindrel");
   return CString(path);
+}
+
+}  // namespace
+
+CString GetDataFolder() {
+  // Found once per process: the shell's answer is a registry look-up every time, and a run
+  // builds robot paths at every hotkey. The user's profile does not move while a program runs.
+  static const CString folder = FindDataFolder();
+  return folder;
 }
 
 CString GetRobotFolder() { return GetDataFolder() + "\\script"; }

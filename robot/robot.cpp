@@ -5,6 +5,9 @@
 #include "robot/helpers.h"
 #include "robot/robotfile.h"
 
+#include <new>
+#include <utility>
+
 namespace {
 
 const char* SpeedText(int mode) {
@@ -36,7 +39,7 @@ CString RobotNameOfFile(const CString& path) {
   return base;
 }
 
-void CRobot::GetFileLines(CStringArray& lines) const {
+void CRobot::HeaderLines(CStringArray& lines) const {
   lines.RemoveAll();
   auto add = [&lines](const CString& line) { AddWholeLine(lines, line); };
   CString number;
@@ -57,7 +60,12 @@ void CRobot::GetFileLines(CStringArray& lines) const {
   add("TriggerRobot=" + TriggerRobot);
   add(RunAtBackground ? "RunAtBackground=1" : "RunAtBackground=0");
   add("[Script]");
-  for (const CString& line : ActionLines) add(line);
+}
+
+void CRobot::RecordLines(CStringArray& lines) const {
+  lines.RemoveAll();
+  auto add = [&lines](const CString& line) { AddWholeLine(lines, line); };
+  CString number;
   if (WinRecords.GetSize() > 0) add("[RecWinInfo]");
   for (const RecWinInfo& r : WinRecords) {
     number.Format("WinIndex=%d", r.WinIndex);
@@ -72,91 +80,157 @@ void CRobot::GetFileLines(CStringArray& lines) const {
   }
 }
 
+void CRobot::GetFileLines(CStringArray& lines) const {
+  HeaderLines(lines);
+  for (const CString& line : ActionLines) AddWholeLine(lines, line);
+  CStringArray records;
+  RecordLines(records);
+  for (const CString& line : records) AddWholeLine(lines, line);
+}
+
 BOOL CRobot::SaveToFile(const CString& folder) const {
+  // Line by line: a large robot is never held a second time as its file's text.
+  RobotFileWriter file(folder, folder + "\\" + Name + ".txt");
   CStringArray lines;
-  GetFileLines(lines);
-  return ReplaceFileWithText(folder, folder + "\\" + Name + ".txt", JoinRobotFileLines(lines));
+  HeaderLines(lines);
+  for (const CString& line : lines) file.Line(line);
+  for (const CString& line : ActionLines) file.Line(line);
+  RecordLines(lines);
+  for (const CString& line : lines) file.Line(line);
+  return file.Commit();
 }
 
 int CRobot::LoadFromFile(const CString& path, BOOL reportErrors) {
+  RobotFileReader reader(path);
+  if (!reader.IsOpen()) {
+    ActionLines.RemoveAll();
+    WinRecords.RemoveAll();
+    FileReadsBack = FileIsCurrent = FALSE;
+    return 0;
+  }
+  int loaded = Load([&reader](CString& line) { return reader.Next(line); }, path, reportErrors);
+  return reader.Failed() ? 0 : loaded;
+}
+
+int CRobot::LoadFromLines(const CStringArray& lines, const CString& path, BOOL reportErrors) {
+  int at = 0;
+  return Load(
+      [&](CString& line) {
+        if (at >= lines.GetSize()) return FALSE;
+        line = lines[at++];
+        return TRUE;
+      },
+      path, reportErrors);
+}
+
+template <class NextLine>
+int CRobot::Load(NextLine nextLine, const CString& path, BOOL reportErrors) {
   ActionLines.RemoveAll();
   WinRecords.RemoveAll();
   FileReadsBack = FALSE;
-  // Read in binary: a NUL or Ctrl-Z byte inside a line neither ends the line nor the file.
-  CStringArray file;
-  if (!ReadRobotFileLines(path, file)) return 0;
-  int at = 0;
-
-  // The [General] part is positional: keys are not compared, only cut off by their length.
-  CString line;
-  auto next = [&]() {
-    if (at < file.GetSize()) {
-      line = file[at++];
-    } else {
-      line.Empty();
-    }
-  };
-  next();  // "[General]"
-  next();   // the name line: the file name identifies the robot, whatever this line says
+  FileIsCurrent = FALSE;
   Name = RobotNameOfFile(path);
-  next();
-  StartKey = ValueOf(line, "StartKey=");
-  next();
-  EndKey = ValueOf(line, "EndKey=");
-  next();
-  Description = ValueOf(line, "Description=");
-  next();
-  Enable = StringToInt(ValueOf(line, "Enable="));
-  next();
-  RepeatOption = StringToInt(ValueOf(line, "RepeatOption="));
-  next();
-  RepeatTimes = StringToInt(ValueOf(line, "RepeatTimes="));
-  next();
-  RobotSpeedMode = SpeedFromText(ValueOf(line, "OriginalSpeed="));
+  try {
+    // The lines before the actions and from the records header on, as read, to tell whether
+    // the file holds exactly what the writer writes; the action lines are kept as they are.
+    CStringArray head, tail;
+    CString line;
+    auto next = [&]() {
+      if (nextLine(line)) {
+        AddWholeLine(head, line);
+      } else {
+        line.Empty();
+      }
+    };
 
-  // Four settings that older files lack: each is read only while "[Script]" has not come.
-  next();
-  UseSimilarWin = 0;
-  if (!IsScriptHeader(line)) {
-    UseSimilarWin = StringToInt(ValueOf(line, "UseSimilarWin="));
+    // The [General] part is positional: keys are not compared, only cut off by their length.
+    next();  // "[General]"
+    next();  // the name line: the file name identifies the robot, whatever this line says
     next();
-  }
-  UseRecWin = 0;
-  if (!IsScriptHeader(line)) {
-    UseRecWin = StringToInt(ValueOf(line, "UseRecWin="));
+    StartKey = ValueOf(line, "StartKey=");
     next();
-  }
-  TriggerRobot.Empty();
-  if (!IsScriptHeader(line)) {
-    if (line.GetLength() > lstrlenA("TriggerRobot=")) TriggerRobot = ValueOf(line, "TriggerRobot=");
+    EndKey = ValueOf(line, "EndKey=");
     next();
-  }
-  RunAtBackground = 0;
-  if (!IsScriptHeader(line)) {
-    RunAtBackground = StringToInt(ValueOf(line, "RunAtBackground="));
-    next();  // the "[Script]" line, dropped without a test
-  }
+    Description = ValueOf(line, "Description=");
+    next();
+    Enable = StringToInt(ValueOf(line, "Enable="));
+    next();
+    RepeatOption = StringToInt(ValueOf(line, "RepeatOption="));
+    next();
+    RepeatTimes = StringToInt(ValueOf(line, "RepeatTimes="));
+    next();
+    RobotSpeedMode = SpeedFromText(ValueOf(line, "OriginalSpeed="));
 
-  while (at < file.GetSize() && !IsRecWinHeader(file[at])) AddWholeLine(ActionLines, file[at++]);
-  ++at;  // the "[RecWinInfo]" line
-
-  // One working record: a record that omits a key keeps the value of the record before it.
-  RecWinInfo work;
-  work.WinParentLevel = -1;
-  for (; at < file.GetSize(); ++at) {
-    RecWinLine read = ReadRecWinLine(file[at], work);
-    if (read == RecWinLine::BadRect) {
-      if (reportErrors) ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
-      return 0;
+    // Four settings that older files lack: each is read only while "[Script]" has not come.
+    next();
+    UseSimilarWin = 0;
+    if (!IsScriptHeader(line)) {
+      UseSimilarWin = StringToInt(ValueOf(line, "UseSimilarWin="));
+      next();
     }
-    if (read == RecWinLine::Complete) WinRecords.Add(work);
-  }
+    UseRecWin = 0;
+    if (!IsScriptHeader(line)) {
+      UseRecWin = StringToInt(ValueOf(line, "UseRecWin="));
+      next();
+    }
+    TriggerRobot.Empty();
+    if (!IsScriptHeader(line)) {
+      if (line.GetLength() > lstrlenA("TriggerRobot=")) TriggerRobot = ValueOf(line, "TriggerRobot=");
+      next();
+    }
+    RunAtBackground = 0;
+    if (!IsScriptHeader(line)) {
+      RunAtBackground = StringToInt(ValueOf(line, "RunAtBackground="));
+      next();  // the "[Script]" line, dropped without a test
+    }
 
-  // Writing the record back must give the same lines; the name line is the file name's anyway.
-  CStringArray written;
-  GetFileLines(written);
-  FileReadsBack = written.GetSize() == file.GetSize();
-  for (int i = 0; FileReadsBack && i < file.GetSize(); ++i)
-    FileReadsBack = i == 1 ? file[i].Left(5) == "Name=" : file[i].str() == written[i].str();
-  return 1;
+    while (nextLine(line)) {
+      if (IsRecWinHeader(line)) {
+        AddWholeLine(tail, line);
+        break;
+      }
+      AddWholeLine(ActionLines, std::move(line));
+    }
+
+    // One working record: a record that omits a key keeps the value of the record before it.
+    RecWinInfo work;
+    work.WinParentLevel = -1;
+    while (nextLine(line)) {
+      AddWholeLine(tail, line);
+      RecWinLine read = ReadRecWinLine(line, work);
+      if (read == RecWinLine::BadRect) {
+        if (reportErrors) ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
+        return 0;
+      }
+      if (read == RecWinLine::Complete) WinRecords.Add(work);
+    }
+
+    // Writing the record back must give the same lines; the name line is the file name's anyway.
+    CStringArray written;
+    HeaderLines(written);
+    FileReadsBack = written.GetSize() == head.GetSize();
+    for (int i = 0; FileReadsBack && i < head.GetSize(); ++i)
+      FileReadsBack = i == 1 ? head[i].Left(5) == "Name=" : head[i].str() == written[i].str();
+    BOOL nameLine = FileReadsBack && head[1].str() == written[1].str();
+    RecordLines(written);
+    FileReadsBack = FileReadsBack && written.GetSize() == tail.GetSize();
+    for (int i = 0; FileReadsBack && i < tail.GetSize(); ++i) FileReadsBack = tail[i].str() == written[i].str();
+    FileIsCurrent = FileReadsBack && nameLine;
+    return 1;
+  } catch (const std::bad_alloc&) {
+    // Too large to hold: nothing of it stays but its name, and the file is never written.
+    CStringArray none;
+    ActionLines.RemoveAll();
+    std::swap(ActionLines, none);
+    WinRecords.RemoveAll();
+    StartKey.Empty();
+    EndKey.Empty();
+    Description.Empty();
+    TriggerRobot.Empty();
+    Enable = 0;
+    FileReadsBack = FALSE;
+    FileIsCurrent = FALSE;
+    if (reportErrors) ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
+    return 0;
+  }
 }

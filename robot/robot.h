@@ -14,6 +14,8 @@ public:
   CRobot() = default;
   CRobot(const CRobot&) = default;
   CRobot& operator=(const CRobot&) = default;
+  CRobot(CRobot&&) = default;
+  CRobot& operator=(CRobot&&) = default;
   virtual ~CRobot() = default;
 
   // Writes "<folder>\<Name>.txt". The old file is replaced only once the new one is fully
@@ -22,7 +24,10 @@ public:
   // Reads a robot file; 1 on success, 0 when it cannot be opened or a window record is malformed.
   // A malformed record is shown in a message box unless `reportErrors` is FALSE (a file that was
   // reported once when the list was loaded is not reported again).
+  // A file too large to be held is not loaded either (0, and the record holds only its name).
   int LoadFromFile(const CString& path, BOOL reportErrors = TRUE);
+  // The same from the file's lines, read already (a run reads its file once for both readers).
+  int LoadFromLines(const CStringArray& lines, const CString& path, BOOL reportErrors = TRUE);
   // The file's lines, as SaveToFile writes them.
   void GetFileLines(CStringArray& lines) const;
   void AddWindowRecord(const RecWinInfo& record) { WinRecords.Add(record); }
@@ -50,4 +55,14 @@ public:
   // (the name line aside), so writing the record back loses nothing. Any other file (another
   // header layout, lines that one of the two readers takes differently) must not be rewritten.
   BOOL FileReadsBack = FALSE;
+  // Also set by LoadFromFile: the file reads back whole and its name line is the file name's,
+  // so writing the record unchanged would give the same bytes.
+  BOOL FileIsCurrent = FALSE;
+
+private:
+  // Reads the file's lines as `next` gives them (FALSE at the end).
+  template <class NextLine>
+  int Load(NextLine next, const CString& path, BOOL reportErrors);
+  void HeaderLines(CStringArray& lines) const;
+  void RecordLines(CStringArray& lines) const;
 };

@@ -1,37 +1,78 @@
 // Robot-file lines in binary, with CR LF handled here.
 #include "robot/robotfile.h"
 
-#include <windows.h>
+#include <utility>
+
+#include "robot/robotname.h"
+
+namespace {
+
+constexpr size_t kBlock = 65536;
+
+}  // namespace
+
+RobotFileReader::RobotFileReader(const char* path) {
+  // The name is tested before the file is opened: opening a device can already wait on it.
+  if (!path || IsDeviceFileName(path)) return;
+  file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file_ == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER size = {};
+  if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &size)) {
+    CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    return;
+  }
+  size_ = static_cast<unsigned long long>(size.QuadPart);
+}
+
+RobotFileReader::~RobotFileReader() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+BOOL RobotFileReader::Fill() {
+  if (end_ || failed_ || file_ == INVALID_HANDLE_VALUE) return FALSE;
+  buffer_.erase(0, at_);
+  at_ = 0;
+  size_t had = buffer_.size();
+  buffer_.resize(had + kBlock);
+  DWORD read = 0;
+  if (!ReadFile(file_, &buffer_[had], kBlock, &read, nullptr)) {
+    failed_ = TRUE;
+    read = 0;
+  }
+  buffer_.resize(had + read);
+  if (read == 0) end_ = TRUE;
+  return read != 0;
+}
+
+BOOL RobotFileReader::Next(CString& line) {
+  size_t searched = at_;
+  for (;;) {
+    size_t end = buffer_.find('\n', searched);
+    if (end != std::string::npos) {
+      size_t next = end + 1;
+      if (end > at_ && buffer_[end - 1] == '\r') --end;
+      line = CString(buffer_.data() + at_, static_cast<int>(end - at_));
+      at_ = next;
+      return TRUE;
+    }
+    searched = buffer_.size() - at_;  // offset of the unsearched part once Fill moved the rest
+    if (!Fill()) break;
+  }
+  if (failed_ || at_ >= buffer_.size()) return FALSE;
+  line = CString(buffer_.data() + at_, static_cast<int>(buffer_.size() - at_));
+  at_ = buffer_.size();
+  return TRUE;
+}
 
 BOOL ReadRobotFileLines(const char* path, CStringArray& lines) {
   lines.RemoveAll();
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return FALSE;
-  std::string bytes;
-  char buffer[65536];
-  DWORD read = 0;
-  BOOL ok = TRUE;
-  for (;;) {
-    if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
-      ok = FALSE;
-      break;
-    }
-    if (read == 0) break;
-    bytes.append(buffer, read);
-  }
-  CloseHandle(file);
-  if (!ok) return FALSE;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    size_t next = end == std::string::npos ? bytes.size() : end + 1;
-    if (end == std::string::npos) end = bytes.size();
-    else if (end > start && bytes[end - 1] == '\r') --end;
-    AddWholeLine(lines, CString(bytes.substr(start, end - start)));
-    start = next;
-  }
-  return TRUE;
+  RobotFileReader reader(path);
+  if (!reader.IsOpen()) return FALSE;
+  CString line;
+  while (reader.Next(line)) AddWholeLine(lines, std::move(line));
+  return !reader.Failed();
 }
 
 void AddWholeLine(CStringArray& lines, const CString& line) {
@@ -40,38 +81,53 @@ void AddWholeLine(CStringArray& lines, const CString& line) {
   lines[n] = line;
 }
 
-CString JoinRobotFileLines(const CStringArray& lines) {
-  std::string text;
-  for (const CString& line : lines) {
-    text += line.str();
-    text += "\r\n";
-  }
-  return CString(text);
+void AddWholeLine(CStringArray& lines, CString&& line) {
+  int n = lines.GetSize();
+  lines.SetSize(n + 1);
+  lines[n] = std::move(line);
 }
 
-BOOL ReplaceFileWithText(const CString& folder, const CString& target, const CString& text) {
+RobotFileWriter::RobotFileWriter(const CString& folder, const CString& target) : target_(target) {
   // Written beside the target first (".tmp", so the robot list never shows it).
-  char temp[MAX_PATH];
-  if (!GetTempFileNameA(folder, "rob", 0, temp)) return FALSE;
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    DeleteFileA(temp);
-    return FALSE;
+  if (!GetTempFileNameA(folder, "rob", 0, temp_)) {
+    temp_[0] = '\0';
+    return;
   }
-  const std::string& bytes = text.str();
+  file_ = CreateFileA(temp_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ok_ = file_ != INVALID_HANDLE_VALUE;
+  buffer_.reserve(kBlock + 1024);
+}
+
+RobotFileWriter::~RobotFileWriter() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  if (temp_[0]) DeleteFileA(temp_);
+}
+
+void RobotFileWriter::Line(const CString& line) {
+  if (!ok_) return;
+  buffer_ += line.str();
+  buffer_ += "\r\n";
+  if (buffer_.size() >= kBlock) Flush();
+}
+
+void RobotFileWriter::Flush() {
   size_t done = 0;
-  BOOL ok = TRUE;
-  while (ok && done < bytes.size()) {
-    DWORD part = bytes.size() - done > 0x100000 ? 0x100000 : static_cast<DWORD>(bytes.size() - done);
+  while (ok_ && done < buffer_.size()) {
+    DWORD part = buffer_.size() - done > 0x100000 ? 0x100000 : static_cast<DWORD>(buffer_.size() - done);
     DWORD written = 0;
-    ok = WriteFile(file, bytes.data() + done, part, &written, nullptr) && written == part;
+    ok_ = WriteFile(file_, buffer_.data() + done, part, &written, nullptr) && written == part;
     done += written;
   }
-  if (!FlushFileBuffers(file)) ok = FALSE;
-  if (!CloseHandle(file)) ok = FALSE;
-  if (!ok || !MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temp);
-    return FALSE;
-  }
+  buffer_.clear();
+}
+
+BOOL RobotFileWriter::Commit() {
+  if (!ok_) return FALSE;
+  Flush();
+  if (!FlushFileBuffers(file_)) ok_ = FALSE;
+  if (!CloseHandle(file_)) ok_ = FALSE;
+  file_ = INVALID_HANDLE_VALUE;
+  if (!ok_ || !MoveFileExA(temp_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return FALSE;
+  temp_[0] = '\0';
   return TRUE;
 }

@@ -2,16 +2,68 @@
 // that a NUL or Ctrl-Z byte inside a line is kept as it is and never ends a line or the file.
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
 #include "framework/collections.h"
 #include "framework/cstring.h"
 
-// Reads the file's lines: each ends at LF, and one CR before the LF is dropped; a last line
-// without a line end counts too. FALSE when the file cannot be read.
+// Gives a robot file's lines one at a time, read in blocks: a large file is held only as the
+// lines its reader keeps, never also whole. Each line ends at LF, and one CR before the LF is
+// dropped; a last line without a line end counts too. Only a disk file is read: a device name
+// (COM1.txt, AUX.txt...) would open the device, whose reading may never end.
+class RobotFileReader {
+public:
+  explicit RobotFileReader(const char* path);
+  ~RobotFileReader();
+  RobotFileReader(const RobotFileReader&) = delete;
+  RobotFileReader& operator=(const RobotFileReader&) = delete;
+
+  BOOL IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  // The next line; FALSE at the end of the file and when reading failed (then Failed()).
+  BOOL Next(CString& line);
+  BOOL Failed() const { return failed_; }
+  // The file's size in bytes when it was opened.
+  unsigned long long Size() const { return size_; }
+
+private:
+  BOOL Fill();
+
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  std::string buffer_;
+  size_t at_ = 0;
+  unsigned long long size_ = 0;
+  BOOL end_ = FALSE;
+  BOOL failed_ = FALSE;
+};
+
+// Reads the file's lines as RobotFileReader gives them. FALSE when the file cannot be read.
 BOOL ReadRobotFileLines(const char* path, CStringArray& lines);
 // Appends a line whole (CStringArray::Add would cut it at a NUL byte).
 void AddWholeLine(CStringArray& lines, const CString& line);
-// The file text of the lines, each followed by CR LF.
-CString JoinRobotFileLines(const CStringArray& lines);
-// Writes the text beside `target` first and replaces `target` only once the text is wholly on
-// disk, so a failed write never loses the file it would replace. FALSE on failure.
-BOOL ReplaceFileWithText(const CString& folder, const CString& target, const CString& text);
+void AddWholeLine(CStringArray& lines, CString&& line);
+
+// Writes a file beside `target` first and replaces `target` only once it is wholly on disk, so a
+// failed write never loses the file it would replace. Lines are written as they come, each
+// followed by CR LF, through a small buffer.
+class RobotFileWriter {
+public:
+  RobotFileWriter(const CString& folder, const CString& target);
+  ~RobotFileWriter();  // a file not committed is deleted
+  RobotFileWriter(const RobotFileWriter&) = delete;
+  RobotFileWriter& operator=(const RobotFileWriter&) = delete;
+
+  void Line(const CString& line);
+  // Puts the file in place; FALSE when any step failed (the target is then unchanged).
+  BOOL Commit();
+
+private:
+  void Flush();
+
+  CString target_;
+  char temp_[MAX_PATH] = "";
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  std::string buffer_;
+  BOOL ok_ = FALSE;
+};

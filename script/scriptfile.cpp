@@ -116,15 +116,23 @@ bool CQuorvex_ScriptFile::LoadScript(char* path) {
 }
 
 bool CQuorvex_ScriptFile::LoadRobotFile(const char* path, int includeIndex) {
+  // Read in binary, as the robot reader does: a NUL or Ctrl-Z byte inside a line neither ends
+  // the line nor the file.
+  CStringArray file;
+  if (!ReadRobotFileLines(path, file)) {
+    LineToRecord.clear();
+    Records.clear();
+    RunAtBackground = 0;
+    return false;
+  }
+  return LoadRobotLines(file, path, includeIndex);
+}
+
+bool CQuorvex_ScriptFile::LoadRobotLines(const CStringArray& file, const char* path, int includeIndex) {
   LineToRecord.clear();
   Records.clear();
   RunAtBackground = 0;
   int counter = 0;
-
-  // Read in binary, as the robot reader does: a NUL or Ctrl-Z byte inside a line neither ends
-  // the line nor the file.
-  CStringArray file;
-  if (!ReadRobotFileLines(path, file)) return false;
   const int count = file.GetSize();
   int at = 8;  // the [General] head in the writer's order; keys not compared
   if (count < at) return false;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "framework/collections.h"
 #include "robot/recwininfo.h"
 #include "script/scriptstring.h"
 
@@ -42,6 +43,8 @@ public:
   bool LoadScript(char* path);
   // Reads the script lines and window records of a robot file for playback.
   bool LoadRobotFile(const char* path, int includeIndex);
+  // The same from the file's lines, read already; `path` names the file in messages.
+  bool LoadRobotLines(const CStringArray& file, const char* path, int includeIndex);
 
   // The window record of line n (1-based); false when the line has none.
   bool GetLineRecord(int n, int& recordIndex) const;

@@ -28,9 +28,9 @@ pindrel_start_xvfb() {
 }
 
 # Makes the prefix ready and starts its persistent wineserver. A throw-away prefix ("throwaway"
-# as second argument) is created once (about 15 s) and made again when it lacks our marker. A
-# prefix the user named is never deleted: it is created only where its folder does not exist,
-# and otherwise used as it is (32-bit or 64-bit alike).
+# as second argument) is created once (about 15 s) and made again when it lacks our marker or
+# is for the other Windows. A prefix the user named is never deleted: it is created only where
+# its folder does not exist, and otherwise used as it is (32-bit or 64-bit alike).
 pindrel_own_prefix=""
 pindrel_prepare_prefix() {
   export WINEPREFIX="$1"
@@ -40,7 +40,10 @@ pindrel_prepare_prefix() {
   if [ "${2:-}" = throwaway ]; then
     pindrel_own_prefix=1
     export WINEARCH="$pindrel_winearch"
-    if [ ! -f "$WINEPREFIX/.pindrel-ready" ]; then
+    # A prefix made for the other Windows (or left half-made by a loader that could not run)
+    # is made again: the 64-bit loader refuses a 32-bit prefix.
+    if [ ! -f "$WINEPREFIX/.pindrel-ready" ] ||
+      ! grep -q "^#arch=$pindrel_winearch\$" "$WINEPREFIX/system.reg" 2>/dev/null; then
       rm -rf "$WINEPREFIX"
       pindrel_create_prefix
       touch "$WINEPREFIX/.pindrel-ready"
