@@ -19,6 +19,7 @@
 
 #include "framework/msgbox.h"
 #include "script/interpreter.h"
+#include "bench/bench_common.h"
 
 namespace {
 
@@ -68,31 +69,6 @@ std::string ArrayScript(long n) {
   return Counted(n, "Dim $a[100]\n$a[50] = 7\n$s = 0\n", "$s = $a[50]\n");
 }
 
-void Load(CQuorvex_ScriptFile& file, const std::string& text) {
-  int n = 0;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    file.AddLine(++n, text.substr(start, end - start).c_str(), -1);
-    start = end + 1;
-  }
-  file.BuildLineArray();
-}
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return double(to.QuadPart - from.QuadPart) / frequency.QuadPart;
-}
-
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PagefileUsage;
-}
-
 // The best of `runs` runs: on a shared machine the fastest run is the one least disturbed.
 void RunLoop(const Loop& loop, long turns, int runs) {
   CQuorvex_ScriptFile file;
@@ -106,7 +82,7 @@ void RunLoop(const Loop& loop, long turns, int runs) {
   for (int run = 0; run < runs; ++run) {
     CQuorvex_Script::RunLoopStats stats;
     script.Stats = &stats;
-    SIZE_T memoryBefore = PrivateBytes();
+    long long memoryBefore = PrivateBytes();
     LARGE_INTEGER begin, finish;
     QueryPerformanceCounter(&begin);
     script.Execute(1, 1);
@@ -115,7 +91,7 @@ void RunLoop(const Loop& loop, long turns, int runs) {
     if (run == 0 || took < seconds) {
       seconds = took;
       best = stats;
-      growth = (static_cast<long long>(PrivateBytes()) - static_cast<long long>(memoryBefore)) / 1024;
+      growth = (PrivateBytes() - memoryBefore) / 1024;
     }
   }
   script.Stats = nullptr;

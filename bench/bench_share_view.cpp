@@ -11,16 +11,11 @@
 #include "framework/htmlview.h"
 #include "framework/window.h"
 #include "tests/support/test_support.h"
+#include "bench/bench_common.h"
 
 using namespace testing_support;
 
 namespace {
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Robot lines of about `megabytes` MB, LF-ended.
 std::string RobotText(int megabytes) {

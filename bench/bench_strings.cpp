@@ -15,6 +15,7 @@
 
 #include "framework/msgbox.h"
 #include "script/interpreter.h"
+#include "bench/bench_common.h"
 
 namespace {
 
@@ -26,31 +27,6 @@ std::map<std::string, double> g_python;
 double Python(const std::string& key) {
   auto found = g_python.find(key);
   return found == g_python.end() ? 0 : found->second;
-}
-
-void Load(CQuorvex_ScriptFile& file, const std::string& text) {
-  int n = 0;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    file.AddLine(++n, text.substr(start, end - start).c_str(), -1);
-    start = end + 1;
-  }
-  file.BuildLineArray();
-}
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return double(to.QuadPart - from.QuadPart) / frequency.QuadPart;
-}
-
-long long PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return static_cast<long long>(counters.PagefileUsage);
 }
 
 // Runs a script to its end; the seconds it took, or -1 when it did not prepare.
