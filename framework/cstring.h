@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <string>
+#include <utility>
 
 class CString {
 public:
@@ -13,6 +14,7 @@ public:
   CString(const char* text, int length) : s_(text ? std::string(text, length > 0 ? length : 0) : std::string()) {}
   CString(char ch, int repeat = 1) : s_(repeat > 0 ? repeat : 0, ch) {}
   CString(const std::string& text) : s_(text) {}
+  CString(std::string&& text) : s_(std::move(text)) {}
 
   int GetLength() const { return static_cast<int>(s_.size()); }
   bool IsEmpty() const { return s_.empty(); }

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <string>
+
 #include "framework/stdiofile.h"
 
 namespace {
@@ -87,13 +89,21 @@ void CHtmlView::ReadOnlyNavigate(const char* url, bool addToHistory) {
     if (cancel) return;
   }
   CString path = LocalPathOf(address);
-  CString page;
   CStdioFile file;
   if (!path.IsEmpty() && file.Open(path, CStdioFile::modeRead | CStdioFile::typeText)) {
-    CString line;
-    while (file.ReadString(line)) page += line + "\n";
+    // In one piece: line by line takes seconds for a page of many megabytes. Text mode reads no
+    // more than the size on disk, and stops short only at the end; a file that grew goes on.
+    std::string contents(static_cast<size_t>(file.GetLength()) + 1, '\0');
+    size_t have = 0;
+    while (UINT got = file.Read(contents.data() + have, static_cast<UINT>(contents.size() - have))) {
+      have += got;
+      if (have < contents.size()) break;
+      contents.resize(contents.size() + 65536);
+    }
+    contents.resize(have);
     file.Close();
-    readOnlyText_ = HtmlToReadableText(page);
+    if (!contents.empty() && contents.back() != '\n') contents += '\n';  // as every line read ended
+    readOnlyText_ = HtmlToReadableText(contents.c_str());
   } else {
     readOnlyText_ = "This page can only be shown by a web browser:\n" + address;
   }

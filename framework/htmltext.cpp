@@ -1,32 +1,39 @@
 // The readable text of an HTML page, for the read-only view of CHtmlView.
 #include "framework/htmlview.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace {
 
-CString DecodeReferences(const CString& text) {
+// Appends the text with its character references decoded; the text between references goes
+// over in one piece (a text area may hold megabytes).
+void AppendDecoded(std::string& out, std::string_view text) {
   static const struct {
     const char* name;
     char ch;
   } kReferences[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}, {"&nbsp;", ' '}};
-  CString out;
-  for (int i = 0; i < text.GetLength();) {
-    bool decoded = false;
-    if (text[i] == '&') {
-      for (const auto& ref : kReferences) {
-        int length = static_cast<int>(strlen(ref.name));
-        if (text.Mid(i, length).CompareNoCase(ref.name) == 0) {
-          out += ref.ch;
-          i += length;
-          decoded = true;
-          break;
-        }
+  size_t done = 0;
+  for (size_t amp = text.find('&'); amp != std::string_view::npos; amp = text.find('&', amp + 1)) {
+    for (const auto& ref : kReferences) {
+      size_t length = strlen(ref.name);
+      if (text.size() - amp >= length && _strnicmp(text.data() + amp, ref.name, length) == 0) {
+        out.append(text.substr(done, amp - done)).append(1, ref.ch);
+        done = amp + length;
+        amp = done - 1;
+        break;
       }
     }
-    if (!decoded) out += text[i++];
   }
-  return out;
+  out.append(text.substr(done));
+}
+
+CString DecodeReferences(const CString& text) {
+  std::string out;
+  AppendDecoded(out, text.str());
+  return CString(std::move(out));
 }
 
 // The value of an attribute of a tag's inside text ("INPUT TYPE=text value=\"x\""), "" without it.
@@ -58,19 +65,25 @@ CString AttributeOf(const CString& tag, const char* name) {
   return CString();
 }
 
-void EndLine(CString& out, int wanted) {
+void EndLine(std::string& out, int wanted) {
   // Ends the current line, then adds blank lines up to `wanted` line ends in a row.
   int have = 0;
-  for (int i = out.GetLength() - 1; i >= 0 && out[i] == '\n'; --i) ++have;
-  if (out.IsEmpty()) return;
+  for (size_t i = out.size(); i > 0 && out[i - 1] == '\n'; --i) ++have;
+  if (out.empty()) return;
   for (; have < wanted; ++have) out += '\n';
 }
+
+// Drops trailing characters of the set.
+void TrimEnd(std::string& out, const char* set) { out.erase(out.find_last_not_of(set) + 1); }
 
 }  // namespace
 
 CString HtmlToReadableText(const char* html) {
-  CString page = html ? html : "";
-  CString out, text;
+  // Read in place and built in one string: a page of many megabytes is copied as seldom as can be.
+  const std::string_view page = html ? html : "";
+  std::string out;
+  out.reserve(page.size());
+  CString text;
   bool skipping = false;  // inside head matter: title, style, script
   CString skipEnd;
   auto flushText = [&] {
@@ -78,25 +91,24 @@ CString HtmlToReadableText(const char* html) {
     for (int i = 0; i < text.GetLength(); ++i) {
       char ch = text[i];
       bool space = isspace(static_cast<unsigned char>(ch)) != 0;
-      bool atLineStart = collapsed.IsEmpty() ? (out.IsEmpty() || out.Right(1) == "\n") : collapsed.Right(1) == " ";
+      bool atLineStart = collapsed.IsEmpty() ? (out.empty() || out.back() == '\n') : collapsed.Right(1) == " ";
       if (space) {
         if (!atLineStart) collapsed += ' ';
       } else {
         collapsed += ch;
       }
     }
-    out += DecodeReferences(collapsed);
+    AppendDecoded(out, collapsed.str());
     text.Empty();
   };
-  for (int i = 0; i < page.GetLength();) {
+  for (size_t i = 0; i < page.size();) {
     if (page[i] != '<') {
       if (!skipping) text += page[i];
       ++i;
       continue;
     }
-    int close = page.Find('>', i);
-    if (close < 0) close = page.GetLength();
-    CString tag = page.Mid(i + 1, close - i - 1);
+    size_t close = std::min(page.find('>', i), page.size());
+    CString tag(std::string(page.substr(i + 1, close - i - 1)));
     i = close + 1;
     CString name = tag.SpanExcluding(" \t\r\n/");
     if (name.IsEmpty() && tag.Left(1) == "/") name = "/" + tag.Mid(1).SpanExcluding(" \t\r\n");
@@ -111,7 +123,7 @@ CString HtmlToReadableText(const char* html) {
       continue;
     }
     flushText();
-    while (out.Right(1) == " ") out = out.Left(out.GetLength() - 1);
+    TrimEnd(out, " ");
     if (name == "BR") {
       out += '\n';
     } else if (name == "P" || name == "/P" || name == "TABLE" || name == "/TABLE" || name == "FORM" ||
@@ -121,19 +133,22 @@ CString HtmlToReadableText(const char* html) {
       EndLine(out, 1);
     } else if (name == "INPUT") {
       CString type = AttributeOf(tag, "TYPE");
-      if (type.IsEmpty() || type.CompareNoCase("text") == 0) out += AttributeOf(tag, "VALUE");
+      if (type.IsEmpty() || type.CompareNoCase("text") == 0) out += AttributeOf(tag, "VALUE").str();
     } else if (name == "TEXTAREA") {
       // The text area's contents stand as they are, line for line.
-      int end = page.Find("</", i);
-      while (end >= 0 && page.Mid(end, 11).CompareNoCase("</TEXTAREA>") != 0) end = page.Find("</", end + 2);
-      if (end < 0) end = page.GetLength();
-      CString contents = DecodeReferences(page.Mid(i, end - i));
-      contents.Remove('\r');
-      out += contents;
+      size_t end = page.find("</", std::min(i, page.size()));
+      while (end != std::string_view::npos &&
+             (page.size() - end < 11 || _strnicmp(page.data() + end, "</TEXTAREA>", 11) != 0)) {
+        end = page.find("</", end + 2);
+      }
+      if (end == std::string_view::npos) end = page.size();
+      size_t from = out.size();
+      AppendDecoded(out, page.substr(std::min(i, end), end - std::min(i, end)));
+      out.erase(std::remove(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), '\r'), out.end());
       i = end + 11;
     }
   }
   flushText();
-  while (out.Right(1) == " " || out.Right(1) == "\n") out = out.Left(out.GetLength() - 1);
-  return out;
+  TrimEnd(out, " \n");
+  return CString(std::move(out));
 }

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include <io.h>
+
 BOOL CStdioFile::Open(const char* path, unsigned flags) {
   Close();
   const bool text = !(flags & typeBinary);
@@ -36,6 +38,17 @@ BOOL CStdioFile::ReadString(CString& line) {
     line += buf;
   }
   return any;
+}
+
+UINT CStdioFile::Read(void* buffer, UINT count) {
+  if (!file_ || !buffer) return 0;
+  return static_cast<UINT>(fread(buffer, 1, count, file_));
+}
+
+ULONGLONG CStdioFile::GetLength() const {
+  if (!file_) return 0;
+  long long length = _filelengthi64(_fileno(file_));
+  return length > 0 ? static_cast<ULONGLONG>(length) : 0;
 }
 
 BOOL CStdioFile::WriteString(const char* text) {

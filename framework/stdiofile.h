@@ -26,6 +26,10 @@ public:
   BOOL Open(const char* path, unsigned flags);
   // The next line without its line end; FALSE at the end of the file.
   BOOL ReadString(CString& line);
+  // Reads up to `count` bytes (CR LF read as LF in text mode); how many it read, 0 at the end.
+  UINT Read(void* buffer, UINT count);
+  // The file's size in bytes on disk.
+  ULONGLONG GetLength() const;
   // Writes the text; "\n" becomes CR LF in text mode. FALSE once any write has failed.
   BOOL WriteString(const char* text);
   // Closes the file; FALSE when a write or the final flush failed.
