@@ -12,6 +12,8 @@ namespace {
 
 constexpr UINT kOpenButtonId = 1;
 constexpr int kNoteHeight = 44, kButtonWidth = 130, kButtonHeight = 26, kGap = 8;
+// Longer texts go to the long-text view: Wine's edit field takes about 3 s per megabyte.
+constexpr int kLongText = 64 * 1024;
 const char kReadOnlyNote[] =
     "No web browser engine is installed on this system, so the page is shown here as plain text and cannot "
     "be sent from this window. Press \"Open in Browser\" to open it in your web browser.";
@@ -56,11 +58,12 @@ void CHtmlView::ShowReadOnlyView() {
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                                 ES_AUTOVSCROLL,
                             0, 0, 0, 0, m_hWnd, nullptr, instance, nullptr);
+  longText_.Create(WS_EX_CLIENTEDGE, WS_TABSTOP, CRect(), this, 0);
   // The dialog's own font, borrowed: the parent keeps it alive.
   HWND parent = ::GetParent(m_hWnd);
   WPARAM font = parent ? static_cast<WPARAM>(::SendMessageA(parent, WM_GETFONT, 0, 0)) : 0;
   if (!font) font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
-  for (HWND child : {note_, openButton_, text_}) ::SendMessageA(child, WM_SETFONT, font, FALSE);
+  for (HWND child : {note_, openButton_, text_, longText_.m_hWnd}) ::SendMessageA(child, WM_SETFONT, font, FALSE);
   ::EnableWindow(openButton_, FALSE);
   CRect client;
   GetClientRect(&client);
@@ -73,8 +76,10 @@ void CHtmlView::LayoutReadOnlyView(int cx, int cy) {
   ::MoveWindow(note_, kGap, kGap, noteWidth > 0 ? noteWidth : 0, kNoteHeight - kGap, TRUE);
   ::MoveWindow(openButton_, cx - kButtonWidth - kGap, kGap, kButtonWidth, kButtonHeight, TRUE);
   int textHeight = cy - kNoteHeight - 2 * kGap;
-  ::MoveWindow(text_, kGap, kNoteHeight + kGap, cx > 2 * kGap ? cx - 2 * kGap : 0, textHeight > 0 ? textHeight : 0,
-               TRUE);
+  for (HWND text : {text_, longText_.m_hWnd}) {
+    ::MoveWindow(text, kGap, kNoteHeight + kGap, cx > 2 * kGap ? cx - 2 * kGap : 0, textHeight > 0 ? textHeight : 0,
+                 TRUE);
+  }
 }
 
 CString CHtmlView::GetReadOnlyText() const { return text_ ? readOnlyText_ : CString(); }
@@ -109,9 +114,18 @@ void CHtmlView::ReadOnlyNavigate(const char* url, bool addToHistory) {
   }
   ::EnableWindow(openButton_, !path.IsEmpty());
   if (text_) {
-    CString shown = readOnlyText_;
-    shown.Replace("\n", "\r\n");
-    ::SetWindowTextA(text_, shown);
+    bool isLong = readOnlyText_.GetLength() > kLongText;
+    if (isLong) {
+      ::SetWindowTextA(text_, "");
+      longText_.SetWindowText(readOnlyText_);
+    } else {
+      CString shown = readOnlyText_;
+      shown.Replace("\n", "\r\n");
+      ::SetWindowTextA(text_, shown);
+      longText_.SetWindowText("");
+    }
+    ::ShowWindow(text_, isLong ? SW_HIDE : SW_SHOW);
+    longText_.ShowWindow(isLong ? SW_SHOW : SW_HIDE);
   }
   if (addToHistory) {
     history_.push_back(address);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/msgmap.h"
+#include "framework/textviewer.h"
 #include "framework/window.h"
 
 struct IWebBrowser2;
@@ -89,8 +90,10 @@ private:
   CHtmlBrowserSite* site_ = nullptr;
   bool oleInitialised_ = false;
 
-  // The read-only view: a note, the open button and the page text.
+  // The read-only view: a note, the open button and the page text, in an edit field or, when it
+  // is too long for one to take in quickly, in the long-text view (only one of them is shown).
   HWND note_ = nullptr, openButton_ = nullptr, text_ = nullptr;
+  CTextViewer longText_;
   CString readOnlyText_;
   std::vector<CString> history_;
 };

@@ -395,6 +395,68 @@ TEST_F(UploadDialog, WineShowsThePageReadOnlyWithAButtonToTheBrowser) {
   EXPECT_EQ(text.substr(text.size() - 29), "Vantorel Pindrel Version:\n5.0");
 }
 
+// A page too long for Wine's edit field to take in quickly goes to the long-text view, which
+// gives the same text, scrolls and copies as the edit field of a short page does.
+TEST_F(UploadDialog, ShortAndLongPagesShowScrollAndCopyTheWholeText) {
+  std::vector<std::string> longScript;
+  for (int i = 0; i < 5000; ++i) longScript.push_back("Send(\"line " + std::to_string(i) + "\")\t; <&>");
+  struct Case {
+    std::vector<std::string> script;
+    bool edit;
+  } cases[] = {{{"Send(\"x\")"}, true}, {longScript, false}};
+  for (const Case& c : cases) {
+    folder.Write(RobotFixture("Hostile", "None", "None", 1, 0, 1, c.script));
+    CRobotUploadDlg dlg;
+    dlg.m_RobotPath = folder.File("Hostile").c_str();
+    ASSERT_TRUE(dlg.Create(IDD_ROBOT_UPLOAD));
+    PumpUiFor(100);
+    CHtmlCtrl& view = dlg.GetHtmlView();
+    HWND text = nullptr;
+    for (HWND child = ::GetWindow(view, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      char className[64] = "";
+      ::GetClassNameA(child, className, sizeof className);
+      if (::IsWindowVisible(child) && _stricmp(className, "Static") && _stricmp(className, "Button")) text = child;
+    }
+    ASSERT_NE(text, nullptr);
+    char className[64] = "";
+    ::GetClassNameA(text, className, sizeof className);
+    EXPECT_EQ(_stricmp(className, "Edit") == 0, c.edit) << className;
+    CString readable = view.GetReadOnlyText();
+    EXPECT_NE(readable.Find(c.script.back().c_str()), -1);
+    readable.Replace("\n", "\r\n");
+    EXPECT_EQ(CWnd::FromHandle(text)->GetWindowText(), readable);
+
+    // Ctrl+End brings the last line into sight; in the long-text view Ctrl+A, Ctrl+C copy the whole text.
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    dlg.SetForegroundWindow();
+    ::SetFocus(text);
+    keybd_event(VK_CONTROL, 0, 0, 0);
+    for (BYTE key : {BYTE(VK_END), BYTE('A'), BYTE('C')}) PressKey(key);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    if (!c.edit) {  // Wine's multi-line edit field has no Ctrl+A
+      PumpUiUntil([] { return !ClipboardText().empty(); }, 3000);
+      EXPECT_EQ(ClipboardText(), std::string(readable));
+    }
+    PumpUiFor(100);
+    HDC dc = ::GetDC(text);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(text, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(text, dc);
+    CRect client;
+    ::GetClientRect(text, &client);
+    int first = static_cast<int>(::SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0));
+    int lines = static_cast<int>(::SendMessageA(text, EM_GETLINECOUNT, 0, 0));
+    EXPECT_GE(first + client.Height() / metrics.tmHeight, lines) << className;
+    EXPECT_EQ(first > 0, !c.edit) << className;
+    dlg.DestroyWindow();
+  }
+}
+
 TEST_F(UploadDialog, CreatingAndDestroyingTwiceLeavesNothingBehind) {
   GdiLiveCounts start = AfxGetGdiLiveCounts();
   CRobotUploadDlg reused;
