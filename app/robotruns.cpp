@@ -258,8 +258,10 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
     g_Script.ClearScript();
     return FALSE;
   }
+  // Only a background run takes the pointer back to where the user left it. Asking where it is
+  // goes to the display server, a wait before the first action that other runs need not pay.
   POINT cursor = {0, 0};
-  GetCursorPos(&cursor);
+  if (robot.RunAtBackground) GetCursorPos(&cursor);
   g_Script.SetRunParameters(robot.RunAtBackground, cursor.x, cursor.y);
   g_Script.UseSimilarWin = robot.UseSimilarWin;
   g_Script.UseRecWin = robot.UseRecWin;
