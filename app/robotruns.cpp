@@ -122,8 +122,9 @@ void CQuorvexDlg::NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, 
   UINT modifiers = 0, vk = 0;
   ATOM start = ParseHotkeyText(robot.StartKey, modifiers, vk);
   ATOM end = ParseHotkeyText(robot.EndKey, modifiers, vk);
-  int self = FindRobot(robot.Name);
-  for (int i = 0; i < m_Robots.GetSize(); ++i) {
+  // A robot without keys shares none: the others are not looked at (a long list loads faster).
+  const int self = start || end ? FindRobot(robot.Name) : -1;
+  for (int i = 0; (start || end) && i < m_Robots.GetSize(); ++i) {
     const CRobot& other = m_Robots[i];
     if (i == self || !other.Enable) continue;
     ATOM otherStart = ParseHotkeyText(other.StartKey, modifiers, vk);
