@@ -212,7 +212,9 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
   CString name = m_RobotList.GetItemText(item->iItem, 1);
   if (name.IsEmpty()) return;
 
-  int entry = FindRobot(name);
+  // While the list loads, the row ticked is the robot added last: no search through the others.
+  const int last = m_Robots.GetSize() - 1;
+  int entry = m_LoadingList && last >= 0 && m_Robots[last].Name == name ? last : FindRobot(name);
   CRobot loaded;
   const CRobot* robot = &loaded;
   BOOL unsaved = FALSE;

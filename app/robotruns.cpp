@@ -122,8 +122,9 @@ void CQuorvexDlg::NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, 
   UINT modifiers = 0, vk = 0;
   ATOM start = ParseHotkeyText(robot.StartKey, modifiers, vk);
   ATOM end = ParseHotkeyText(robot.EndKey, modifiers, vk);
-  int self = FindRobot(robot.Name);
-  for (int i = 0; i < m_Robots.GetSize(); ++i) {
+  // A robot without keys shares none: the others are not looked at (a long list loads faster).
+  const int self = start || end ? FindRobot(robot.Name) : -1;
+  for (int i = 0; (start || end) && i < m_Robots.GetSize(); ++i) {
     const CRobot& other = m_Robots[i];
     if (i == self || !other.Enable) continue;
     ATOM otherStart = ParseHotkeyText(other.StartKey, modifiers, vk);
@@ -258,8 +259,10 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
     g_Script.ClearScript();
     return FALSE;
   }
+  // Only a background run takes the pointer back to where the user left it. Asking where it is
+  // goes to the display server, a wait before the first action that other runs need not pay.
   POINT cursor = {0, 0};
-  GetCursorPos(&cursor);
+  if (robot.RunAtBackground) GetCursorPos(&cursor);
   g_Script.SetRunParameters(robot.RunAtBackground, cursor.x, cursor.y);
   g_Script.UseSimilarWin = robot.UseSimilarWin;
   g_Script.UseRecWin = robot.UseRecWin;

@@ -70,15 +70,18 @@ struct NotepadSearch {
   HWND found;
 };
 
-// A visible window of the process.
+// A visible window of the process whose edit control holds the file's text. The length is asked
+// with WM_GETTEXTLENGTH itself: Wine's GetWindowTextLength sends nothing to another process's
+// window and gives the caption it keeps, which an edit control never sets (always 0).
 BOOL CALLBACK MatchNotepad(HWND hwnd, LPARAM p) {
   auto* f = reinterpret_cast<NotepadSearch*>(p);
   DWORD owner = 0;
   GetWindowThreadProcessId(hwnd, &owner);
   if (owner != f->pid || !IsWindowVisible(hwnd)) return TRUE;
-  // Its edit control, once it holds the file's text (a window without one counts as it shows).
   HWND edit = FindWindowExA(hwnd, nullptr, "Edit", nullptr);
-  if (!edit || GetWindowTextLengthA(edit) > 0) f->found = hwnd;
+  DWORD_PTR length = 0;
+  if (edit && SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length) && length > 0)
+    f->found = hwnd;
   return f->found ? FALSE : TRUE;
 }
 
