@@ -78,27 +78,8 @@ int OperatorOf(const CScriptToken& t, bool afterOperand) {
 
 void SetTruth(CScriptValue& v, bool truth) { v.SetInt(truth ? 1 : 0); }
 
-}  // namespace
-
-bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
-  int op = operators.Top();
-  int needed = IsPrefix(op) ? 1 : 2;
-  if (values.GetCount() < needed) return true;
-  operators.Pop();
-  if (needed == 1) {
-    CScriptValue& v = values.Top();
-    if (op == OP_NOT) {
-      SetTruth(v, !v.IsTrue());
-    } else {
-      CScriptValue minusOne;
-      minusOne.SetInt(-1);
-      v.Multiply(minusOne);
-    }
-    return false;
-  }
-  CScriptValue right = std::move(values.Top());
-  values.Pop();
-  CScriptValue& left = values.Top();
+// Applies a two-operand operator to `left` in place; true for an operator that takes one.
+bool ApplyBinary(int op, CScriptValue& left, const CScriptValue& right) {
   switch (op) {
     case OP_LESS: SetTruth(left, left.IsLess(right)); break;
     case OP_GREATER: SetTruth(left, left.IsGreater(right)); break;
@@ -122,6 +103,79 @@ bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
     default: return true;
   }
   return false;
+}
+
+bool IsOperand(int kind) {
+  return kind == TOK_LITERAL || kind == TOK_VARIABLE || kind == TOK_MACRO || kind == TOK_BUILTIN ||
+         kind == TOK_USERFUNCTION;
+}
+
+// A token after an operand that ends the expression (Then, To, a comma, "]", the line's end).
+bool EndsExpression(const CScriptToken& t) { return !IsOperand(t.kind) && OperatorOf(t, true) == OP_END; }
+
+// A two-operand operator that decides nothing by itself (AND and OR may skip their right side).
+bool IsPlainBinary(int op) { return op <= OP_STRINGEQUAL || op == OP_CONCAT || (op >= OP_ADD && op <= OP_POWER); }
+
+}  // namespace
+
+int CQuorvex_Script::PlainOperandAt(const CTokenList& tokens, int index) {
+  const CScriptToken& t = tokens[index];
+  if (t.kind == TOK_LITERAL) return 1;
+  return t.kind == TOK_VARIABLE && tokens[index + 1].kind != TOK_LEFTSUBSCRIPT ? 2 : 0;
+}
+
+const CScriptValue* CQuorvex_Script::PlainOperand(const CScriptToken& t) {
+  if (t.kind == TOK_LITERAL) return &t.value;
+  CScriptValue* value = nullptr;
+  if (!variables_->GetRef(t.value.GetString(), value, SCOPE_ANY)) {
+    FatalError("Variable used without being declared.", t.column);
+    return nullptr;
+  }
+  return value;
+}
+
+int CQuorvex_Script::QuickExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
+  // Most expressions are one literal or plain variable, or two around a comparison or an
+  // arithmetic operator: they are worked out on the operands where they are, without the
+  // stacks, in the order and with the errors of the general evaluation.
+  if (!PlainOperandAt(tokens, index)) return -1;
+  int op = -1;
+  if (!EndsExpression(tokens[index + 1])) {
+    op = OperatorOf(tokens[index + 1], true);
+    if (!IsPlainBinary(op) || !PlainOperandAt(tokens, index + 2) || !EndsExpression(tokens[index + 3])) return -1;
+  }
+  const CScriptValue* left = PlainOperand(tokens[index]);
+  if (!left) return 1;
+  CScriptValue value(*left);
+  if (op >= 0) {
+    const CScriptValue* right = PlainOperand(tokens[index + 2]);
+    if (!right) return 1;
+    ApplyBinary(op, value, *right);
+  }
+  result = std::move(value);
+  index += op >= 0 ? 3 : 1;
+  return 0;
+}
+
+bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
+  int op = operators.Top();
+  int needed = IsPrefix(op) ? 1 : 2;
+  if (values.GetCount() < needed) return true;
+  operators.Pop();
+  if (needed == 1) {
+    CScriptValue& v = values.Top();
+    if (op == OP_NOT) {
+      SetTruth(v, !v.IsTrue());
+    } else {
+      CScriptValue minusOne;
+      minusOne.SetInt(-1);
+      v.Multiply(minusOne);
+    }
+    return false;
+  }
+  CScriptValue right = std::move(values.Top());
+  values.Pop();
+  return ApplyBinary(op, values.Top(), right);
 }
 
 // Stacks for one evaluation from the interpreter's pool, given back emptied (their room kept),
@@ -151,6 +205,24 @@ private:
   std::unique_ptr<CQuorvex_Script::CEvalStacks> stacks_;
 };
 
+int CQuorvex_Script::QuickUpdate(const CTokenList& tokens, int& index, CScriptValue& target) {
+  // "$v = $v & tail" and "$v = $v + n" change $v where it is: an append copies only its tail.
+  if (PlainOperandAt(tokens, index) != 2 || !PlainOperandAt(tokens, index + 2) || tokens[index + 3].kind != TOK_END)
+    return -1;
+  const int op = OperatorOf(tokens[index + 1], true);
+  if (op != OP_CONCAT && (op < OP_ADD || op > OP_POWER)) return -1;
+  const CScriptValue* self = PlainOperand(tokens[index]);
+  if (!self) return 1;
+  if (self != &target) return -1;
+  const CScriptValue* right = PlainOperand(tokens[index + 2]);
+  if (!right) return 1;
+  // Arrays and references are left to the general evaluation, which copies them.
+  if (!(target.IsNumber() || target.IsString()) || !(right->IsNumber() || right->IsString())) return -1;
+  ApplyBinary(op, target, *right);
+  index += 3;
+  return 0;
+}
+
 bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
   const int column = tokens[index].column;  // every error of the evaluator itself marks it
   // Subscripts and call arguments evaluate their expressions recursively.
@@ -159,6 +231,8 @@ bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, C
   // below its run loop, which checked the room when it began nested: only nested ones ask.
   if ((evalNesting_ > 0 && StackNearlyFull()) || evalNesting_ >= kMaxEvalNesting)
     return FatalError(kNestedTooDeeply, column) != 0;
+  const int quick = QuickExpression(tokens, index, result);
+  if (quick >= 0) return quick != 0;
   CPooledEvalStacks stacks(evalStacks_);
   struct Nesting {
     int& depth;
