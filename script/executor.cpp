@@ -157,7 +157,7 @@ bool CQuorvex_Script::DoAssignment(const CTokenList& tokens, int& index) {
     return FatalError("Expected a = operator in assignment statement.", tokens[index].column) != 0;
   ++index;
   if (!element && (variable || variables_->GetRef(name, variable, SCOPE_ANY))) {
-    const int quick = QuickUpdate(tokens, index, *variable);
+    const int quick = QuickUpdate(tokens, index, name, *variable);
     if (quick >= 0) return quick != 0;
   }
   CScriptValue value;
