@@ -9,15 +9,9 @@ CTokenList::CTokenList(const CTokenList& source, int first, int last, int endCol
   owner_ = source.owner_ ? source.owner_ : &source;
   offset_ = (source.owner_ ? source.offset_ : 0) + first;
   count_ = last > first ? last - first : 0;
+  first_ = owner_->tokens_.data() + offset_;
   viewEnd_.kind = TOK_END;
   viewEnd_.column = endColumn;
-}
-
-const CScriptToken& CTokenList::GetAt(int i) const {
-  static const CScriptToken end;
-  if (owner_) return i >= 0 && i < count_ ? owner_->tokens_[offset_ + i] : viewEnd_;
-  if (i >= 0 && i < GetCount()) return tokens_[i];
-  return end;
 }
 
 int CTokenList::MatchingParen(int i) const {
@@ -46,11 +40,15 @@ int CTokenList::MatchingParen(int i) const {
 
 void CTokenList::Add(const CScriptToken& token) {
   tokens_.push_back(token);
+  first_ = tokens_.data();
+  count_ = static_cast<int>(tokens_.size());
   matched_ = false;
 }
 
 void CTokenList::Add(CScriptToken&& token) {
   tokens_.push_back(std::move(token));
+  first_ = tokens_.data();
+  count_ = static_cast<int>(tokens_.size());
   matched_ = false;
 }
 
@@ -66,6 +64,8 @@ void CTokenList::Clear() {
   matched_ = false;
   owner_ = nullptr;
   count_ = offset_ = 0;
+  first_ = nullptr;
+  viewEnd_.column = 0;
 }
 
 const CScriptValue& CValueList::GetAt(int i) const {

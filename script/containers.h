@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "script/scriptstring.h"
@@ -57,9 +58,12 @@ public:
   CTokenList(const CTokenList&) = delete;
   CTokenList& operator=(const CTokenList&) = delete;
 
-  int GetCount() const { return owner_ ? count_ : static_cast<int>(tokens_.size()); }
-  // Token i, or an end-of-line token past the end.
-  const CScriptToken& GetAt(int i) const;
+  int GetCount() const { return count_; }
+  // Token i, or an end-of-line token past the end. Read for every token the engine looks at,
+  // so it is one comparison here.
+  const CScriptToken& GetAt(int i) const {
+    return static_cast<unsigned>(i) < static_cast<unsigned>(count_) ? first_[i] : viewEnd_;
+  }
   const CScriptToken& operator[](int i) const { return GetAt(i); }
   // The index of the ")" that closes the "(" at i, or -1 when the list ends first.
   int MatchingParen(int i) const;
@@ -74,7 +78,8 @@ private:
   mutable bool matched_ = false;
   const CTokenList* owner_ = nullptr;  // a view: the list that holds the tokens
   int offset_ = 0, count_ = 0;
-  CScriptToken viewEnd_;
+  const CScriptToken* first_ = nullptr;  // token 0: in tokens_, or in the owner's for a view
+  CScriptToken viewEnd_;                 // what is read past the end
 };
 
 // The argument list of built-in and user-function calls.
@@ -149,6 +154,7 @@ public:
   int GetCount() const { return static_cast<int>(records_.size()); }
   bool IsEmpty() const { return records_.empty(); }
   void Push(const CBlockRecord& record) { records_.push_back(record); }
+  void Push(CBlockRecord&& record) { records_.push_back(std::move(record)); }
   void Pop() {
     if (!records_.empty()) records_.pop_back();
   }

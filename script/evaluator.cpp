@@ -1,4 +1,6 @@
 // The expression evaluator: an operator-precedence parser over the tokens of one line.
+#include <cstring>
+
 #include "script/interpreter.h"
 #include "script/mathops.h"
 #include "script/stackguard.h"
@@ -78,7 +80,98 @@ int OperatorOf(const CScriptToken& t, bool afterOperand) {
 
 void SetTruth(CScriptValue& v, bool truth) { v.SetInt(truth ? 1 : 0); }
 
+// One of the seven comparisons.
+bool Compare(int op, const CScriptValue& left, const CScriptValue& right) {
+  switch (op) {
+    case OP_LESS: return left.IsLess(right);
+    case OP_GREATER: return left.IsGreater(right);
+    case OP_LESSEQUAL: return left.IsLess(right) || left.IsEqual(right);
+    case OP_GREATEREQUAL: return left.IsGreater(right) || left.IsEqual(right);
+    case OP_NOTEQUAL: return !left.IsEqual(right);
+    case OP_EQUAL: return left.IsEqual(right);
+    default: return left.IsEqualCase(right);  // OP_STRINGEQUAL
+  }
+}
+
+// Applies a two-operand operator to `left` in place; true for an operator that takes one.
+bool ApplyBinary(int op, CScriptValue& left, const CScriptValue& right) {
+  if (op <= OP_STRINGEQUAL) {
+    SetTruth(left, Compare(op, left, right));
+    return false;
+  }
+  switch (op) {
+    case OP_AND: SetTruth(left, left.And(right)); break;
+    case OP_OR: SetTruth(left, left.Or(right)); break;
+    case OP_CONCAT: left.Concat(right); break;
+    case OP_ADD: left.Add(right); break;
+    case OP_SUBTRACT: left.Subtract(right); break;
+    case OP_MULTIPLY: left.Multiply(right); break;
+    case OP_DIVIDE: left.Divide(right); break;
+    case OP_POWER: {
+      double x = left.GetNumber(), y = right.GetNumber();
+      left.SetNumber(x == 0 && y <= 0 ? 1 : MathPow(x, y));
+      break;
+    }
+    default: return true;
+  }
+  return false;
+}
+
+bool IsOperand(int kind) {
+  return kind == TOK_LITERAL || kind == TOK_VARIABLE || kind == TOK_MACRO || kind == TOK_BUILTIN ||
+         kind == TOK_USERFUNCTION;
+}
+
+// A token after an operand that ends the expression (Then, To, a comma, "]", the line's end).
+bool EndsExpression(const CScriptToken& t) { return !IsOperand(t.kind) && OperatorOf(t, true) == OP_END; }
+
+// A two-operand operator that decides nothing by itself (AND and OR may skip their right side).
+bool IsPlainBinary(int op) { return op <= OP_STRINGEQUAL || op == OP_CONCAT || (op >= OP_ADD && op <= OP_POWER); }
+
 }  // namespace
+
+int CQuorvex_Script::PlainOperandAt(const CTokenList& tokens, int index) {
+  const CScriptToken& t = tokens[index];
+  if (t.kind == TOK_LITERAL) return 1;
+  return t.kind == TOK_VARIABLE && tokens[index + 1].kind != TOK_LEFTSUBSCRIPT ? 2 : 0;
+}
+
+const CScriptValue* CQuorvex_Script::PlainOperand(const CScriptToken& t) {
+  if (t.kind == TOK_LITERAL) return &t.value;
+  CScriptValue* value = nullptr;
+  if (!variables_->GetRef(t.value.GetString(), value, SCOPE_ANY)) {
+    FatalError("Variable used without being declared.", t.column);
+    return nullptr;
+  }
+  return value;
+}
+
+int CQuorvex_Script::QuickShape(const CTokenList& tokens, int index) {
+  if (!PlainOperandAt(tokens, index)) return -2;
+  if (EndsExpression(tokens[index + 1])) return -1;
+  const int op = OperatorOf(tokens[index + 1], true);
+  if (!IsPlainBinary(op) || !PlainOperandAt(tokens, index + 2) || !EndsExpression(tokens[index + 3])) return -2;
+  return op;
+}
+
+int CQuorvex_Script::QuickExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
+  // Most expressions are one literal or plain variable, or two around a comparison or an
+  // arithmetic operator: they are worked out on the operands where they are, without the
+  // stacks, in the order and with the errors of the general evaluation.
+  const int op = QuickShape(tokens, index);
+  if (op == -2) return -1;
+  const CScriptValue* left = PlainOperand(tokens[index]);
+  if (!left) return 1;
+  CScriptValue value(*left);
+  if (op >= 0) {
+    const CScriptValue* right = PlainOperand(tokens[index + 2]);
+    if (!right) return 1;
+    ApplyBinary(op, value, *right);
+  }
+  result = std::move(value);
+  index += op >= 0 ? 3 : 1;
+  return 0;
+}
 
 bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
   int op = operators.Top();
@@ -98,30 +191,7 @@ bool CQuorvex_Script::ApplyOperator(CIntStack& operators, CValueStack& values) {
   }
   CScriptValue right = std::move(values.Top());
   values.Pop();
-  CScriptValue& left = values.Top();
-  switch (op) {
-    case OP_LESS: SetTruth(left, left.IsLess(right)); break;
-    case OP_GREATER: SetTruth(left, left.IsGreater(right)); break;
-    case OP_LESSEQUAL: SetTruth(left, left.IsLess(right) || left.IsEqual(right)); break;
-    case OP_GREATEREQUAL: SetTruth(left, left.IsGreater(right) || left.IsEqual(right)); break;
-    case OP_NOTEQUAL: SetTruth(left, !left.IsEqual(right)); break;
-    case OP_EQUAL: SetTruth(left, left.IsEqual(right)); break;
-    case OP_STRINGEQUAL: SetTruth(left, left.IsEqualCase(right)); break;
-    case OP_AND: SetTruth(left, left.And(right)); break;
-    case OP_OR: SetTruth(left, left.Or(right)); break;
-    case OP_CONCAT: left.Concat(right); break;
-    case OP_ADD: left.Add(right); break;
-    case OP_SUBTRACT: left.Subtract(right); break;
-    case OP_MULTIPLY: left.Multiply(right); break;
-    case OP_DIVIDE: left.Divide(right); break;
-    case OP_POWER: {
-      double x = left.GetNumber(), y = right.GetNumber();
-      left.SetNumber(x == 0 && y <= 0 ? 1 : MathPow(x, y));
-      break;
-    }
-    default: return true;
-  }
-  return false;
+  return ApplyBinary(op, values.Top(), right);
 }
 
 // Stacks for one evaluation from the interpreter's pool, given back emptied (their room kept),
@@ -151,6 +221,27 @@ private:
   std::unique_ptr<CQuorvex_Script::CEvalStacks> stacks_;
 };
 
+int CQuorvex_Script::QuickUpdate(const CTokenList& tokens, int& index, const char* name, CScriptValue& target) {
+  // "$v = $v & tail" and "$v = $v + n" change $v where it is: an append copies only its tail.
+  if (PlainOperandAt(tokens, index) != 2 || !PlainOperandAt(tokens, index + 2) || tokens[index + 3].kind != TOK_END)
+    return -1;
+  const int op = OperatorOf(tokens[index + 1], true);
+  if (op != OP_CONCAT && (op < OP_ADD || op > OP_POWER)) return -1;
+  // The same text names the same variable; another spelling is looked up.
+  if (strcmp(tokens[index].value.GetString(), name) != 0) {
+    const CScriptValue* self = PlainOperand(tokens[index]);
+    if (!self) return 1;
+    if (self != &target) return -1;
+  }
+  const CScriptValue* right = PlainOperand(tokens[index + 2]);
+  if (!right) return 1;
+  // Arrays and references are left to the general evaluation, which copies them.
+  if (!(target.IsNumber() || target.IsString()) || !(right->IsNumber() || right->IsString())) return -1;
+  ApplyBinary(op, target, *right);
+  index += 3;
+  return 0;
+}
+
 bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result) {
   const int column = tokens[index].column;  // every error of the evaluator itself marks it
   // Subscripts and call arguments evaluate their expressions recursively.
@@ -159,6 +250,8 @@ bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, C
   // below its run loop, which checked the room when it began nested: only nested ones ask.
   if ((evalNesting_ > 0 && StackNearlyFull()) || evalNesting_ >= kMaxEvalNesting)
     return FatalError(kNestedTooDeeply, column) != 0;
+  const int quick = QuickExpression(tokens, index, result);
+  if (quick >= 0) return quick != 0;
   CPooledEvalStacks stacks(evalStacks_);
   struct Nesting {
     int& depth;
@@ -248,6 +341,19 @@ bool CQuorvex_Script::EvaluateExpression(const CTokenList& tokens, int& index, C
 }
 
 bool CQuorvex_Script::EvaluateCondition(const CTokenList& tokens, int& index, bool& truth) {
+  // A comparison of two plain operands is decided on them where they are, without a result
+  // value. Inside another expression (a called function's line) it takes the general way and
+  // its nesting checks.
+  const int op = evalNesting_ > 0 ? -2 : QuickShape(tokens, index);
+  if (op >= 0 && op <= OP_STRINGEQUAL) {
+    const CScriptValue* left = PlainOperand(tokens[index]);
+    if (!left) return true;
+    const CScriptValue* right = PlainOperand(tokens[index + 2]);
+    if (!right) return true;
+    truth = Compare(op, *left, *right);
+    index += 3;
+    return false;
+  }
   CScriptValue value;
   if (EvaluateExpression(tokens, index, value)) return true;
   truth = value.IsTrue();

@@ -156,6 +156,10 @@ bool CQuorvex_Script::DoAssignment(const CTokenList& tokens, int& index) {
   if (tokens[index].kind != TOK_EQUAL)
     return FatalError("Expected a = operator in assignment statement.", tokens[index].column) != 0;
   ++index;
+  if (!element && (variable || variables_->GetRef(name, variable, SCOPE_ANY))) {
+    const int quick = QuickUpdate(tokens, index, name, *variable);
+    if (quick >= 0) return quick != 0;
+  }
   CScriptValue value;
   if (EvaluateExpression(tokens, index, value)) return true;
   if (ExpectLineEnd(tokens, index)) return true;
@@ -285,7 +289,7 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
   record.kind = BLOCK_IF;
   record.ifLine = ifLine;
   record.endIfLine = endIf;
-  ifStack_.Push(record);
+  ifStack_.Push(std::move(record));
   nextLine = chosen;  // 0 (no text) when nothing was chosen and no EndIf exists: the run ends
   return false;
 }
@@ -420,7 +424,7 @@ bool CQuorvex_Script::DoFor(const CTokenList& tokens, int& index, int& nextLine)
   loop.loopStep = std::move(record.loopStep);
   loop.label.AssignText(name);  // the loop variable, read again by each Next
   if (ForEntryTest(*variable, loop)) {
-    loopStack_.Push(loop);
+    loopStack_.Push(std::move(loop));
     nextLine = forLine + 1;
   } else {
     nextLine = next + 1;
@@ -544,7 +548,7 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
   record.kind = BLOCK_SELECT;
   record.selectLine = selectLine;
   record.endSelectLine = endSelect;
-  selectStack_.Push(record);
+  selectStack_.Push(std::move(record));
   nextLine = chosen ? chosen : endSelect;
   return false;
 }

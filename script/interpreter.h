@@ -612,6 +612,18 @@ private:
   // Evaluator helpers.
   bool RunAsideFunction(int firstLine);
   bool ApplyOperator(CIntStack& operators, CValueStack& values);
+  // An expression of one or two plain operands (literals, variables without subscripts):
+  // evaluated at once, 0, or 1 after an error report; -1 for any other expression.
+  int QuickExpression(const CTokenList& tokens, int& index, CScriptValue& result);
+  // "$v = $v op operand" at `index` (after the "="), with `target` the variable $v named `name`: applied to
+  // it in place, 0, or 1 after an error report; -1 for any other right-hand side.
+  int QuickUpdate(const CTokenList& tokens, int& index, const char* name, CScriptValue& target);
+  // The operator of such an expression at `index`, -1 for a lone operand, -2 for any other.
+  static int QuickShape(const CTokenList& tokens, int index);
+  // 1 for a literal at `index`, 2 for a variable without subscripts, else 0.
+  static int PlainOperandAt(const CTokenList& tokens, int index);
+  // The value of such an operand where it is; null after reporting an undeclared variable.
+  const CScriptValue* PlainOperand(const CScriptToken& token);
   // Resolves an assignment target again after its right-hand side ran (the right-hand side may
   // have reassigned or re-dimensioned the variable).
   CScriptValue* ResolveTarget(const char* name, const std::vector<int>* subscripts, int column);

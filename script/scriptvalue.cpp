@@ -307,7 +307,7 @@ double CScriptValue::GetNumber() const {
   return number_;
 }
 
-int CScriptValue::GetInt() const {
+int CScriptValue::GetIntSlow() const {
   if (kind_ == kNumber) return ScriptNumberToInt(number_);
   if (kind_ == kString) return ScriptTextToInt(text_.GetText());
   return 0;

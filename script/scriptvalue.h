@@ -53,7 +53,10 @@ public:
   const char* GetString() const;
   int GetStringLength() const;
   double GetNumber() const;
-  int GetInt() const;
+  int GetInt() const {  // a number in range inline: keyword and built-in ids are read per token
+    return kind_ == kNumber && number_ > -2147483648.0 && number_ < 2147483647.0 ? static_cast<int>(number_)
+                                                                                 : GetIntSlow();
+  }
   CScriptValue* GetReference() const { return kind_ == kReference ? extra_->ref : nullptr; }
   const std::shared_ptr<CScriptValue>& GetReferenceHolder() const;
 
@@ -128,6 +131,7 @@ private:
   };
 
   Extra& GetExtra();
+  int GetIntSlow() const;
   ArrayData& Array() const { return *extra_->array; }  // kind kArray only
   void Clear();  // frees string and array storage, kind number 0; keeps pending subscripts
   template <class Transfer>

@@ -23,11 +23,21 @@ ULONG_PTR StackBottom(const void* inside) {
   return low;
 }
 
+// The thread's limit lives in a Win32 thread slot: the compiler's thread_local takes a lock at
+// every read in this runtime, and this check runs at every call and nested expression.
+DWORD LimitSlot() {
+  static const DWORD slot = TlsAlloc();
+  return slot;
+}
+
 }  // namespace
 
 bool StackNearlyFull() {
   // The limit is found once per thread; the check itself is one comparison.
-  static thread_local ULONG_PTR limit = 0;
+  const DWORD slot = LimitSlot();
+  const DWORD lastError = GetLastError();  // a slot read clears it
+  ULONG_PTR limit = reinterpret_cast<ULONG_PTR>(TlsGetValue(slot));
+  SetLastError(lastError);
   char here = 0;
   const ULONG_PTR at = reinterpret_cast<ULONG_PTR>(&here);
   if (!limit) {
@@ -37,6 +47,7 @@ bool StackNearlyFull() {
     if (reserve > 0x100000) reserve = 0x100000;
     if (reserve < 0x10000) reserve = 0x10000;
     limit = bottom + reserve;
+    TlsSetValue(slot, reinterpret_cast<void*>(limit));
   }
   return at < limit;
 }

@@ -229,3 +229,29 @@ TEST(Evaluator, CopiesOfAStringKeepTheirTextWhileOneOfThemGrows) {
   for (const Case& c : cases) EXPECT_EQ(h.Eval(c.expression), c.result) << c.expression;
   EXPECT_TRUE(h.boxes().empty()) << h.LastBox();
 }
+
+TEST(Evaluator, AssignmentsThatUpdateTheirOwnVariable) {
+  // "$v = $v op x" changes $v where it is: the result, the copies taken before and the errors
+  // are those of the general evaluation.
+  ScriptHarness h;
+  ASSERT_TRUE(h.Run("$s = 'ab'\n$t = $s\n$s = $s & $s\n$s = $s & 'c'\n$n = 5\n$n = $n + 1\n$n = $n * $n\n"
+                    "$q = '7'\n$q = $q - 2\n$p = 2\n$p = $p ^ 3\n$e = $e & 'x'\n$z = 1\n$z = $z & $z\n"
+                    "Dim $a[2]\n$a[1] = 4\n$b = $a\n$b = $b + 1\n$f = 1\n$f = $f / 0\n"))
+      << h.LastBox();
+  struct Case {
+    const char* expression;
+    const char* result;
+  } cases[] = {
+      {"$s", "ababc"}, {"$t", "ab"}, {"$n", "36"},   {"$q", "5"},      {"$p", "8"},
+      {"$e", "x"},     {"$z", "11"}, {"$b[1]", "4"}, {"$f", "1.#INF"}, {"$z + 1", "12"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(h.Eval(c.expression), c.result) << c.expression;
+  ScriptHarness undeclared;
+  EXPECT_FALSE(undeclared.Run("$k = 1\n$k = $k + $nope\n"));
+  EXPECT_EQ(undeclared.LastError(), "Variable used without being declared.");
+  EXPECT_EQ(undeclared.Global("K"), "1");
+  ScriptHarness trailing;
+  EXPECT_FALSE(trailing.Run("$k = 1\n$k = $k + 1 2\n"));
+  EXPECT_EQ(trailing.LastError(), "Error in expression.");
+  EXPECT_EQ(trailing.Global("K"), "1");
+}
