@@ -424,8 +424,7 @@ bool CQuorvex_Script::GetVariableValue(const CTokenList& tokens, int& index, CSc
   CScriptValue* value = holder.get();
   if (tokens[index].kind == TOK_LEFTSUBSCRIPT) {
     if (!value->IsArray()) return FatalError("Subscript used with non-Array variable.", tokens[index].column) != 0;
-    std::shared_ptr<CScriptValue> element;
-    if (ParseSubscripts(tokens, index, value, name.column, &element)) return true;
+    if (ParseSubscripts(tokens, index, value, name.column)) return true;
   }
   result.Copy(*value);
   return false;

@@ -109,8 +109,25 @@ int ScriptNumberToInt(double value) {
 // ---- construction -----------------------------------------------------------------------------
 
 // Every array element is a value: a number, a text handle, the kind and flags, and a pointer to
-// what arrays and references need (24 bytes in the 32-bit program, 40 in a 64-bit build).
-static_assert(sizeof(CScriptValue) <= sizeof(double) + 4 * sizeof(void*), "array elements stay small");
+// what arrays and references need (24 bytes in the 32-bit program, 32 in a 64-bit build).
+static_assert(sizeof(CScriptValue) <= sizeof(double) + 2 * sizeof(void*) + 8, "array elements stay small");
+
+struct CScriptValue::Element {
+  CScriptValue value;
+  int holders = 1;  // the array's slot; one more for each bound reference
+
+  void Release() {
+    if (--holders == 0) delete this;
+  }
+};
+
+CScriptValue::ArrayData::~ArrayData() {
+  // An element takes its slot's pointer and one heap block of this size (32 bytes in the 32-bit
+  // program, 40 in a 64-bit build).
+  static_assert(sizeof(Element) <= sizeof(CScriptValue) + 8, "one block per element");
+  for (Element* element : elements)
+    if (element) element->Release();
+}
 
 CScriptValue::CScriptValue() = default;
 
@@ -263,7 +280,7 @@ void CScriptValue::Copy(const CScriptValue& other) {
       data->count = from.count;
       data->elements.resize(data->count);
       for (std::uint32_t i = 0; i < data->count; ++i)
-        if (from.elements[i]) data->elements[i] = std::make_shared<CScriptValue>(*from.elements[i]);
+        if (from.elements[i]) data->elements[i] = new Element{from.elements[i]->value};
       Clear();
       kind_ = kArray;
       GetExtra().array = std::move(data);
@@ -426,20 +443,31 @@ int CScriptValue::ElementIndex() const {
   return static_cast<int>(index);
 }
 
+CScriptValue::Element* CScriptValue::SlotElement(int index) {
+  Element*& slot = Array().elements[index];
+  if (!slot) slot = new Element;
+  return slot;
+}
+
+void CScriptValue::PutElement(std::uint32_t index, Element* element) {
+  Element*& slot = Array().elements[index];
+  if (slot) slot->Release();
+  slot = element;
+}
+
 std::shared_ptr<CScriptValue> CScriptValue::GetElementShared() {
   int index = ElementIndex();
   if (index < 0) return nullptr;
-  std::shared_ptr<CScriptValue>& slot = Array().elements[index];
-  if (!slot) slot = std::make_shared<CScriptValue>();
-  return slot;
+  Element* element = SlotElement(index);
+  ++element->holders;
+  // Should the holder's own allocation fail, the deleter runs at once and the count is right.
+  return std::shared_ptr<CScriptValue>(&element->value, [element](CScriptValue*) { element->Release(); });
 }
 
 CScriptValue* CScriptValue::GetElement() {
   int index = ElementIndex();
   if (index < 0) return nullptr;
-  std::shared_ptr<CScriptValue>& slot = Array().elements[index];
-  if (!slot) slot = std::make_shared<CScriptValue>();
-  return slot.get();
+  return &SlotElement(index)->value;
 }
 
 bool CScriptValue::CreateArray(bool* tooLarge) {
@@ -521,7 +549,7 @@ void CScriptValue::CopyArrayElements(const CScriptValue& old) {
   if (old.kind_ != kArray || &old == this) return;
   const ArrayData& from = old.Array();
   WalkCommonElements(from, [&](std::uint32_t f, std::uint32_t t) {
-    if (from.elements[f]) Array().elements[t] = std::make_shared<CScriptValue>(*from.elements[f]);
+    if (from.elements[f]) PutElement(t, new Element{from.elements[f]->value});
   });
 }
 
@@ -529,6 +557,9 @@ void CScriptValue::TakeArrayElements(CScriptValue& old) {
   if (old.kind_ != kArray || &old == this) return;
   ArrayData& from = old.Array();
   WalkCommonElements(from, [&](std::uint32_t f, std::uint32_t t) {
-    if (from.elements[f]) Array().elements[t] = std::move(from.elements[f]);
+    if (from.elements[f]) {
+      PutElement(t, from.elements[f]);
+      from.elements[f] = nullptr;
+    }
   });
 }

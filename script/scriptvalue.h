@@ -114,11 +114,18 @@ public:
   int GetElementCount() const { return kind_ == kArray ? static_cast<int>(extra_->array->count) : 0; }
 
 private:
+  // An element in its own allocation, with the count of its holders: the array's slot and each
+  // reference bound to it. One allocation and one pointer per element.
+  struct Element;
   struct ArrayData {
+    ArrayData() = default;
+    ArrayData(const ArrayData&) = delete;
+    ArrayData& operator=(const ArrayData&) = delete;
+    ~ArrayData();  // lets go of every element
     int dimensions = 0;
     int sizes[kMaxDimensions] = {};
     std::uint32_t count = 0;
-    std::vector<std::shared_ptr<CScriptValue>> elements;
+    std::vector<Element*> elements;  // null until the element is first reached
   };
   // What only arrays, references and values given subscripts use, kept apart so that a number
   // or a string (every array element, most of the time) stays small.
@@ -137,8 +144,12 @@ private:
   template <class Transfer>
   void WalkCommonElements(const ArrayData& from, Transfer transfer);
 
+  Element* SlotElement(int index);  // the element at `index`, made as the number 0 on first use
+  void PutElement(std::uint32_t index, Element* element);  // takes the caller's hold
+
   mutable double number_ = 0;         // the number, or a string's cached number
-  mutable CScriptText text_;          // the string, or a number's cached text
+  // The kind and flags below sit in the text's tail padding in a 64-bit build.
+  [[no_unique_address]] mutable CScriptText text_;  // the string, or a number's cached text
   std::uint8_t kind_ = kNumber;
   mutable bool numberValid_ = true;   // string: number_ holds its number
   mutable bool textValid_ = false;    // number: text_ holds its text
