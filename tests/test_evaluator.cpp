@@ -230,6 +230,25 @@ TEST(Evaluator, CopiesOfAStringKeepTheirTextWhileOneOfThemGrows) {
   EXPECT_TRUE(h.boxes().empty()) << h.LastBox();
 }
 
+TEST(Evaluator, ConditionsOnPlainOperandsDecideAsExpressionsDo) {
+  // An If on two plain operands is decided on them where they are; in brackets the same
+  // comparison takes the general evaluation. Both must agree for every mix of texts and numbers.
+  const char* operands[] = {"1", "'1'", "'01'", "10", "'9'", "'abc'", "'ABC'", "''", "0", "1.5", "$n", "$s"};
+  const char* operators[] = {"<", ">", "<=", ">=", "<>", "=", "=="};
+  std::string script = "$n = 10\n$s = 'Abc'\n$quick = ''\n$general = ''\n";
+  for (const char* a : operands)
+    for (const char* op : operators)
+      for (const char* b : operands) {
+        std::string comparison = std::string(a) + " " + op + " " + b;
+        script += "If " + comparison + " Then\n$quick = $quick & 1\nElse\n$quick = $quick & 0\nEndIf\n";
+        script += "$general = $general & (" + comparison + ")\n";
+      }
+  ScriptHarness h;
+  ASSERT_TRUE(h.Run(script)) << h.LastBox();
+  EXPECT_EQ(h.Global("QUICK").size(), 12u * 7u * 12u);
+  EXPECT_EQ(h.Global("QUICK"), h.Global("GENERAL"));
+}
+
 TEST(Evaluator, AssignmentsThatUpdateTheirOwnVariable) {
   // "$v = $v op x" changes $v where it is: the result, the copies taken before and the errors
   // are those of the general evaluation.
