@@ -115,6 +115,17 @@ bool BringToFront(HWND hwnd, int timeoutMs) {
       if (GetForegroundWindow() == hwnd) return true;
     }
   } while (static_cast<int>(GetTickCount() - start) < timeoutMs);
+  // Say what kept the front, so that a failure names the window in the way.
+  HWND front = GetForegroundWindow();
+  char title[128] = "", className[64] = "";
+  DWORD pid = 0;
+  if (front) {
+    GetWindowTextA(front, title, sizeof title);
+    GetClassNameA(front, className, sizeof className);
+    GetWindowThreadProcessId(front, &pid);
+  }
+  fprintf(stderr, "BringToFront: the front stays with %p \"%s\" (%s) of process %lu\n", static_cast<void*>(front), title,
+          className, static_cast<unsigned long>(pid));
   return false;
 }
 
