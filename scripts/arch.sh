@@ -1,9 +1,16 @@
 # Sourced by the other scripts: which Windows the build is for, and which Wine runs it.
 # The program is a 32-bit Windows program. Some machines run only 64-bit user code: their
-# kernel refuses 32-bit programs, and with them Wine's 32-bit loader. There the build is the
-# same code for 64-bit Windows, run by Wine's 64-bit loader in a 64-bit prefix.
+# kernel refuses 32-bit programs, and with them Wine's 32-bit loader. There, and where Wine's
+# 32-bit half (wine32) cannot be installed, the build is the same code for 64-bit Windows, run by
+# Wine's 64-bit loader in a 64-bit prefix. setup.sh makes the choice and writes it to
+# <build>/pindrel-arch (the build on its first line, the reason on its second), so that build.sh,
+# test.sh, run.sh and bench.sh all use the same build; PINDREL_ARCH=i686 or x86_64 chooses by hand.
+
+pindrel_arch_file="${PINDREL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}/pindrel-arch"
 
 pindrel_can_run_32bit() {
+  # Tests of setup.sh stand in for the kernel's answer.
+  case "${PINDREL_TEST_RUNS_32BIT:-}" in yes) return 0 ;; no) return 1 ;; esac
   # A 32-bit Linux program of 96 bytes that only exits: the kernel runs it or refuses it.
   local probe status=0
   probe=$(mktemp)
@@ -15,11 +22,35 @@ pindrel_can_run_32bit() {
   return "$status"
 }
 
-if [ -z "${PINDREL_ARCH:-}" ]; then
-  if pindrel_can_run_32bit; then PINDREL_ARCH=i686; else PINDREL_ARCH=x86_64; fi
+if [ -n "${PINDREL_ARCH:-}" ]; then
+  pindrel_arch_why="chosen by PINDREL_ARCH"
+elif [ -s "$pindrel_arch_file" ]; then
+  { read -r PINDREL_ARCH; read -r pindrel_arch_why || true; } <"$pindrel_arch_file"
+elif pindrel_can_run_32bit; then
+  # setup.sh has not chosen yet (a benchmark built before any test run).
+  if dpkg -s wine32:i386 >/dev/null 2>&1; then
+    PINDREL_ARCH=i686 pindrel_arch_why="this machine runs 32-bit code"
+  else
+    PINDREL_ARCH=x86_64 pindrel_arch_why="wine32 is not installed"
+  fi
+else
+  PINDREL_ARCH=x86_64 pindrel_arch_why="this machine refuses 32-bit code"
 fi
+case "$PINDREL_ARCH" in
+  i686 | x86_64) ;;
+  *)
+    echo "PINDREL_ARCH must be i686 or x86_64, not \"$PINDREL_ARCH\"" >&2
+    return 1 2>/dev/null || exit 1
+    ;;
+esac
 export PINDREL_ARCH
 if [ "$PINDREL_ARCH" = x86_64 ]; then pindrel_winearch=win64; else pindrel_winearch=win32; fi
+
+# "the 64-bit build (this machine refuses 32-bit code)", for what a run prints.
+pindrel_arch_text() {
+  if [ "$PINDREL_ARCH" = x86_64 ]; then printf '64-bit'; else printf '32-bit'; fi
+  printf ' build (%s)' "$pindrel_arch_why"
+}
 
 # With a 64-bit build, `wine` and `wine-stable` (which Wine's own commands call) must start the
 # 64-bit loader even where the 32-bit one is installed: a folder of shims goes first on PATH.

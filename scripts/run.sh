@@ -43,7 +43,11 @@ if [ -z "$headless" ]; then
 else
   wine "$build/bin/pindrel.exe" "$@" &
   sleep "${PINDREL_SHOW_SECONDS:-6}"
-  pindrel_screenshot "$build/screenshot.png" && echo "screenshot: $build/screenshot.png"
+  if pindrel_screenshot "$build/screenshot.png"; then
+    echo "screenshot: $build/screenshot.png"
+  else
+    echo "run.sh: no screenshot could be made" >&2
+  fi
   # Ends the program itself, not only Wine's loader: the user's prefix keeps its wineserver.
   wine taskkill /f /im pindrel.exe >/dev/null 2>&1 || true
   kill %1 2>/dev/null || true

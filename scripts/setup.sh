@@ -1,34 +1,76 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine; quick when all is there.
+# Installs what building and testing need on a Debian machine (quick when all is there), and
+# chooses the build: 32-bit where the machine runs 32-bit code and wine32 can be had, 64-bit
+# otherwise. The choice goes to <build>/pindrel-arch for the other scripts.
 set -euo pipefail
-
+by_hand="${PINDREL_ARCH:-}"
+PINDREL_ARCH=x86_64 # arch.sh's own guess is not wanted here: the choice is made below
 source "$(dirname "$0")/arch.sh"
-need=()
-command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
-if [ "$PINDREL_ARCH" = x86_64 ]; then
-  command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
+
+if [ -n "$by_hand" ]; then
+  want="$by_hand" why="chosen by PINDREL_ARCH"
+elif pindrel_can_run_32bit; then
+  want=i686 why="this machine runs 32-bit code"
+else
+  want=x86_64 why="this machine refuses 32-bit code"
 fi
+case "$want" in
+  i686 | x86_64) ;;
+  *) echo "setup: PINDREL_ARCH must be i686 or x86_64, not \"$want\"" >&2; exit 1 ;;
+esac
+
+installed() { dpkg -s "$1" >/dev/null 2>&1; }
+compiler_package() {
+  if [ "$1" = i686 ]; then echo g++-mingw-w64-i686; else echo g++-mingw-w64-x86-64; fi
+}
+
+need=()
+command -v "$want-w64-mingw32-g++-posix" >/dev/null || need+=("$(compiler_package "$want")")
 command -v cmake >/dev/null || need+=(cmake)
 command -v make >/dev/null || need+=(make)
-command -v wine >/dev/null || need+=(wine wine64)
-dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+command -v wine >/dev/null || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 command -v Xvfb >/dev/null || need+=(xvfb xauth)
 command -v xdotool >/dev/null || need+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 # By the package: another program may be called convert.
-dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
+installed imagemagick || need+=(imagemagick)
 command -v xwd >/dev/null || need+=(x11-apps)
-[ -x /usr/bin/python3 ] || need+=(python3)  # the local HTTP server of the download tests
-
-if [ ${#need[@]} -eq 0 ]; then
-  exit 0
-fi
+command -v xwininfo >/dev/null || need+=(x11-utils) # run.sh's screenshot
+[ -x /usr/bin/python3 ] || need+=(python3)           # the local HTTP server of the download tests
+need_wine32=""
+[ "$want" = i686 ] && ! installed wine32:i386 && need_wine32=1
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-echo "Installing: ${need[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+if [ ${#need[@]} -gt 0 ] || [ -n "$need_wine32" ]; then
+  echo "Installing: ${need[*]}${need_wine32:+ wine32:i386}"
+  if [ -n "$need_wine32" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  # One broken index (a mirror in the middle of a sync) must not stop the set-up: the packages
+  # may well come from the others, and the install below says so when one cannot be had.
+  update_log=$(mktemp)
+  if ! $SUDO apt-get update -qq >"$update_log" 2>&1; then
+    echo "setup: warning: apt-get update failed; going on with the package lists as they are:" >&2
+    grep -E '^(E|W|Err):' "$update_log" | sed 's/^/  /' >&2 || true
+  fi
+  rm -f "$update_log"
+  [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"
+  if [ -n "$need_wine32" ] && ! apt_install wine32:i386; then
+    if [ -n "$by_hand" ]; then
+      echo "setup: PINDREL_ARCH=i686 was asked for, but wine32:i386 cannot be installed (apt's message is above): the 32-bit build cannot run here" >&2
+      exit 1
+    fi
+    echo "setup: wine32:i386 cannot be installed: the 64-bit build is built and tested instead"
+    want=x86_64 why="wine32 cannot be installed"
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null || apt_install g++-mingw-w64-x86-64
+  fi
 fi
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+
+mkdir -p "$(dirname "$pindrel_arch_file")"
+printf '%s\n%s\n' "$want" "$why" >"$pindrel_arch_file"

@@ -14,4 +14,5 @@ pindrel_prepare_prefix "$build/wineprefix" throwaway
 pindrel_unmanaged_windows
 export PINDREL_WINEPREFIX="$WINEPREFIX"
 
+echo "Testing the $(pindrel_arch_text) under $(wine --version 2>/dev/null || echo "a Wine that gave no version")"
 ctest --test-dir "$build" --output-on-failure "$@"

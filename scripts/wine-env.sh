@@ -76,7 +76,10 @@ pindrel_unmanaged_windows() {
 # the X server keeps off the screen (a Wine dialog opened after the start) as a black box: each
 # viewable top-level window is grabbed on its own and laid over the root in stacking order.
 pindrel_screenshot() {
-  local out="$1" dir layers=() id state x y w h n=0
+  local out="$1" dir layers=() id state x y w h n=0 tool
+  for tool in xwd xwininfo convert; do
+    command -v "$tool" >/dev/null || { echo "no screenshot: $tool is not installed" >&2; return 1; }
+  done
   dir=$(mktemp -d)
   xwd -root -silent | convert xwd:- "$dir/root.png" || { rm -rf "$dir"; return 1; }
   # Children of the root: "0x400001 "title": ("name" "class")  WxH+x+y  +X+Y". xwininfo lists
