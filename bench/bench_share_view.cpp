@@ -10,7 +10,7 @@
 #include <string>
 
 #include "framework/cstring.h"
-#include "framework/htmlview.h"
+#include "framework/htmlreadonly.h"
 #include "framework/textviewer.h"
 #include "framework/window.h"
 #include "tests/support/test_support.h"
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     std::string page = folder.File("page" + std::to_string(megabytes) + ".html");
     WriteFileBytes(page, html);
     html.clear();
-    CHtmlView htmlView;
+    CHtmlReadOnlyView htmlView;
     RECT area = {10, 10, 670, 440};
     htmlView.Create(nullptr, "", WS_CHILD | WS_VISIBLE, area, &host, 1);
     QueryPerformanceCounter(&begin);

@@ -59,5 +59,5 @@ void CHtmlCtrl::OnBeforeNavigate2(const char* url, DWORD, const char*, const std
 
 void CHtmlCtrl::OnNavigateComplete2(const char* url) {
   if (HasScheme(url, "play:")) GoBack();
-  CHtmlView::OnNavigateComplete2(url);
+  CHtmlReadOnlyView::OnNavigateComplete2(url);
 }

@@ -4,9 +4,9 @@
 // and never follows "play:" links.
 #pragma once
 
-#include "framework/htmlview.h"
+#include "framework/htmlreadonly.h"
 
-class CHtmlCtrl : public CHtmlView {
+class CHtmlCtrl : public CHtmlReadOnlyView {
 public:
   CHtmlCtrl() = default;
 

@@ -1,6 +1,6 @@
-// The read-only view of CHtmlView, used where the system has no browser engine: a note, the
+// CHtmlReadOnlyView: the view used where the system has no browser engine: a note, the
 // "Open in Browser" button and the page as plain text.
-#include "framework/htmlview.h"
+#include "framework/htmlreadonly.h"
 
 #include <shellapi.h>
 
@@ -46,7 +46,61 @@ HtmlPageOpener SetHtmlPageOpener(HtmlPageOpener opener) {
   return previous;
 }
 
-void CHtmlView::ShowReadOnlyView() {
+BEGIN_MESSAGE_MAP(CHtmlReadOnlyView, CHtmlView)
+  ON_WM_SIZE()
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CHtmlReadOnlyView::~CHtmlReadOnlyView() {
+  if (m_hWnd) DestroyWindow();
+}
+
+BOOL CHtmlReadOnlyView::Create(const char* className, const char* title, DWORD style, const RECT& rect,
+                               CWnd* parent, UINT id) {
+  if (!CHtmlView::Create(className, title, style, rect, parent, id)) return FALSE;
+  if (!HasBrowser()) ShowReadOnlyView();
+  return TRUE;
+}
+
+void CHtmlReadOnlyView::Navigate2(const char* url, DWORD flags, const char* targetFrame, const char* headers,
+                                  const void* postData, DWORD postLength) {
+  if (HasBrowser()) {
+    CHtmlView::Navigate2(url, flags, targetFrame, headers, postData, postLength);
+    if (HasBrowser()) return;
+    ShowReadOnlyView();  // the browser could not show it
+  }
+  ReadOnlyNavigate(url, true);
+}
+
+void CHtmlReadOnlyView::GoBack() {
+  if (HasBrowser()) {
+    CHtmlView::GoBack();
+    return;
+  }
+  if (history_.size() < 2) return;
+  history_.pop_back();
+  ReadOnlyNavigate(history_.back(), false);
+}
+
+CString CHtmlReadOnlyView::GetLocationURL() const {
+  if (HasBrowser()) return CHtmlView::GetLocationURL();
+  return history_.empty() ? CString() : history_.back();
+}
+
+void CHtmlReadOnlyView::OnSize(UINT type, int cx, int cy) {
+  CHtmlView::OnSize(type, cx, cy);
+  if (type != SIZE_MINIMIZED) LayoutReadOnlyView(cx, cy);
+}
+
+void CHtmlReadOnlyView::OnDestroy() {
+  CHtmlView::OnDestroy();
+  // The children go with the window; a later Create starts afresh.
+  note_ = openButton_ = text_ = nullptr;
+  readOnlyText_.Empty();
+  history_.clear();
+}
+
+void CHtmlReadOnlyView::ShowReadOnlyView() {
   if (text_) return;
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
   note_ = ::CreateWindowExA(0, "STATIC", kReadOnlyNote, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, m_hWnd, nullptr,
@@ -70,7 +124,7 @@ void CHtmlView::ShowReadOnlyView() {
   LayoutReadOnlyView(client.Width(), client.Height());
 }
 
-void CHtmlView::LayoutReadOnlyView(int cx, int cy) {
+void CHtmlReadOnlyView::LayoutReadOnlyView(int cx, int cy) {
   if (!text_) return;
   int noteWidth = cx - kButtonWidth - 3 * kGap;
   ::MoveWindow(note_, kGap, kGap, noteWidth > 0 ? noteWidth : 0, kNoteHeight - kGap, TRUE);
@@ -82,11 +136,11 @@ void CHtmlView::LayoutReadOnlyView(int cx, int cy) {
   }
 }
 
-CString CHtmlView::GetReadOnlyText() const { return text_ ? readOnlyText_ : CString(); }
+CString CHtmlReadOnlyView::GetReadOnlyText() const { return text_ ? readOnlyText_ : CString(); }
 
 // The read-only view goes through the same events as the browser, so that the rules a view
 // sets for its links hold here too.
-void CHtmlView::ReadOnlyNavigate(const char* url, bool addToHistory) {
+void CHtmlReadOnlyView::ReadOnlyNavigate(const char* url, bool addToHistory) {
   CString address = url ? url : "";
   if (addToHistory) {
     BOOL cancel = FALSE;
@@ -134,7 +188,7 @@ void CHtmlView::ReadOnlyNavigate(const char* url, bool addToHistory) {
   }
 }
 
-BOOL CHtmlView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+BOOL CHtmlReadOnlyView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   // The open button of the read-only view is the view's own, whatever its owner does with commands.
   if (message == WM_COMMAND && openButton_ && reinterpret_cast<HWND>(lParam) == openButton_ &&
       HIWORD(wParam) == BN_CLICKED) {
@@ -143,5 +197,5 @@ BOOL CHtmlView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     *result = 0;
     return TRUE;
   }
-  return CWnd::OnWndMsg(message, wParam, lParam, result);
+  return CHtmlView::OnWndMsg(message, wParam, lParam, result);
 }

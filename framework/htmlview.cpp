@@ -1,5 +1,5 @@
-// CHtmlView: the browser object hosted through OLE, its life and its navigation; the read-only
-// view is in htmlreadonly.cpp, the site in htmlsite.cpp.
+// CHtmlView: the browser object hosted through OLE, its life and its navigation; the site is in
+// htmlsite.cpp.
 #include "framework/htmlview.h"
 
 #include <cstring>
@@ -45,7 +45,7 @@ BOOL CHtmlView::Create(const char* className, const char* title, DWORD style, co
   if (!CWnd::Create(windowClass, title, style | WS_CLIPCHILDREN, rect, parent, id)) return FALSE;
   HRESULT init = OleInitialize(nullptr);
   oleInitialised_ = SUCCEEDED(init);
-  if (!oleInitialised_ || !CreateBrowser()) ShowReadOnlyView();
+  if (oleInitialised_) CreateBrowser();
   return TRUE;
 }
 
@@ -133,15 +133,12 @@ CString CHtmlView::GetLocationURL() const {
     SysFreeString(location);
     return url;
   }
-  return history_.empty() ? CString() : history_.back();
+  return CString();
 }
 
 void CHtmlView::Navigate2(const char* url, DWORD flags, const char* targetFrame, const char* headers,
                           const void* postData, DWORD postLength) {
-  if (!m_pBrowserApp) {
-    ReadOnlyNavigate(url, true);
-    return;
-  }
+  if (!m_pBrowserApp) return;
   VARIANT address, flagValue, target, post, headerValue;
   for (VARIANT* v : {&address, &flagValue, &target, &post, &headerValue}) VariantInit(v);
   address.vt = VT_BSTR;
@@ -170,22 +167,12 @@ void CHtmlView::Navigate2(const char* url, DWORD flags, const char* targetFrame,
   }
   HRESULT hr = m_pBrowserApp->Navigate2(&address, &flagValue, &target, &post, &headerValue);
   for (VARIANT* v : {&address, &flagValue, &target, &post, &headerValue}) VariantClear(v);
-  if (FAILED(hr)) {
-    // The browser cannot show it: the page is shown read-only instead.
-    DestroyBrowser();
-    ShowReadOnlyView();
-    ReadOnlyNavigate(url, true);
-  }
+  // The browser cannot show it: a derived view finds the browser gone and shows the page its own way.
+  if (FAILED(hr)) DestroyBrowser();
 }
 
 void CHtmlView::GoBack() {
-  if (m_pBrowserApp) {
-    m_pBrowserApp->GoBack();
-    return;
-  }
-  if (history_.size() < 2) return;
-  history_.pop_back();
-  ReadOnlyNavigate(history_.back(), false);
+  if (m_pBrowserApp) m_pBrowserApp->GoBack();
 }
 
 
@@ -207,14 +194,9 @@ void CHtmlView::OnSize(UINT type, int cx, int cy) {
       inPlace->Release();
     }
   }
-  LayoutReadOnlyView(cx, cy);
 }
 
 void CHtmlView::OnDestroy() {
   DestroyBrowser();
   Default();
-  // The children go with the window; a later Create starts afresh.
-  note_ = openButton_ = text_ = nullptr;
-  readOnlyText_.Empty();
-  history_.clear();
 }
