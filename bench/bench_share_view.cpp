@@ -10,8 +10,8 @@
 #include <string>
 
 #include "framework/cstring.h"
-#include "framework/htmlreadonly.h"
-#include "framework/textviewer.h"
+#include "controls/htmlreadonly.h"
+#include "controls/textviewer.h"
 #include "framework/window.h"
 #include "tests/support/test_support.h"
 #include "bench/bench_common.h"

@@ -4,7 +4,7 @@
 // and never follows "play:" links.
 #pragma once
 
-#include "framework/htmlreadonly.h"
+#include "controls/htmlreadonly.h"
 
 class CHtmlCtrl : public CHtmlReadOnlyView {
 public:

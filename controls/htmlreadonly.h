@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "framework/htmlview.h"
-#include "framework/textviewer.h"
+#include "controls/textviewer.h"
 
 // The readable text of an HTML page: tags dropped, line breaks and paragraphs kept, the values
 // of text fields and the contents of text areas shown, head, style and script left out, the

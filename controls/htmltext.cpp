@@ -1,5 +1,5 @@
 // The readable text of an HTML page, for the read-only view of CHtmlReadOnlyView.
-#include "framework/htmlreadonly.h"
+#include "controls/htmlreadonly.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The read-only text view for long texts.
-#include "framework/textviewer.h"
+#include "controls/textviewer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // CHtmlReadOnlyView: the view used where the system has no browser engine: a note, the
 // "Open in Browser" button and the page as plain text.
-#include "framework/htmlreadonly.h"
+#include "controls/htmlreadonly.h"
 
 #include <shellapi.h>
 
