@@ -80,14 +80,6 @@ void CRobot::RecordLines(CStringArray& lines) const {
   }
 }
 
-void CRobot::GetFileLines(CStringArray& lines) const {
-  HeaderLines(lines);
-  for (const CString& line : ActionLines) AddWholeLine(lines, line);
-  CStringArray records;
-  RecordLines(records);
-  for (const CString& line : records) AddWholeLine(lines, line);
-}
-
 BOOL CRobot::SaveToFile(const CString& folder) const {
   // Line by line: a large robot is never held a second time as its file's text.
   RobotFileWriter file(folder, folder + "\\" + Name + ".txt");

@@ -28,8 +28,6 @@ public:
   int LoadFromFile(const CString& path, BOOL reportErrors = TRUE);
   // The same from the file's lines, read already (a run reads its file once for both readers).
   int LoadFromLines(const CStringArray& lines, const CString& path, BOOL reportErrors = TRUE);
-  // The file's lines, as SaveToFile writes them.
-  void GetFileLines(CStringArray& lines) const;
   void AddWindowRecord(const RecWinInfo& record) { WinRecords.Add(record); }
 
   CString GetName() const { return Name; }

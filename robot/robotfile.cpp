@@ -21,9 +21,7 @@ RobotFileReader::RobotFileReader(const char* path) {
   if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &size)) {
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
-    return;
   }
-  size_ = static_cast<unsigned long long>(size.QuadPart);
 }
 
 RobotFileReader::~RobotFileReader() {

@@ -24,8 +24,6 @@ public:
   // The next line; FALSE at the end of the file and when reading failed (then Failed()).
   BOOL Next(CString& line);
   BOOL Failed() const { return failed_; }
-  // The file's size in bytes when it was opened.
-  unsigned long long Size() const { return size_; }
 
 private:
   BOOL Fill();
@@ -33,7 +31,6 @@ private:
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::string buffer_;
   size_t at_ = 0;
-  unsigned long long size_ = 0;
   BOOL end_ = FALSE;
   BOOL failed_ = FALSE;
 };

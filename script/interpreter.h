@@ -635,6 +635,8 @@ private:
   std::unordered_map<std::string, int> builtinIndex_;
   CUserFuncTable userFuncs_;
   CBlockStack ifStack_, loopStack_, selectStack_, tagStack_;
+  // (line << 8 | opener keyword) -> the line that closes that block, 0 when none does; emptied
+  // by preparation.
   std::unordered_map<long long, int> blockEnds_;
   struct CLineTokens {
     const char* text;
@@ -651,7 +653,7 @@ private:
   };
   // The kept tokens of a line whose text is still the store's, or null.
   CLineTokens* KeptLine(int line);
-  std::vector<std::unique_ptr<CLineTokens>> lineTokens_;
+  std::vector<std::unique_ptr<CLineTokens>> lineTokens_;  // by line; emptied by preparation
   // Stacks of finished expression evaluations, taken again by the next (evaluations nest).
   struct CEvalStacks {
     CValueStack values;
@@ -680,7 +682,7 @@ private:
   };
   enum { kMaxEvalNesting = 20000 };  // expressions evaluated inside one another
   int evalNesting_ = 0;
-  friend class CPooledEvalStacks;  // by line; emptied by preparation  // (line, opener) -> the line that closes it
+  friend class CPooledEvalStacks;  // takes and returns evalStacks_
   bool tagsScanned_ = false;
   std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
   // Depths of the block stacks when the running user function was called: GOTO never pops below.

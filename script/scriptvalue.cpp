@@ -231,11 +231,6 @@ void CScriptValue::SetReference(CScriptValue* value, std::shared_ptr<CScriptValu
 
 void CScriptValue::Reset() { Clear(); }
 
-const std::shared_ptr<CScriptValue>& CScriptValue::GetReferenceHolder() const {
-  static const std::shared_ptr<CScriptValue> none;
-  return kind_ == kReference ? extra_->refHold : none;
-}
-
 void CScriptValue::Copy(const CScriptValue& other) {
   if (this == &other) return;
   if (kind_ == kArray) {

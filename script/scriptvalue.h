@@ -58,7 +58,6 @@ public:
                                                                                  : GetIntSlow();
   }
   CScriptValue* GetReference() const { return kind_ == kReference ? extra_->ref : nullptr; }
-  const std::shared_ptr<CScriptValue>& GetReferenceHolder() const;
 
   // Conversions in place.
   void ChangeToNumber();
