@@ -3,7 +3,7 @@
 
 #include "res/resource.h"
 #include "framework/stdiofile.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 namespace {
 constexpr UINT kTipWindowId = 1000;

@@ -2,7 +2,7 @@
 #include "app/doyouknowdlg.h"
 #include "app/quorvexdlg.h"
 #include "framework/stdiofile.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 namespace {
 const char kShowTipKey[] = "showtip=";

@@ -5,7 +5,7 @@
 
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robotname.h"
 
 namespace {

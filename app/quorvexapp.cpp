@@ -4,7 +4,7 @@
 
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robot.h"
 #include "robot/robotname.h"
 

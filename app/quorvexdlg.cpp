@@ -10,7 +10,7 @@
 #include "app/quorvexapp.h"
 #include "res/resource.h"
 #include "app/robotuploaddlg.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/recwininfo.h"
 #include "robot/robotname.h"
 #include "schedule/schedulelistdlg.h"

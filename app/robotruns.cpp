@@ -6,7 +6,7 @@
 
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/keynames.h"
 #include "robot/robotfile.h"
 #include "robot/robotname.h"

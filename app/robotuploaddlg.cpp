@@ -5,7 +5,7 @@
 #include "app/constants.h"
 #include "res/resource.h"
 #include "framework/stdiofile.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 namespace {
 

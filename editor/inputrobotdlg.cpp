@@ -6,7 +6,7 @@
 #include "editor/recordpane.h"
 #include "editor/robotrepeatoption.h"
 #include "robot/actiontext.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robotname.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "controls/checkmsgbox.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "framework/app.h"
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/keynames.h"
 
 const char kSpeedMark[] = "=> [remove on faster speed]";

@@ -2,7 +2,7 @@
 #include "editor/robotrepeatoption.h"
 
 #include "res/resource.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 CRobotRepeatOption::CRobotRepeatOption(CWnd* parent) : CDialog(IDD_REPEAT_OPTION, parent) {}
 

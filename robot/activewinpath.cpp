@@ -3,7 +3,7 @@
 
 #include <tlhelp32.h>
 
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 const char kDesktopTitle[] = "Desktop";
 const char kDesktopPath[] = "Program Manager";

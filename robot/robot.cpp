@@ -2,7 +2,7 @@
 #include "robot/robot.h"
 
 #include "framework/msgbox.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robotfile.h"
 
 #include <new>

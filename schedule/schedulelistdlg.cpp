@@ -3,7 +3,7 @@
 #include "schedule/schedulelistdlg.h"
 
 #include "res/ids_schedule.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "schedule/schedulerobotdlg.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "schedule/schedulerobotdlg.h"
 
 #include "res/ids_schedule.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "framework/msgbox.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robotfile.h"
 #include "script/sysutil/sysutil.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/quorvexdlg.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "schedule/schedulelistdlg.h"
 #include "schedule/scheduledtask.h"
 #include "tests/support/hotkey_probe.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"

@@ -12,7 +12,7 @@
 #include "editor/hotkeyowner.h"
 #include "editor/inputrobotdlg.h"
 #include "editor/robotrepeatoption.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robotname.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"

@@ -3,7 +3,7 @@
 
 #include <shlobj.h>
 
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;

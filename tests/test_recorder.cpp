@@ -16,7 +16,7 @@
 #include "editor/recordpane.h"
 #include "editor/recordrobotdlg.h"
 #include "framework/msgmap.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/keynames.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "res/ids_schedule.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "schedule/schedulelistdlg.h"
 #include "schedule/schedulerobotdlg.h"
 #include "schedule/scheduledtask.h"

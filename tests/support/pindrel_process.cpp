@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "tests/support/test_support.h"
 
 namespace testing_support {

@@ -1,7 +1,7 @@
 // The robot folder of the test prefix and robot files for the shell's tests.
 #include "tests/support/robot_folder.h"
 
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "tests/support/test_support.h"
 
 namespace testing_support {

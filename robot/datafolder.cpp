@@ -1,5 +1,5 @@
 // Data folder, program path and number helpers.
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
