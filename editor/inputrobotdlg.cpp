@@ -3,7 +3,7 @@
 
 #include "res/resource.h"
 #include "editor/hotkeyowner.h"
-#include "editor/recordpane.h"
+#include "editor/recordpanedlg.h"
 #include "editor/robotrepeatoption.h"
 #include "robot/actiontext.h"
 #include "robot/datafolder.h"

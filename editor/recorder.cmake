@@ -1,7 +1,7 @@
 # The recorder and its hook library.
 target_sources(pindrel_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/recordrobotdlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/recordpane.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/recordpanedlg.cpp
 )
 
 # automation.dll, loaded by name at run time: it lives next to pindrel.exe. Its exports keep

@@ -13,7 +13,7 @@
 #include "controls/explorerpane.h"
 #include "editor/hooklib/hookmessages.h"
 #include "editor/inputrobotdlg.h"
-#include "editor/recordpane.h"
+#include "editor/recordpanedlg.h"
 #include "editor/recordrobotdlg.h"
 #include "framework/msgmap.h"
 #include "robot/datafolder.h"

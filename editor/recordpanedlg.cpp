@@ -1,5 +1,5 @@
 // The recording pane of the robot editor and the hand-over of a recording to the action list.
-#include "editor/recordpane.h"
+#include "editor/recordpanedlg.h"
 
 #include "res/resource.h"
 #include "controls/explorerpane.h"
