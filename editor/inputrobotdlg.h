@@ -11,7 +11,7 @@
 #include "editor/inputmousedlg.h"
 #include "editor/keyeditctrl.h"
 #include "editor/listctrlex.h"
-#include "editor/recordingpane.h"
+#include "editor/recordingslot.h"
 #include "framework/collections.h"
 #include "framework/ui.h"
 #include "robot/robot.h"

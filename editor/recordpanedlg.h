@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "editor/recordingpane.h"
+#include "editor/recordingslot.h"
 #include "framework/dialog.h"
 #include "robot/recwininfo.h"
 
