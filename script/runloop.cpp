@@ -5,7 +5,7 @@
 
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/stackguard.h"

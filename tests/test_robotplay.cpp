@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "robot/robot.h"
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_target.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "script/builtins/winutil.h"
 #include "script/sysutil/sysutil.h"
 

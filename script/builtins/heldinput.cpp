@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "script/interpreter.h"
 
 namespace {

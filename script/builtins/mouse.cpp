@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "script/builtins/heldinput.h"
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/sysutil/sysutil.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "robot/keynames.h"
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "script/builtins/robotkeys.h"
 #include "script/builtins/runstop.h"
 #include "script/sysutil/sysutil.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "script/builtins/heldinput.h"
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 #include "script/builtins/runstop.h"
 
 namespace {

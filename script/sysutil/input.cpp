@@ -2,7 +2,7 @@
 #include "script/sysutil/sysutil.h"
 
 #include "script/builtins/heldinput.h"
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 
 #include <mmsystem.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 
 namespace testing_support {
 

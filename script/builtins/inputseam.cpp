@@ -1,5 +1,5 @@
 // The real input seam: the Win32 calls themselves.
-#include "script/builtins/input_seam.h"
+#include "script/builtins/inputseam.h"
 
 #include "script/builtins/runstop.h"
 #include "script/sysutil/sysutil.h"
