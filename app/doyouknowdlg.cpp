@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "framework/stdiofile.h"
 #include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 namespace {
 constexpr UINT kTipWindowId = 1000;

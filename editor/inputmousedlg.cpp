@@ -3,7 +3,7 @@
 
 #include "res/resource.h"
 #include "editor/inputrobotdlg.h"
-#include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 namespace {
 constexpr UINT_PTR kPointerTimer = 1;

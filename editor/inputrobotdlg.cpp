@@ -7,6 +7,7 @@
 #include "editor/robotrepeatoption.h"
 #include "robot/actiontext.h"
 #include "robot/datafolder.h"
+#include "robot/numbertext.h"
 #include "robot/robotname.h"
 
 namespace {

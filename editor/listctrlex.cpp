@@ -8,6 +8,7 @@
 
 #include "controls/checkmsgbox.h"
 #include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 namespace {
 

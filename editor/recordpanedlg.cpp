@@ -6,7 +6,7 @@
 #include "controls/itempane.h"
 #include "editor/inputrobotdlg.h"
 #include "editor/recordrobotdlg.h"
-#include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 const char kRecordedStartComment[] = "Comment: ==== Start recorded actions ====";
 const char kRecordedEndComment[] = "Comment: ==== End of recorded actions ====";

@@ -8,7 +8,8 @@
 #include "framework/app.h"
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
-#include "robot/datafolder.h"
+#include "robot/entrypoint.h"
+#include "robot/numbertext.h"
 #include "robot/keynames.h"
 
 const char kSpeedMark[] = "=> [remove on faster speed]";

@@ -2,7 +2,7 @@
 #include "editor/robotrepeatoption.h"
 
 #include "res/resource.h"
-#include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 CRobotRepeatOption::CRobotRepeatOption(CWnd* parent) : CDialog(IDD_REPEAT_OPTION, parent) {}
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "framework/msgbox.h"
-#include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <tlhelp32.h>
 
-#include "robot/datafolder.h"
+#include "robot/entrypoint.h"
 
 const char kDesktopTitle[] = "Desktop";
 const char kDesktopPath[] = "Program Manager";

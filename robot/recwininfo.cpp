@@ -1,7 +1,7 @@
 // Reading the lines of a robot file's window records.
 #include "robot/recwininfo.h"
 
-#include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 RecWinLine ReadRecWinLine(const CString& line, RecWinInfo& work) {
   if (line.Left(9) == "WinIndex=") {

@@ -2,7 +2,7 @@
 #include "robot/robot.h"
 
 #include "framework/msgbox.h"
-#include "robot/datafolder.h"
+#include "robot/numbertext.h"
 #include "robot/robotfile.h"
 
 #include <new>

@@ -4,6 +4,7 @@
 
 #include "res/ids_schedule.h"
 #include "robot/datafolder.h"
+#include "robot/numbertext.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "framework/msgbox.h"
-#include "robot/datafolder.h"
 #include "robot/robotfile.h"
 #include "script/sysutil/sysutil.h"
 

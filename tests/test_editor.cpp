@@ -13,6 +13,7 @@
 #include "editor/inputrobotdlg.h"
 #include "editor/robotrepeatoption.h"
 #include "robot/datafolder.h"
+#include "robot/numbertext.h"
 #include "robot/robotname.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "robot/datafolder.h"
+#include "robot/numbertext.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;

@@ -16,7 +16,7 @@
 #include "editor/recordpanedlg.h"
 #include "editor/recordrobotdlg.h"
 #include "framework/msgmap.h"
-#include "robot/datafolder.h"
+#include "robot/entrypoint.h"
 #include "robot/keynames.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"

@@ -1,7 +1,6 @@
 // The robot file: exact bytes written, the positional reader's quirks, and safe saving.
 #include <gtest/gtest.h>
 
-#include "robot/datafolder.h"
 #include "robot/robot.h"
 #include "tests/support/test_support.h"
 

@@ -9,7 +9,6 @@
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "app/robotuploaddlg.h"
-#include "robot/datafolder.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"
