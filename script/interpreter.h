@@ -265,10 +265,16 @@ public:
   int Depth = 0;        // nested runs in progress
   int CurrentLine = 0;  // the line that errors are reported against
   int WaitState = WAIT_NONE;
-  DWORD WaitStart = 0;    // timeGetTime at the start of a wait
-  DWORD WaitTimeout = 0;  // its length in ms; 0 = none
-  LONGLONG WaitStartTicks = 0;  // the performance counter at the start of a wait (0: no counter)
-  CScriptValue WaitResult;  // result of a wait (1, 0 after a time-out, RunWait's exit code)
+  // The clock and result of the wait in progress. A function that runs inside a wait (adlib,
+  // script hotkey) and a wait inside such a function save it whole and give it back when they
+  // end, so that the outer wait goes on with its own: whatever a wait must keep goes in here.
+  struct CWaitFrame {
+    DWORD Start = 0;        // timeGetTime at the start of a wait
+    DWORD Timeout = 0;      // its length in ms; 0 = none
+    LONGLONG StartTicks = 0;  // the performance counter at the start of a wait (0: no counter)
+    CScriptValue Result;    // result of a wait (1, 0 after a time-out, RunWait's exit code)
+  };
+  CWaitFrame Wait;
   BYTE LeaveRun = 0;        // the innermost run loop returns before the next line
   HANDLE RunWaitProcess = nullptr;
   CScriptString AdlibFunction;
@@ -327,7 +333,7 @@ public:
   // A handler is called with its arguments already counted, the result preset to 1 and @error
   // to 0. Ordinary failures: SetError(n) (and a result of 0 or "" where the family says so),
   // return 0. Fatal misuse: return FatalError(message), which reports and ends the run. A
-  // waiting built-in presets WaitResult, calls RunWait(state, timeout) and returns WaitResult
+  // waiting built-in presets Wait.Result, calls RunWait(state, timeout) and returns Wait.Result
   // as its result; the poll of its state (PollWindowWait, PollProcessWait) ends the wait with
   // EndWait().
   // Keystrokes.

@@ -181,9 +181,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   // next, unless the run ended inside the function.
   int savedWait = WaitState;
   // A wait inside the function must not shorten or lengthen the wait it interrupted.
-  DWORD savedStart = WaitStart, savedTimeout = WaitTimeout;
-  LONGLONG savedStartTicks = WaitStartTicks;
-  CScriptValue savedResult(WaitResult);
+  CWaitFrame saved = Wait;
   WaitState = WAIT_NONE;
   AdlibRunning = 1;
   CScriptValue result, preset;
@@ -191,10 +189,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
   AdlibRunning = 0;
   if (WaitState == WAIT_END) return true;
   WaitState = savedWait;
-  WaitStart = savedStart;
-  WaitTimeout = savedTimeout;
-  WaitStartTicks = savedStartTicks;
-  WaitResult = savedResult;
+  Wait = std::move(saved);
   return false;
 }
 
@@ -240,7 +235,7 @@ bool CQuorvex_Script::HandleWaitStates() {
       CloseHandle(RunWaitProcess);
       RunWaitProcess = nullptr;
     }
-    WaitResult.SetInt(static_cast<int>(code));
+    Wait.Result.SetInt(static_cast<int>(code));
     LeaveRun = 1;
     WaitState = WAIT_NONE;
     return true;
@@ -300,9 +295,9 @@ bool CQuorvex_Script::ActivateRecWindow() {
 
 int CQuorvex_Script::RunWait(int state, DWORD timeoutMs) {
   WaitState = state;
-  WaitStart = timeGetTime();
-  WaitStartTicks = PerfTicksPerMs() ? PerfCounterNow() : 0;
-  WaitTimeout = timeoutMs;
+  Wait.Start = timeGetTime();
+  Wait.StartTicks = PerfTicksPerMs() ? PerfCounterNow() : 0;
+  Wait.Timeout = timeoutMs;
   return Execute(0, 0);
 }
 

@@ -90,8 +90,8 @@ void CQuorvex_Script::EndWait() {
 bool CQuorvex_Script::PollWindowWait() {
   if (WaitState < WAIT_DELAY || WaitState > WAIT_WINWAITNOTACTIVE) return false;
   // The condition is tested before any sleep: a window already there ends the wait at once.
-  if (TimedOut(WaitStart, WaitStartTicks, WaitTimeout)) {
-    if (WaitState != WAIT_DELAY) WaitResult.SetInt(0);
+  if (TimedOut(Wait.Start, Wait.StartTicks, Wait.Timeout)) {
+    if (WaitState != WAIT_DELAY) Wait.Result.SetInt(0);
     EndWait();
     return true;
   }
@@ -100,14 +100,14 @@ bool CQuorvex_Script::PollWindowWait() {
     Pause(WinWaitDelay);
     return true;
   }
-  SleepToNextPoll(WaitStartTicks, WaitTimeout);
+  SleepToNextPoll(Wait.StartTicks, Wait.Timeout);
   return true;
 }
 
 bool CQuorvex_Script::PollProcessWait() {
   if (WaitState != WAIT_PROCESSWAIT && WaitState != WAIT_PROCESSWAITCLOSE) return false;
-  if (TimedOut(WaitStart, WaitStartTicks, WaitTimeout)) {
-    WaitResult.SetInt(0);
+  if (TimedOut(Wait.Start, Wait.StartTicks, Wait.Timeout)) {
+    Wait.Result.SetInt(0);
     EndWait();
     return true;
   }
@@ -118,7 +118,7 @@ bool CQuorvex_Script::PollProcessWait() {
     Pause(WinWaitDelay);
     return true;
   }
-  SleepToNextPoll(WaitStartTicks, WaitTimeout);
+  SleepToNextPoll(Wait.StartTicks, Wait.Timeout);
   return true;
 }
 

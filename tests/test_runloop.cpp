@@ -130,9 +130,9 @@ TEST(RunLoop, RunWaitEndsWithTheProcessWhateverItsExitCode) {
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
     CloseHandle(pi.hThread);
     h.script().RunWaitProcess = pi.hProcess;
-    h.script().WaitResult.SetInt(1);
+    h.script().Wait.Result.SetInt(1);
     EXPECT_EQ(h.script().RunWait(WAIT_RUNWAIT, 0), 0);
-    EXPECT_EQ(h.script().WaitResult.GetInt(), code);
+    EXPECT_EQ(h.script().Wait.Result.GetInt(), code);
     EXPECT_EQ(h.script().RunWaitProcess, nullptr);  // its handle is closed
     EXPECT_EQ(h.script().WaitState, WAIT_NONE);
   }

@@ -38,16 +38,11 @@ DWORD CQuorvex_Script::SetWindowWait(const CValueList& args) {
 int CQuorvex_Script::NestedWait(int state, DWORD timeoutMs, CScriptValue& result) {
   // A function that runs while a wait is in progress (adlib, script hotkey) may wait itself:
   // the outer wait goes on afterwards with its own clock and result.
-  DWORD start = WaitStart, timeout = WaitTimeout;
-  LONGLONG startTicks = WaitStartTicks;
-  CScriptValue outerResult = WaitResult;
-  WaitResult.SetInt(1);
+  CWaitFrame outer = Wait;
+  Wait.Result.SetInt(1);
   int failed = RunWait(state, timeoutMs);
-  result = WaitResult;
-  WaitStart = start;
-  WaitTimeout = timeout;
-  WaitStartTicks = startTicks;
-  WaitResult = outerResult;
+  result = Wait.Result;
+  Wait = std::move(outer);
   return failed;
 }
 
