@@ -158,7 +158,7 @@ int CQuorvex_Script::QuickExpression(const CTokenList& tokens, int& index, CScri
   // Most expressions are one literal or plain variable, or two around a comparison or an
   // arithmetic operator: they are worked out on the operands where they are, without the
   // stacks, in the order and with the errors of the general evaluation.
-  const int op = QuickShape(tokens, index);
+  const int op = ForceGeneralEvaluation ? -2 : QuickShape(tokens, index);
   if (op == -2) return -1;
   const CScriptValue* left = PlainOperand(tokens[index]);
   if (!left) return 1;
@@ -223,7 +223,8 @@ private:
 
 int CQuorvex_Script::QuickUpdate(const CTokenList& tokens, int& index, const char* name, CScriptValue& target) {
   // "$v = $v & tail" and "$v = $v + n" change $v where it is: an append copies only its tail.
-  if (PlainOperandAt(tokens, index) != 2 || !PlainOperandAt(tokens, index + 2) || tokens[index + 3].kind != TOK_END)
+  if (ForceGeneralEvaluation || PlainOperandAt(tokens, index) != 2 || !PlainOperandAt(tokens, index + 2) ||
+      tokens[index + 3].kind != TOK_END)
     return -1;
   const int op = OperatorOf(tokens[index + 1], true);
   if (op != OP_CONCAT && (op < OP_ADD || op > OP_POWER)) return -1;
@@ -344,7 +345,7 @@ bool CQuorvex_Script::EvaluateCondition(const CTokenList& tokens, int& index, bo
   // A comparison of two plain operands is decided on them where they are, without a result
   // value. Inside another expression (a called function's line) it takes the general way and
   // its nesting checks.
-  const int op = evalNesting_ > 0 ? -2 : QuickShape(tokens, index);
+  const int op = evalNesting_ > 0 || ForceGeneralEvaluation ? -2 : QuickShape(tokens, index);
   if (op >= 0 && op <= OP_STRINGEQUAL) {
     const CScriptValue* left = PlainOperand(tokens[index]);
     if (!left) return true;

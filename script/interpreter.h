@@ -120,6 +120,9 @@ public:
   // ---- expressions (false on success, true after an error report) --------------------------
   bool EvaluateExpression(const CTokenList& tokens, int& index, CScriptValue& result);
   bool EvaluateCondition(const CTokenList& tokens, int& index, bool& truth);
+  // Sends every expression, self-update and condition the general way, past the shortcuts for
+  // plain operands; tests set it to hold the shortcuts to the same answers.
+  bool ForceGeneralEvaluation = false;
   bool GetVariableValue(const CTokenList& tokens, int& index, CScriptValue& result);
   bool GetMacroValue(const CTokenList& tokens, int& index, CScriptValue& result);
   // Reads "[n]..." after an array variable and finds the element: `target` becomes the element,

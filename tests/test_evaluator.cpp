@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/script_harness.h"
 
@@ -273,4 +274,69 @@ TEST(Evaluator, AssignmentsThatUpdateTheirOwnVariable) {
   EXPECT_FALSE(trailing.Run("$k = 1\n$k = $k + 1 2\n"));
   EXPECT_EQ(trailing.LastError(), "Error in expression.");
   EXPECT_EQ(trailing.Global("K"), "1");
+}
+
+// The shortcuts for plain operands (a lone operand or two around an operator, "$v = $v op x",
+// an If on two operands) must answer as the general evaluation does: the same value of the same
+// kind, or the same error report, for every operator over every kind of plain operand.
+TEST(Evaluator, ShortcutsAnswerAsTheGeneralEvaluation) {
+  const std::vector<std::string> operands = {"0",    "1",   "2.5", "10", "'12'", "'007'", "'0x1A'", "' '", "''",
+                                             "'abc'", "$n", "$t",  "$h", "$b",   "$e",    "$nope"};
+  const char* operators[] = {"<", ">", "<=", ">=", "<>", "=", "==", "&", "+", "-", "*", "/", "^", "AND", "OR"};
+  struct Case {
+    std::string left, rest;  // the first operand, and the operator and operand after it
+  };
+  std::vector<Case> cases;
+  for (const std::string& a : operands) cases.push_back({a, ""});
+  for (const std::string& a : operands)
+    for (const char* op : operators)
+      for (const std::string& b : operands) cases.push_back({a, std::string(" ") + op + " " + b});
+  auto transcript = [&](bool general) {
+    ScriptHarness h;
+    h.script().ForceGeneralEvaluation = general;
+    EXPECT_TRUE(h.Run("$n = 4\n$t = '5'\n$h = '0x10'\n$b = ' '\n$e = ''\n")) << h.LastBox();
+    std::vector<std::string> out;
+    auto outcome = [&](size_t boxes, bool failed, const CScriptValue& value) {
+      if (h.boxes().size() != boxes) return "error " + h.LastBox() + (failed ? "" : " (not failed)");
+      return std::string(failed ? "failed silently " : value.IsNumber() ? "number " : "text ") + value.GetString();
+    };
+    auto run = [&](const std::string& line, auto step) {
+      CTokenList tokens;
+      if (h.Tokenize(line, tokens)) return std::string("lexer error");
+      int index = 0;
+      size_t boxes = h.boxes().size();
+      CScriptValue value;
+      bool failed = step(tokens, index, value);
+      h.script().WaitState = WAIT_NONE;  // an error report ends only this step
+      return line + ": " + outcome(boxes, failed, value) + (failed ? "" : " at " + std::to_string(index));
+    };
+    for (const Case& c : cases) {
+      const std::string expression = c.left + c.rest;
+      out.push_back(run(expression, [&](const CTokenList& tokens, int& index, CScriptValue& value) {
+        return h.script().EvaluateExpression(tokens, index, value);
+      }));
+      out.push_back(run("If " + expression, [&](const CTokenList& tokens, int& index, CScriptValue& value) {
+        bool truth = false;
+        ++index;
+        bool failed = h.script().EvaluateCondition(tokens, index, truth);
+        value.SetInt(truth ? 1 : 0);
+        return failed;
+      }));
+      if (c.rest.empty()) continue;  // a lone operand updates nothing
+      out.push_back(run("$v = " + c.left, [&](const CTokenList& tokens, int& index, CScriptValue&) {
+        return h.script().DoAssignment(tokens, index);
+      }) + " / " + run("$v = $v" + c.rest, [&](const CTokenList& tokens, int& index, CScriptValue& value) {
+        bool failed = h.script().DoAssignment(tokens, index);
+        CScriptValue* v = nullptr;
+        if (h.variables().GetRef("V", v, SCOPE_GLOBAL)) value = *v;
+        return failed;
+      }));
+    }
+    return out;
+  };
+  std::vector<std::string> quick = transcript(false), general = transcript(true);
+  ASSERT_EQ(quick.size(), general.size());
+  int differences = 0;
+  for (size_t i = 0; i < quick.size() && differences < 10; ++i)
+    if (quick[i] != general[i]) EXPECT_EQ(quick[i], general[i]) << ++differences;
 }
