@@ -12,7 +12,7 @@ namespace {
 
 constexpr UINT kOpenButtonId = 1;
 constexpr int kNoteHeight = 44, kButtonWidth = 130, kButtonHeight = 26, kGap = 8;
-// Longer texts go to the long-text view: Wine's edit field takes about 3 s per megabyte.
+// Longer texts go to the long-text view: Wine's edit field takes a long text in slowly.
 constexpr int kLongText = 64 * 1024;
 const char kReadOnlyNote[] =
     "No web browser engine is installed on this system, so the page is shown here as plain text and cannot "
