@@ -337,6 +337,10 @@ TEST(Evaluator, ShortcutsAnswerAsTheGeneralEvaluation) {
   std::vector<std::string> quick = transcript(false), general = transcript(true);
   ASSERT_EQ(quick.size(), general.size());
   int differences = 0;
-  for (size_t i = 0; i < quick.size() && differences < 10; ++i)
-    if (quick[i] != general[i]) EXPECT_EQ(quick[i], general[i]) << ++differences;
+  for (size_t i = 0; i < quick.size() && differences < 10; ++i) {
+    if (quick[i] != general[i]) {
+      EXPECT_EQ(quick[i], general[i]);
+      ++differences;
+    }
+  }
 }
