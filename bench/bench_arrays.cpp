@@ -73,8 +73,8 @@ void Print(const char* label, const std::string& key, long steps, const Timing& 
   double ns = timing.seconds * 1e9 / steps;
   char ratio[32] = "-";
   if (Python(key) > 0) snprintf(ratio, sizeof ratio, "%.1f", ns / Python(key));
-  printf("%-30s %9ld %9.3f %12.1f %12.1f %9s %7.1f%%%s\n", label, steps, timing.seconds, ns, Python(key), ratio,
-         100 * timing.drained, right ? "" : "   wrong result");
+  printf("%-30s %9ld %9.3f %12.1f %12.1f %9s %7.1f%% %12.1f%s\n", label, steps, timing.seconds, ns, Python(key), ratio,
+         100 * timing.drained, ns * (1 - timing.drained), right ? "" : "   wrong result");
 }
 
 // True (and a row saying so) when a run of n steps, after one of `previousN` steps that took
@@ -82,7 +82,8 @@ void Print(const char* label, const std::string& key, long steps, const Timing& 
 bool Skipped(const char* label, const std::string& key, long n, double previousNs, long previousN) {
   double estimate = previousNs * 1e-9 * n * (double(n) / previousN);
   if (previousNs <= 0 || estimate <= g_limitSeconds) return false;
-  printf("%-30s %9ld %9s %12s %12.1f %9s   skipped: about %.0f s\n", label, n, "-", "-", Python(key), "-", estimate);
+  printf("%-30s %9ld %9s %12s %12.1f %9s %8s %12s   skipped: about %.0f s\n", label, n, "-", "-", Python(key), "-", "-", "-",
+         estimate);
   return true;
 }
 
@@ -142,7 +143,8 @@ int main(int argc, char** argv) {
     printf("script error: %s\n", text);
     return IDOK;
   });
-  printf("%-30s %9s %9s %12s %12s %9s %8s\n", "work", "steps", "seconds", "ns/step", "python ns", "ours/py", "drained");
+  printf("%-30s %9s %9s %12s %12s %9s %8s %12s\n", "work", "steps", "seconds", "ns/step", "python ns", "ours/py", "drained",
+         "undrained ns");
   double small = UBoundLoop(2000);
   double large = UBoundLoop(20000, small, 2000);
   if (large > 0) printf("per-step cost of the UBound loop, 20k against 2k: %.2fx\n", large / small);
