@@ -263,6 +263,7 @@ void BuildBuiltinTable(std::vector<CBuiltinEntry>& table, std::unordered_map<std
     entry.minArgs = row.minArgs;
     entry.maxArgs = row.maxArgs;
     entry.drainsQueue = !LeavesQueueAlone(row.name);
+    entry.readsInPlace = !strcmp(row.name, "UBOUND") || !strcmp(row.name, "ISARRAY");
     index.emplace(row.name, static_cast<int>(table.size()));
     table.push_back(std::move(entry));
   }

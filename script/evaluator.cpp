@@ -453,12 +453,13 @@ bool CQuorvex_Script::ParseSubscripts(const CTokenList& tokens, int& index, CScr
   // The subscripts are gathered first: their expressions may use this array too.
   target->ClearSubscripts();
   for (int i = 0; i < count; ++i) target->AddSubscript(at[i]);
+  // Without a holder the element is only read (an assignment writes it later, by its subscripts).
   CScriptValue* element = nullptr;
   if (holder) {
     *holder = target->GetElementShared();
     element = holder->get();
   } else {
-    element = target->GetElement();
+    element = target->GetElementToRead();
   }
   if (!element)
     return FatalError("Array variable has incorrect number of subscripts or subscript dimension range exceeded.",

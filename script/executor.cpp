@@ -100,10 +100,21 @@ bool CQuorvex_Script::CallBuiltinStatement(const CTokenList& tokens, int& index,
   CCallArgsLease lease(*this);
   CValueList& args = lease->builtin;
   int i = 0;
+  const bool inPlace = builtin >= 0 && builtin < GetBuiltinCount() && builtins_[builtin].readsInPlace;
   if (callTokens[0].kind != TOK_END) {
     for (;;) {
-      // Evaluated in place: the list is this call's own while its arguments run.
-      if (EvaluateExpression(callTokens, i, args.Add(CScriptValue()))) return true;
+      CScriptValue& arg = args.Add(CScriptValue());
+      if (inPlace && args.GetCount() == 1 && PlainOperandAt(callTokens, i) == 2 &&
+          (callTokens[i + 1].kind == TOK_COMMA || callTokens[i + 1].kind == TOK_END)) {
+        // A whole array is looked at, not copied: the built-in runs no script code.
+        const CScriptValue* value = PlainOperand(callTokens[i]);
+        if (!value) return true;
+        arg.SetReference(const_cast<CScriptValue*>(value));
+        ++i;
+      } else if (EvaluateExpression(callTokens, i, arg)) {
+        // Evaluated in place: the list is this call's own while its arguments run.
+        return true;
+      }
       if (callTokens[i].kind == TOK_END) break;
       if (callTokens[i].kind == TOK_COMMA && callTokens[++i].kind == TOK_END) break;  // a trailing comma
     }

@@ -32,6 +32,9 @@ struct CBuiltinEntry {
   unsigned char maxArgs = 0;
   // Touches windows, input or the message queue: the queue is drained before and after it.
   bool drainsQueue = true;
+  // Only looks at its first argument: a plain variable there is handed over where it is, as a
+  // reference, instead of copied.
+  bool readsInPlace = false;
 };
 
 // Keyword ids of the lexer, in table order.

@@ -1,6 +1,7 @@
 // CScriptValue: conversions, arithmetic, comparisons and arrays of the variant value.
 #include "script/scriptvalue.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -268,14 +269,15 @@ void CScriptValue::Copy(const CScriptValue& other) {
       SetReference(other.extra_->ref, other.extra_->refHold);
       break;
     case kArray: {
-      const ArrayData& from = other.Array();
-      auto data = std::make_unique<ArrayData>();
-      data->dimensions = from.dimensions;
-      memcpy(data->sizes, from.sizes, sizeof data->sizes);
-      data->count = from.count;
-      data->elements.resize(data->count);
-      for (std::uint32_t i = 0; i < data->count; ++i)
-        if (from.elements[i]) data->elements[i] = new Element{from.elements[i]->value};
+      std::shared_ptr<ArrayData> data = other.extra_->array;
+      // A reference writes its element in place, where a sharing copy would see it: an array
+      // with a bound element is copied instead.
+      if (data->mayBeBound) {
+        bool bound = false;
+        for (const Element* element : data->elements) bound = bound || (element && element->holders > 1);
+        if (bound) data = CopyArrayData(*data);
+        else data->mayBeBound = false;
+      }
       Clear();
       kind_ = kArray;
       GetExtra().array = std::move(data);
@@ -444,15 +446,39 @@ CScriptValue::Element* CScriptValue::SlotElement(int index) {
   return slot;
 }
 
-void CScriptValue::PutElement(std::uint32_t index, Element* element) {
-  Element*& slot = Array().elements[index];
-  if (slot) slot->Release();
-  slot = element;
+std::shared_ptr<CScriptValue::ArrayData> CScriptValue::NewArrayData(std::uint32_t count) {
+  std::shared_ptr<ArrayData> data;
+  try {
+    data = std::make_shared<ArrayData>();
+    data->elements.resize(count);
+    data->count = count;
+  } catch (const std::bad_alloc&) {
+    data.reset();
+  }
+  return data;
+}
+
+std::shared_ptr<CScriptValue::ArrayData> CScriptValue::CopyArrayData(const ArrayData& from) {
+  auto data = std::make_shared<ArrayData>();
+  data->dimensions = from.dimensions;
+  memcpy(data->sizes, from.sizes, sizeof data->sizes);
+  data->count = from.count;
+  data->elements.resize(from.count);
+  for (std::uint32_t i = 0; i < from.count; ++i)
+    if (from.elements[i]) data->elements[i] = new Element{from.elements[i]->value};
+  return data;
+}
+
+CScriptValue::ArrayData& CScriptValue::OwnArray() {
+  std::shared_ptr<ArrayData>& data = extra_->array;
+  if (data.use_count() > 1) data = CopyArrayData(*data);
+  return *data;
 }
 
 std::shared_ptr<CScriptValue> CScriptValue::GetElementShared() {
   int index = ElementIndex();
   if (index < 0) return nullptr;
+  OwnArray().mayBeBound = true;
   Element* element = SlotElement(index);
   ++element->holders;
   // Should the holder's own allocation fail, the deleter runs at once and the count is right.
@@ -462,45 +488,105 @@ std::shared_ptr<CScriptValue> CScriptValue::GetElementShared() {
 CScriptValue* CScriptValue::GetElement() {
   int index = ElementIndex();
   if (index < 0) return nullptr;
+  OwnArray();
   return &SlotElement(index)->value;
 }
 
-bool CScriptValue::CreateArray(bool* tooLarge) {
+CScriptValue* CScriptValue::GetElementToRead() {
+  // An element made here on first use is the number 0 for every value sharing the array.
+  int index = ElementIndex();
+  return index < 0 ? nullptr : &SlotElement(index)->value;
+}
+
+std::uint32_t CScriptValue::PendingCount(bool* tooLarge) const {
   if (tooLarge) *tooLarge = false;
   const int pending = GetSubscriptCount();
-  const int* sizes = extra_ ? extra_->subscripts : nullptr;
-  bool ok = pending > 0;
+  if (pending == 0) return 0;
   std::uint64_t count = 1;
-  for (int i = 0; ok && i < pending; ++i) {
-    if (sizes[i] < 1) {
-      ok = false;
-    } else {
-      count *= static_cast<std::uint64_t>(sizes[i]);
-      if (count >= kMaxElements) {
-        ok = false;
-        if (tooLarge) *tooLarge = true;
-      }
+  for (int i = 0; i < pending; ++i) {
+    if (extra_->subscripts[i] < 1) return 0;
+    count *= static_cast<std::uint64_t>(extra_->subscripts[i]);
+    if (count >= kMaxElements) {
+      if (tooLarge) *tooLarge = true;
+      return 0;
     }
   }
-  std::unique_ptr<ArrayData> data;
-  if (ok) {
-    data.reset(new (std::nothrow) ArrayData);
-    try {
-      if (data) data->elements.resize(static_cast<size_t>(count));
-    } catch (const std::bad_alloc&) {
-      data.reset();
-    }
-    if (!data) {
-      ok = false;
-      if (tooLarge) *tooLarge = true;
-    }
+  return static_cast<std::uint32_t>(count);
+}
+
+bool CScriptValue::CreateArray(bool* tooLarge) {
+  const std::uint32_t count = PendingCount(tooLarge);
+  std::shared_ptr<ArrayData> data;
+  if (count > 0) {
+    data = NewArrayData(count);
+    if (!data && tooLarge) *tooLarge = true;
   }
   Clear();
-  if (!ok) return false;
-  data->dimensions = pending;
-  memcpy(data->sizes, sizes, sizeof(int) * pending);
-  data->count = static_cast<std::uint32_t>(count);
+  if (!data) return false;
+  data->dimensions = extra_->subscriptCount;
+  memcpy(data->sizes, extra_->subscripts, sizeof(int) * data->dimensions);
   kind_ = kArray;
+  extra_->array = std::move(data);
+  return true;
+}
+
+bool CScriptValue::ResizeArray(bool* tooLarge) {
+  if (kind_ != kArray) return CreateArray(tooLarge);
+  const std::uint32_t count = PendingCount(tooLarge);
+  if (count == 0) {
+    Clear();
+    return false;
+  }
+  const int dimensions = extra_->subscriptCount;
+  const int* sizes = extra_->subscripts;
+  ArrayData& old = Array();
+  const bool shared = extra_->array.use_count() > 1;
+  if (!shared && dimensions == old.dimensions && std::equal(sizes + 1, sizes + dimensions, old.sizes + 1)) {
+    // Only the first size changes: the kept elements are the first ones and stay where they
+    // are. The store grows to twice its room at least, so growing by one is cheap on average.
+    std::vector<Element*>& elements = old.elements;
+    if (count > elements.capacity()) {
+      try {
+        elements.reserve(std::max<size_t>(count, 2 * elements.capacity()));
+      } catch (const std::bad_alloc&) {
+        try {
+          elements.reserve(count);
+        } catch (const std::bad_alloc&) {
+          if (tooLarge) *tooLarge = true;
+          Clear();
+          return false;
+        }
+      }
+    }
+    for (std::uint32_t i = count; i < old.count; ++i)
+      if (elements[i]) elements[i]->Release();
+    elements.resize(count);
+    if (elements.capacity() / 4 > count) elements.shrink_to_fit();  // most of its room is no longer needed
+    old.sizes[0] = sizes[0];
+    old.count = count;
+    return true;
+  }
+  std::shared_ptr<ArrayData> data = NewArrayData(count);
+  if (!data) {
+    if (tooLarge) *tooLarge = true;
+    Clear();
+    return false;
+  }
+  data->dimensions = dimensions;
+  memcpy(data->sizes, sizes, sizeof(int) * dimensions);
+  // Elements shared with another value are copied; our own move over with their references.
+  if (dimensions == old.dimensions) {
+    WalkCommonElements(old, *data, [&](std::uint32_t f, std::uint32_t t) {
+      Element*& from = old.elements[f];
+      if (!from) return;
+      if (shared) {
+        data->elements[t] = new Element{from->value};
+      } else {
+        data->elements[t] = from;
+        from = nullptr;
+      }
+    });
+  }
   extra_->array = std::move(data);
   return true;
 }
@@ -517,9 +603,7 @@ int CScriptValue::GetDimension(int i) const {
 }
 
 template <class Transfer>
-void CScriptValue::WalkCommonElements(const ArrayData& from, Transfer transfer) {
-  if (kind_ != kArray || from.dimensions != Array().dimensions) return;
-  ArrayData& to = Array();
+void CScriptValue::WalkCommonElements(const ArrayData& from, const ArrayData& to, Transfer transfer) {
   int dims = from.dimensions;
   int common[kMaxDimensions];
   for (int d = 0; d < dims; ++d) {
@@ -538,23 +622,4 @@ void CScriptValue::WalkCommonElements(const ArrayData& from, Transfer transfer) 
     while (d < dims && ++at[d] == common[d]) at[d++] = 0;
     if (d == dims) break;
   }
-}
-
-void CScriptValue::CopyArrayElements(const CScriptValue& old) {
-  if (old.kind_ != kArray || &old == this) return;
-  const ArrayData& from = old.Array();
-  WalkCommonElements(from, [&](std::uint32_t f, std::uint32_t t) {
-    if (from.elements[f]) PutElement(t, new Element{from.elements[f]->value});
-  });
-}
-
-void CScriptValue::TakeArrayElements(CScriptValue& old) {
-  if (old.kind_ != kArray || &old == this) return;
-  ArrayData& from = old.Array();
-  WalkCommonElements(from, [&](std::uint32_t f, std::uint32_t t) {
-    if (from.elements[f]) {
-      PutElement(t, from.elements[f]);
-      from.elements[f] = nullptr;
-    }
-  });
 }

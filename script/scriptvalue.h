@@ -1,5 +1,6 @@
 // CScriptValue: the script language's variant value (number, string, array or reference).
-// Copies of a string share its text (see CScriptText).
+// Copies of a string share its text (see CScriptText); copies of an array share its elements
+// until one of them writes.
 #pragma once
 
 #include <cstdint>
@@ -96,26 +97,30 @@ public:
   int GetSubscriptCount() const { return extra_ ? extra_->subscriptCount : 0; }
   bool SubscriptsValid() const;
   int ElementIndex() const;
+  // The element to write: an array that shares its elements with copies gets its own first.
   CScriptValue* GetElement();
+  // The element to read only: it may be shared with copies of this array.
+  CScriptValue* GetElementToRead();
   // The element with shared ownership, for references that must outlive a ReDim or reassignment.
   std::shared_ptr<CScriptValue> GetElementShared();
   // Makes an array of the pending sizes; false (and the number 0) when a size is below 1, the
   // total reaches kMaxElements or memory runs out. `tooLarge` tells the last two apart from the first.
   bool CreateArray(bool* tooLarge = nullptr);
+  // ReDim: gives an array the pending sizes, keeping every element whose subscripts are valid in
+  // both shapes (none when the number of dimensions changes), so references bound to them stay
+  // bound. A value that is no array is made one. Fails as CreateArray does.
+  bool ResizeArray(bool* tooLarge = nullptr);
   void FreeArray();
   int GetDimension(int i) const;
-  // Copies every element of `old` whose subscripts are valid in both arrays (same number of
-  // dimensions only).
-  void CopyArrayElements(const CScriptValue& old);
-  // As CopyArrayElements, but moves the elements themselves out of `old`, so references bound
-  // to them stay bound (used by ReDim).
-  void TakeArrayElements(CScriptValue& old);
   int GetElementCount() const { return kind_ == kArray ? static_cast<int>(extra_->array->count) : 0; }
 
 private:
   // An element in its own allocation, with the count of its holders: the array's slot and each
   // reference bound to it. One allocation and one pointer per element.
   struct Element;
+  // The elements of an array, shared by the values copied from it. A value writes only to
+  // elements no other value shares: it copies them first. A reference bound to an element
+  // writes in place, so elements are never shared while one is bound.
   struct ArrayData {
     ArrayData() = default;
     ArrayData(const ArrayData&) = delete;
@@ -124,12 +129,13 @@ private:
     int dimensions = 0;
     int sizes[kMaxDimensions] = {};
     std::uint32_t count = 0;
+    bool mayBeBound = false;  // an element was bound to a reference since the last look
     std::vector<Element*> elements;  // null until the element is first reached
   };
   // What only arrays, references and values given subscripts use, kept apart so that a number
   // or a string (every array element, most of the time) stays small.
   struct Extra {
-    std::unique_ptr<ArrayData> array;  // kArray
+    std::shared_ptr<ArrayData> array;  // kArray
     CScriptValue* ref = nullptr;       // kReference
     std::shared_ptr<CScriptValue> refHold;
     int subscripts[kMaxDimensions] = {};
@@ -139,12 +145,17 @@ private:
   Extra& GetExtra();
   int GetIntSlow() const;
   ArrayData& Array() const { return *extra_->array; }  // kind kArray only
+  ArrayData& OwnArray();  // kind kArray only: the elements, copied first when shared
+  static std::shared_ptr<ArrayData> CopyArrayData(const ArrayData& from);
+  // A store of `count` unreached elements, or null when memory runs out.
+  static std::shared_ptr<ArrayData> NewArrayData(std::uint32_t count);
+  // The element count of the pending sizes, or 0 when they make no array (see CreateArray).
+  std::uint32_t PendingCount(bool* tooLarge) const;
   void Clear();  // frees string and array storage, kind number 0; keeps pending subscripts
   template <class Transfer>
-  void WalkCommonElements(const ArrayData& from, Transfer transfer);
+  static void WalkCommonElements(const ArrayData& from, const ArrayData& to, Transfer transfer);
 
   Element* SlotElement(int index);  // the element at `index`, made as the number 0 on first use
-  void PutElement(std::uint32_t index, Element* element);  // takes the caller's hold
 
   mutable double number_ = 0;         // the number, or a string's cached number
   // The kind and flags below sit in the text's tail padding in a 64-bit build.

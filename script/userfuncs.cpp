@@ -46,14 +46,11 @@ bool CQuorvex_Script::DoDim(const CTokenList& tokens, int& index, int mode) {
           return FatalError("Too many subscripts used for an array - 8 is the maximum.", first) != 0;
         sizes[count++] = n;
       }
-      CScriptValue old;
-      if (reDim) old = std::move(*variable);
       variable->ClearSubscripts();
       for (int i = 0; i < count; ++i) variable->AddSubscript(sizes[i]);
-      if (!variable->CreateArray())
+      // ReDim keeps the elements themselves, so a ByRef bound to one of them stays bound.
+      if (!(reDim ? variable->ResizeArray() : variable->CreateArray()))
         return FatalError("Unable to allocate array - maximum total size is 16777216 elements.", t.column) != 0;
-      // ReDim moves the kept elements over, so a ByRef bound to one of them stays bound.
-      if (reDim && old.IsArray()) variable->TakeArrayElements(old);
     } else if (tokens[index].kind == TOK_EQUAL) {
       ++index;
       CScriptValue value;

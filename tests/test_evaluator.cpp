@@ -344,3 +344,36 @@ TEST(Evaluator, ShortcutsAnswerAsTheGeneralEvaluation) {
     }
   }
 }
+
+TEST(Evaluator, CopiesOfAnArrayStayIndependentOfIt) {
+  // An array copied by assignment, as an operand, as an argument or as a return value is its
+  // own after either side is written; a ByRef element writes only its own array.
+  const std::string setup = "Dim $a[2], $c\n$a[0] = 'a'\n$a[1] = 'b'\n";
+  struct Case {
+    const char* script;
+    const char* result;  // of $r
+  } cases[] = {
+      {"$b = $a\n$b[0] = 'x'\n$a[1] = 'y'\n$r = $a[0] & $a[1] & $b[0] & $b[1]", "ayxb"},
+      {"$b = ($a)\n$b[0] = 'x'\n$a[1] = 'y'\n$r = $a[0] & $a[1] & $b[0] & $b[1]", "ayxb"},
+      {"$r = F($a) & $a[0]\nFunc F($p)\n$p[0] = 'f'\nReturn $p[0]\nEndFunc", "fa"},
+      {"$r = G($a) & $a[0]\nFunc G($p)\n$a[0] = 'g'\nReturn $p[0]\nEndFunc", "ag"},
+      {"$b = H()\n$b[0] = 'h'\n$r = $a[0] & $b[0]\nFunc H()\nReturn $a\nEndFunc", "ah"},
+      {"$b = K()\n$b[0] = 'k'\n$r = $a[0] & $b[0] & $c[0]\nFunc K()\n$c = $a\nReturn $c\nEndFunc", "aka"},
+      {"Dim $o[1]\n$o[0] = $a\n$a[0] = 'z'\n$i = $o[0]\n$r = $i[0] & $a[0]", "az"},
+      // ReDim of one holder leaves the other as it was.
+      {"$b = $a\nReDim $a[3]\n$a[0] = 'x'\n$r = $b[0] & UBound($b) & $a[0] & $a[1] & UBound($a)", "a2xb3"},
+      {"$b = $a\nReDim $b[1]\n$b[0] = 'x'\n$r = $a[0] & UBound($a) & $b[0] & UBound($b)", "a2x1"},
+      // A bound element: a copy taken while it is bound, or before it, does not see its writes,
+      // and it outlives a ReDim that drops it.
+      {"W($a[0])\n$r = $a[0] & $c[0]\nFunc W(ByRef $e)\n$c = $a\n$e = 'w'\nEndFunc", "wa"},
+      {"$c = $a\nW($a[0])\n$r = $a[0] & $c[0]\nFunc W(ByRef $e)\n$e = 'w'\nEndFunc", "wa"},
+      {"$r = D($a[1]) & $c[1] & UBound($a)\nFunc D(ByRef $e)\n$c = $a\nReDim $a[1]\n$e = 'e'\nReturn $e\nEndFunc",
+       "eb1"},
+      {"$r = U($a) & IsArray($a) & IsArray($c)\nFunc U(ByRef $p)\nReturn UBound($p)\nEndFunc", "210"},
+  };
+  for (const Case& c : cases) {
+    ScriptHarness h;
+    ASSERT_TRUE(h.Run(setup + c.script)) << c.script << "\n" << h.LastBox();
+    EXPECT_EQ(h.Global("R"), c.result) << c.script;
+  }
+}

@@ -246,7 +246,7 @@ TEST(ScriptValue, ElementsDimensionsAndReDimCopies) {
   a.GetElement()->SetString("two-one");
   std::shared_ptr<CScriptValue> bound = a.GetElementShared();
 
-  // A deep copy does not share elements.
+  // A copy written after it was made has elements of its own.
   CScriptValue copy(a);
   copy.ClearSubscripts();
   copy.AddSubscript(2);
@@ -254,32 +254,40 @@ TEST(ScriptValue, ElementsDimensionsAndReDimCopies) {
   copy.GetElement()->SetString("changed");
   EXPECT_STREQ(bound->GetString(), "two-one");
 
-  // Growing keeps the elements inside both shapes; moving them keeps their identity.
-  CScriptValue old = std::move(a);
-  CScriptValue grown;
-  grown.AddSubscript(5);
-  grown.AddSubscript(2);
-  ASSERT_TRUE(grown.CreateArray());
-  grown.TakeArrayElements(old);
-  grown.ClearSubscripts();
-  grown.AddSubscript(2);
-  grown.AddSubscript(1);
-  EXPECT_EQ(grown.GetElement(), bound.get());
+  // ReDim keeps the elements inside both shapes; its own elements keep their identity.
+  CScriptValue grown = std::move(a);
+  for (int first : {5, 6}) {
+    grown.ClearSubscripts();
+    grown.AddSubscript(first);
+    grown.AddSubscript(2);
+    ASSERT_TRUE(grown.ResizeArray());
+    grown.ClearSubscripts();
+    grown.AddSubscript(2);
+    grown.AddSubscript(1);
+    EXPECT_EQ(grown.GetElement(), bound.get()) << first;
+  }
 
-  CScriptValue shrunk;
-  shrunk.AddSubscript(2);
-  shrunk.AddSubscript(2);
-  ASSERT_TRUE(shrunk.CreateArray());
-  shrunk.CopyArrayElements(copy);
+  // ReDim of a copy keeps the elements' values and leaves the array it was copied from alone.
+  CScriptValue shrunk(copy);
   shrunk.ClearSubscripts();
+  shrunk.AddSubscript(3);
+  shrunk.AddSubscript(2);
+  ASSERT_TRUE(shrunk.ResizeArray());
+  shrunk.ClearSubscripts();
+  shrunk.AddSubscript(2);
   shrunk.AddSubscript(1);
-  shrunk.AddSubscript(1);
-  EXPECT_EQ(shrunk.GetElement()->GetNumber(), 0);
-  // Different numbers of dimensions copy nothing.
-  CScriptValue flat;
+  EXPECT_STREQ(shrunk.GetElement()->GetString(), "changed");
+  shrunk.GetElement()->SetString("resized");
+  copy.ClearSubscripts();
+  copy.AddSubscript(2);
+  copy.AddSubscript(1);
+  EXPECT_STREQ(copy.GetElement()->GetString(), "changed");
+  EXPECT_EQ(copy.GetDimension(2), 4);
+  // Different numbers of dimensions keep nothing.
+  CScriptValue flat(copy);
+  flat.ClearSubscripts();
   flat.AddSubscript(12);
-  ASSERT_TRUE(flat.CreateArray());
-  flat.CopyArrayElements(copy);
+  ASSERT_TRUE(flat.ResizeArray());
   flat.ClearSubscripts();
   flat.AddSubscript(9);
   EXPECT_EQ(flat.GetElement()->GetNumber(), 0);

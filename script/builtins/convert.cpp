@@ -11,6 +11,12 @@ namespace {
 
 const CScriptValue& Arg(const CValueList& args, int i) { return args.GetAt(i); }
 
+// An argument that may be handed over as a reference to a variable (see readsInPlace).
+const CScriptValue& InPlaceArg(const CValueList& args, int i) {
+  const CScriptValue& value = args.GetAt(i);
+  return value.IsReference() ? *value.GetReference() : value;
+}
+
 // Bit operations work on the 32-bit pattern of a value; shifting and complementing it as
 // unsigned keeps every count defined.
 unsigned Bits(const CScriptValue& value) { return static_cast<unsigned>(value.GetInt()); }
@@ -78,7 +84,7 @@ int CQuorvex_Script::F_String(CValueList& args, CScriptValue& result) {
 }
 
 int CQuorvex_Script::F_IsArray(CValueList& args, CScriptValue& result) {
-  result.SetInt(Arg(args, 0).IsArray());
+  result.SetInt(InPlaceArg(args, 0).IsArray());
   return 0;
 }
 
@@ -226,7 +232,7 @@ int CQuorvex_Script::F_Round(CValueList& args, CScriptValue& result) {
 // ---- arrays --------------------------------------------------------------------------------
 
 int CQuorvex_Script::F_UBound(CValueList& args, CScriptValue& result) {
-  const CScriptValue& array = Arg(args, 0);
+  const CScriptValue& array = InPlaceArg(args, 0);
   if (!array.IsArray()) {
     SetError(1);
     return 0;
