@@ -104,6 +104,8 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
       if (const CTokenList* lineTokens = LineTokens(CurrentLine, text, tokens)) ExecuteLine(*lineTokens, nextLine);
     } catch (const std::bad_alloc&) {
       FatalError("Not enough memory to run this line.");
+    } catch (const CTextTooLong&) {
+      FatalError("Unable to allocate string - maximum length is 2147483646 characters.");
     }
   }
   LeaveRun = 0;
