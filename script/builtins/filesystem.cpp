@@ -247,10 +247,6 @@ int CQuorvex_Script::F_FileGetTime(CValueList& args, CScriptValue& result) {
   HANDLE file = IsDevicePath(path) ? INVALID_HANDLE_VALUE
                                    : CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
-  }
   if (file == INVALID_HANDLE_VALUE) {
     SetError(1);
     return 0;

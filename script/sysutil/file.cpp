@@ -298,10 +298,6 @@ bool SetFileTimeEx(const char* path, const FILETIME& time, int which) {
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  if (GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
-    return false;
-  }
   BOOL ok = SetFileTime(file, which == 1 ? &time : nullptr, (which != 0 && which != 1) ? &time : nullptr,
                         which == 0 ? &time : nullptr);
   CloseHandle(file);
