@@ -122,7 +122,8 @@ void CWnd::UnhookWindowCreate() {
 }
 
 const char* CWnd::RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
-  static thread_local char name[64];
+  // Room for the longest name: eight digits of style and three pointers of sixteen digits.
+  static thread_local char name[96];
   wsprintfA(name, "PindrelWnd:%x:%p:%p:%p", classStyle, cursor, background, icon);
   WNDCLASSA wc = {};
   HINSTANCE instance = AfxGetInstanceHandle();
@@ -349,21 +350,41 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
   return TRUE;
 }
 
+namespace {
+
+RECT (*g_workAreaSource)(HWND) = nullptr;
+
+}  // namespace
+
+RECT CWnd::MonitorWorkArea(HWND window) {
+  if (g_workAreaSource) return g_workAreaSource(window);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = window ? ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                            : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  if (monitor && ::GetMonitorInfoA(monitor, &info)) return info.rcWork;
+  RECT work = {};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+void CWnd::SetMonitorWorkAreaSource(RECT (*source)(HWND window)) { g_workAreaSource = source; }
+
 void CWnd::CenterWindow(CWnd* alternateOwner) {
   CRect self, area;
   GetWindowRect(&self);
   HWND over = alternateOwner ? alternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
   if (GetStyle() & WS_CHILD) over = ::GetParent(m_hWnd);
+  // The owner's monitor, not the primary one: a dialog stays on the screen its owner is on.
+  const CRect work(MonitorWorkArea(over ? over : m_hWnd));
   if (over && ::IsWindowVisible(over) && !::IsIconic(over)) {
     ::GetWindowRect(over, &area);
   } else {
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    area = work;
   }
   int x = area.left + (area.Width() - self.Width()) / 2;
   int y = area.top + (area.Height() - self.Height()) / 2;
   if (!(GetStyle() & WS_CHILD)) {
-    CRect work;
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     x = std::max<int>(work.left, std::min<int>(x, work.right - self.Width()));
     y = std::max<int>(work.top, std::min<int>(y, work.bottom - self.Height()));
   }

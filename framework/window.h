@@ -136,8 +136,13 @@ public:
     return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags);
   }
   // Centres the window over its owner (a child over its parent); over the work area when the
-  // owner is missing, hidden or minimised. A top-level window is kept inside the work area.
+  // owner is missing, hidden or minimised. A top-level window is kept inside the work area. The
+  // work area is that of the owner's monitor (without an owner, the window's own).
   void CenterWindow(CWnd* alternateOwner = nullptr);
+  // The work area of the monitor nearest to a window (the primary one for no window). Tests set
+  // another source (null: the system's), since the machines they run on have one monitor.
+  static RECT MonitorWorkArea(HWND window);
+  static void SetMonitorWorkAreaSource(RECT (*source)(HWND window));
   void GetClientRect(LPRECT r) const { ::GetClientRect(m_hWnd, r); }
   void GetWindowRect(LPRECT r) const { ::GetWindowRect(m_hWnd, r); }
   void ScreenToClient(LPPOINT p) const { ::ScreenToClient(m_hWnd, p); }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -713,6 +714,9 @@ private:
   enum { kMaxClockStride = 32 };
   int clockStride_ = 1, linesToClock_ = 1;
   LONGLONG lastClock_ = 0;
+  // Set every millisecond by a timer while a run is in progress: a line that ran longer than that
+  // is followed at once by a drain, whatever the count of lines to the next look at the clock.
+  std::atomic<bool> clockDue_{false};
   CScriptString lastErrorText_;
 };
 

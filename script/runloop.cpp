@@ -1,6 +1,8 @@
 // The run loop: drains the message queue, polls the waits, brings recorded windows back and runs
 // one line at a time.
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "framework/msgbox.h"
@@ -12,6 +14,31 @@
 #include "script/sysutil/sysutil.h"
 
 #include <mmsystem.h>
+
+namespace {
+
+// The millisecond tick of a run: marks the next look at the clock as due at once.
+void CALLBACK ClockTick(UINT, UINT, DWORD_PTR due, DWORD_PTR, DWORD_PTR) {
+  reinterpret_cast<std::atomic<bool>*>(due)->store(true, std::memory_order_relaxed);
+}
+
+// Runs the tick while an outermost run lives.
+class CClockTicks {
+public:
+  explicit CClockTicks(std::atomic<bool>* due)
+      : timer_(timeSetEvent(1, 1, ClockTick, reinterpret_cast<DWORD_PTR>(due),
+                            TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS)) {}
+  ~CClockTicks() {
+    if (timer_) timeKillEvent(timer_);
+  }
+  CClockTicks(const CClockTicks&) = delete;
+  CClockTicks& operator=(const CClockTicks&) = delete;
+
+private:
+  UINT timer_;
+};
+
+}  // namespace
 
 int CQuorvex_Script::Execute(int startLine, int outermost) {
   CRunInProgress running(*this);  // long built-ins of this run can drain the queue and stop
@@ -43,11 +70,15 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
     DrainDue = true;  // a run begins with what is waiting in the queue
     linesToClock_ = clockStride_ = 1;
   }
+  // Lines slower than the tick (StringReplace over megabytes) must not each wait for the count
+  // of lines that fast ones set.
+  std::unique_ptr<CClockTicks> ticks;
+  if (outermost) ticks = std::make_unique<CClockTicks>(&clockDue_);
   CTokenList tokens;
   int nextLine = startLine;
   while (!quitting_ && !LeaveRun) {
     // Most lines only count down to the next look at the clock.
-    if (DrainDue || --linesToClock_ <= 0 || WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline) {
+    if (DrainDue || clockDue_.load(std::memory_order_relaxed) || --linesToClock_ <= 0 || WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline) {
       if (DrainIfDue()) break;
     }
     if (WaitState == WAIT_END) break;
@@ -73,6 +104,8 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
       if (const CTokenList* lineTokens = LineTokens(CurrentLine, text, tokens)) ExecuteLine(*lineTokens, nextLine);
     } catch (const std::bad_alloc&) {
       FatalError("Not enough memory to run this line.");
+    } catch (const CTextTooLong&) {
+      FatalError("Unable to allocate string - maximum length is 2147483646 characters.");
     }
   }
   LeaveRun = 0;
@@ -90,6 +123,10 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
 
 bool CQuorvex_Script::DrainIfDue() {
   bool waiting = WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline;
+  if (clockDue_.load(std::memory_order_relaxed)) {
+    clockDue_.store(false, std::memory_order_relaxed);
+    DrainDue = true;
+  }
   LARGE_INTEGER now;
   if (!DrainDue && !waiting) {
     // Reading the clock costs more than a short line: it is read once every few lines, as many

@@ -10,6 +10,13 @@
 
 namespace {
 
+int g_textLengthLimit = kMaxTextLength;
+
+// Throws unless `length` characters may be added to a text of `have`.
+void CheckGrowth(int have, long long length) {
+  if (length > static_cast<long long>(g_textLengthLimit) - have) throw CTextTooLong();
+}
+
 // The buffer of every empty string that has not grown: an empty string costs no allocation.
 // Nothing but its terminator is ever written into it (a string grows before it holds a character).
 char g_emptyText[1] = {'\0'};
@@ -29,6 +36,12 @@ char* NewBuffer(int capacity) {
 int GrownCapacity(int length) { return length > (INT_MAX - 1) / 2 ? length + 1 : 2 * length + 1; }
 
 }  // namespace
+
+int TextLengthLimit() { return g_textLengthLimit; }
+
+void SetTextLengthLimitForTest(int limit) {
+  g_textLengthLimit = limit > 0 && limit < kMaxTextLength ? limit : kMaxTextLength;
+}
 
 CScriptString::CScriptString() : buffer_(g_emptyText), length_(0), capacity_(1) {}
 
@@ -128,6 +141,7 @@ void CScriptString::AppendText(const char* text) { AppendText(text, text ? stati
 
 void CScriptString::AppendText(const char* text, int length) {
   if (!text || length <= 0) return;
+  CheckGrowth(length_, length);
   int newLength = length_ + length;
   if (newLength + 1 > capacity_) {
     if (text >= buffer_ && text < buffer_ + capacity_) {  // appending a part of ourselves
@@ -144,6 +158,7 @@ void CScriptString::AppendText(const char* text, int length) {
 }
 
 void CScriptString::AppendChar(char ch) {
+  CheckGrowth(length_, 1);
   if (length_ + 2 > capacity_) Reserve(length_ > (INT_MAX - 3) / 2 ? length_ + 2 : 2 * length_ + 3);
   buffer_[length_++] = ch;
   buffer_[length_] = '\0';
@@ -240,6 +255,7 @@ void CScriptString::TrimRight(const char* set) {
 
 char* CScriptString::GetBuffer(int length) {
   if (length < 0) length = 0;
+  CheckGrowth(0, length);
   Reserve(length + 1);
   return buffer_;
 }
@@ -325,7 +341,7 @@ void CScriptText::Assign(const char* text, int length) {
 
 void CScriptText::Append(const char* text, int length) {
   if (!text || length <= 0) return;
-  if (length > INT_MAX - 1 - length_) length = INT_MAX - 1 - length_;
+  CheckGrowth(length_, length);
   int newLength = length_ + length;
   if (block_ && block_->refs == 1) block_->used = length_;  // alone, the whole buffer is ours
   // Shared with one other holder (the variable this text was read from), the room past both

@@ -2,6 +2,15 @@
 // CScriptText: the text of a script value, shared by the values copied from it.
 #pragma once
 
+// The longest text a string or a script value holds: its length and terminator fit an int.
+constexpr int kMaxTextLength = 2147483646;
+// Thrown when a text would grow past the longest length (TextLengthLimit); the run loop ends the
+// run with a script error, as it does when memory runs out.
+struct CTextTooLong {};
+// kMaxTextLength, unless a test has set a shorter limit.
+int TextLengthLimit();
+void SetTextLengthLimitForTest(int limit);
+
 class CScriptString {
 public:
   CScriptString();  // empty, capacity 1

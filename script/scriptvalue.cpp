@@ -205,7 +205,9 @@ void CScriptValue::SetNumber(double d) {
 }
 
 void CScriptValue::SetString(const char* text) {
-  int length = text ? static_cast<int>(strlen(text)) : 0;
+  size_t whole = text ? strlen(text) : 0;
+  if (whole > static_cast<size_t>(TextLengthLimit())) throw CTextTooLong();
+  int length = static_cast<int>(whole);
   if (kind_ == kArray || kind_ == kReference) {
     // The text may live inside this array; copy it before the array goes.
     CScriptText copy;

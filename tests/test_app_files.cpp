@@ -90,3 +90,27 @@ TEST(AppFiles, FileDialogsWithAnInitialFolderTooLongForAPathOpenInTheirDefaultFo
   EXPECT_EQ(ReadFileBytes(temp.File("out.txt")),
             "FileOpenDialog 1103 1\r\nFileSaveDialog 1103 1\r\nFileOpenDialog 5003 1\r\nFileSaveDialog 5003 1\r\n");
 }
+
+TEST(AppFiles, FileBuiltinsRefuseDevicesAndTheRunGoesOnToItsEnd) {
+  RobotFolder folder;
+  TempFolder temp("pdlrobot");
+  std::string out = Quoted(temp.File("out.txt"));
+  // COM1 is the host's serial port here: opened, a read from it never ends. Z:\dev\ttyS0 is
+  // the same port under a name that is no device name: only its file type tells.
+  std::vector<std::string> lines;
+  for (const char* name : {"COM1", "com1.txt", "\\\\.\\COM1", "Z:\\dev\\ttyS0", "NUL"}) {
+    std::string quoted = Quoted(name);
+    lines.push_back("$h = FileOpen(" + quoted + ", 0)");
+    lines.push_back("$line = FileReadLine(" + quoted + ")");
+    lines.push_back("$e = @error");
+    lines.push_back("$w = FileOpen(" + quoted + ", 2)");
+    lines.push_back("FileWriteLine(" + out + ", \"" + name + " \" & $h & \" \" & $e & \" \" & $w)");
+  }
+  folder.Write({"Devices", "None", "None", 0, 0, 1, lines});
+
+  PindrelProcess app;
+  ASSERT_TRUE(app.Start("-a Devices"));
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(ReadFileBytes(temp.File("out.txt")),
+            "COM1 -1 1 -1\r\ncom1.txt -1 1 -1\r\n\\\\.\\COM1 -1 1 -1\r\nZ:\\dev\\ttyS0 -1 1 -1\r\nNUL -1 1 -1\r\n");
+}

@@ -327,3 +327,38 @@ TEST(Strings, FormatManyConversionsAndLongTexts) {
   std::string cut = h.Global("cut");
   EXPECT_EQ(cut.substr(cut.size() - 2), " |");
 }
+
+// The longest text is about 2 GB; a shorter limit stands in for it. A text that would grow past
+// it ends the run with a script error at the line that grew it, whichever way it grows.
+TEST(StringBuiltins, TextGrowingPastTheLongestLengthEndsTheRunWithAnError) {
+  struct Limited {
+    Limited() { SetTextLengthLimitForTest(1000); }
+    ~Limited() { SetTextLengthLimitForTest(0); }
+  } limited;
+  const std::string x600 = "StringReplace(StringFormat(\"%600s\", \"\"), \" \", \"x\")";
+  const std::string lf600 = "StringReplace(StringFormat(\"%600s\", \"\"), \" \", @LF)";
+  struct Row {
+    std::string grow;  // the line that grows the text
+    bool fails;
+  } rows[] = {
+      {"$s = \"ab\"\nWhile 1\n$s = $s & $s\nWend", true},
+      {"$s = " + x600 + " & " + x600, true},
+      {"$s = StringReplace(" + x600 + ", \"x\", \"xy\")", true},
+      {"$s = StringReplace(StringLeft(" + x600 + ", 500), \"x\", \"xy\")", false},  // exactly 1000
+      {"$s = StringFormat(\"%s%s\", " + x600 + ", " + x600 + ")", true},
+      {"$s = StringFormat(\"%1001s\", \"\")", true},
+      {"$s = StringAddCR(" + lf600 + ")", true},
+      {"$s = StringAddCR(StringLeft(" + lf600 + ", 500))", false},
+  };
+  for (const Row& row : rows) {
+    ScriptHarness h;
+    h.Run(row.grow + "\n$done = 1");
+    if (row.fails) {
+      EXPECT_EQ(h.LastError(), "Unable to allocate string - maximum length is 2147483646 characters.") << row.grow;
+      EXPECT_EQ(h.Global("DONE"), "<undeclared>") << row.grow;
+    } else {
+      EXPECT_TRUE(h.boxes().empty()) << row.grow << ": " << h.LastBox();
+      EXPECT_EQ(h.Eval("StringLen($s)"), "1000") << row.grow;
+    }
+  }
+}

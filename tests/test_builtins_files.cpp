@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "robot/tempfiles.h"
+#include "script/sysutil/sysutil.h"
 #include "tests/support/script_harness.h"
 #include "tests/support/test_support.h"
 
@@ -183,6 +185,47 @@ TEST_F(FileBuiltins, OpenModes) {
   std::string fresh = Open("fresh.txt", 2);
   EXPECT_NE(fresh, "-1");
   EXPECT_TRUE(FileExists(File("fresh.txt")));
+}
+
+// The files in the test folder whose names start with `prefix`.
+static std::vector<std::string> FilesStartingWith(const std::string& folder, const char* prefix) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\" + prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(FileBuiltins, TheTemporaryOfAKilledWriterIsRemovedWhenTheFolderIsWrittenAgain) {
+  // A writer killed half-way left its temporary: no process has its id now.
+  const std::string stale = StampedTemporaryName(kScriptTempPrefix, 0xFFFFFFF0, 0x12345678, 7);
+  // The user's own files and a temporary of this process, which is still at work, stay.
+  std::string live;
+  ASSERT_TRUE(CreateStampedTemporary(temp.path().c_str(), kScriptTempPrefix, live));
+  const std::string liveName = live.substr(live.rfind('\\') + 1);
+  for (const std::string& name : {stale, std::string("pdl1A2B.tmp"), std::string("~pdl notes.tmp")})
+    WriteFileBytes(File(name), "");
+
+  std::string handle = Open("target.txt", 2);
+  ASSERT_NE(handle, "-1");
+  std::vector<std::string> during = FilesStartingWith(temp.path(), "~pdl");
+  EXPECT_EQ(during.size(), 3u);  // the live one, the user's, and the new one
+  EXPECT_EQ(std::count(during.begin(), during.end(), stale), 0);
+  EXPECT_EQ(std::count(during.begin(), during.end(), liveName), 1);
+  for (const std::string& name : during) {
+    if (name != liveName && name != "~pdl notes.tmp") {
+      EXPECT_TRUE(IsStampedTemporaryName(name.c_str(), "~pdl")) << name;
+    }
+  }
+  EXPECT_EQ(Call("FILEWRITE", {N(std::stoi(handle)), S("text")}), "1");
+  EXPECT_EQ(Call("FILECLOSE", {N(std::stoi(handle))}), "1");
+  EXPECT_EQ(ReadFileBytes(File("target.txt")), "text");
+  EXPECT_EQ(FilesStartingWith(temp.path(), "~pdl"), (std::vector<std::string>{"~pdl notes.tmp", liveName}));
+  EXPECT_TRUE(FileExists(File("pdl1A2B.tmp")));
 }
 
 TEST_F(FileBuiltins, ReadingLinesEndsAtCrLfLfOrCr) {

@@ -301,6 +301,7 @@ TEST_F(WindowBuiltins, ControlCommandsOnListsEditsTabsAndButtons) {
       {"Edit1", "GetLine", "1", "hello world|0"},
       {"Edit1", "GetLine", "0", "|1"},  // no line before the first, not the caret's
       {"Edit1", "GetLine", "-1", "|1"},
+      {"Edit1", "GetLine", "2", "|1"},   // none past the last either
       {"Edit1", "GetCurrentLine", "", "1|0"},
       {"Edit1", "GetCurrentCol", "", "12|0"},
       {"Edit1", "GetSelected", "", "1|1"},  // no selection

@@ -407,3 +407,62 @@ TEST(Profile, BinaryValuesAreHexTextInTheChosenFile) {
   EXPECT_FALSE(AfxGetProfileBinary("ListCtrls", "1001", back));
   EXPECT_EQ(AfxGetProfileInt("Settings", "x", 5), 5u);
 }
+
+namespace {
+
+// Two monitors side by side, as the window layer is to see them: the second from x = 1280.
+RECT TwoMonitors(HWND window) {
+  RECT rect = {};
+  if (window) ::GetWindowRect(window, &rect);
+  return rect.left >= 1280 ? RECT{1280, 0, 2560, 1000} : RECT{0, 0, 1280, 1000};
+}
+
+}  // namespace
+
+TEST(Placement, ADialogIsCentredAndKeptOnItsOwnersMonitor) {
+  CWnd::SetMonitorWorkAreaSource(TwoMonitors);
+  struct Case {
+    RECT owner;
+    POINT expected;  // the top left of a 300 x 200 window
+  } cases[] = {
+      {{1400, 100, 1800, 500}, {1450, 200}},  // over its owner on the second monitor
+      {{2400, 100, 2600, 300}, {2260, 100}},  // kept inside the second monitor's work area
+      {{1000, 100, 1400, 500}, {980, 200}},   // the owner mostly on the first monitor
+  };
+  for (const Case& c : cases) {
+    Probe owner, dialog;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "Owner", WS_POPUP | WS_VISIBLE, c.owner.left, c.owner.top,
+                               c.owner.right - c.owner.left, c.owner.bottom - c.owner.top, nullptr, nullptr));
+    ASSERT_TRUE(dialog.CreateEx(0, nullptr, "Dialog", WS_POPUP, 0, 0, 300, 200, owner.m_hWnd, nullptr));
+    dialog.CenterWindow();
+    CRect placed;
+    dialog.GetWindowRect(&placed);
+    EXPECT_EQ(placed.left, c.expected.x) << c.owner.left;
+    EXPECT_EQ(placed.top, c.expected.y) << c.owner.left;
+    dialog.DestroyWindow();
+    owner.DestroyWindow();
+  }
+  CWnd::SetMonitorWorkAreaSource(nullptr);
+}
+
+TEST(WindowClasses, EveryClassStyleGetsItsOwnWholeName) {
+  // A style of 0x10 and more makes the longest names: each must come back whole and distinct.
+  const UINT styles[] = {0x8, 0x10, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS, 0xFFFFFFFFu};
+  std::vector<std::string> names;
+  for (UINT style : styles) {
+    const char* name = CWnd::RegisterWndClass(style, reinterpret_cast<HCURSOR>(~static_cast<UINT_PTR>(0)),
+                                              reinterpret_cast<HBRUSH>(~static_cast<UINT_PTR>(1)),
+                                              reinterpret_cast<HICON>(~static_cast<UINT_PTR>(2)));
+    ASSERT_NE(name, nullptr) << style;
+    char expected[128];
+    wsprintfA(expected, "PindrelWnd:%x:%p:%p:%p", style, reinterpret_cast<void*>(~static_cast<UINT_PTR>(0)),
+              reinterpret_cast<void*>(~static_cast<UINT_PTR>(1)), reinterpret_cast<void*>(~static_cast<UINT_PTR>(2)));
+    EXPECT_EQ(std::string(name), expected);
+    names.push_back(name);
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    WNDCLASSA wc = {};
+    EXPECT_TRUE(GetClassInfoA(AfxGetInstanceHandle(), names[i].c_str(), &wc)) << names[i];
+    EXPECT_EQ(wc.style, styles[i]) << names[i];
+  }
+}

@@ -16,6 +16,8 @@ using namespace testing_support;
 
 namespace {
 
+CQuorvex_Script* g_timerScript = nullptr;
+
 // A top-level window of this program that counts the WM_USER messages it is sent.
 class CountingWindow {
 public:
@@ -39,13 +41,13 @@ public:
 private:
   static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_USER) ++received;
+    if (m == WM_USER && g_timerScript) g_timerScript->StopRun = 1;
     return DefWindowProcA(h, m, w, l);
   }
   HWND hwnd_;
 };
 int CountingWindow::received = 0;
 
-CQuorvex_Script* g_timerScript = nullptr;
 void CALLBACK StopFromTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (g_timerScript) g_timerScript->StopRun = 1;
 }
@@ -407,6 +409,39 @@ TEST(RunLoop, TightLoopDrainsAboutOnceAMillisecondAndStillStops) {
   PostMessageA(window.hwnd(), WM_USER, 0, 0);
   h.script().Execute(1, 1);
   EXPECT_EQ(CountingWindow::received, 1);
+}
+
+// Posts the stop message to the window once the script has set PINDREL_PHASE (a process-wide
+// variable the helper thread can see).
+DWORD WINAPI PostStopWhenSlow(void* window) {
+  char phase[8] = "";
+  for (int i = 0; i < 20000 && !GetEnvironmentVariableA("PINDREL_PHASE", phase, sizeof phase); ++i) Sleep(1);
+  PostMessageA(static_cast<HWND>(window), WM_USER, 0, 0);
+  return 0;
+}
+
+TEST(RunLoop, StopRequestDuringSlowLinesEndsTheRunAfterTheLineInProgress) {
+  ScriptHarness h;
+  CountingWindow window("Pindrel slow lines");
+  CountingWindow::received = 0;
+  SetEnvironmentVariableA("PINDREL_PHASE", nullptr);
+  // Fast lines first, so the run loop looks at the clock seldom; then lines that each take many
+  // milliseconds (StringReplace over 10 MB), during the first of which the stop message comes.
+  std::string text = "$b = \"0123456789\"\nFor $k = 1 To 20\n$b = $b & $b\nNext\nFor $j = 1 To 500\nNext\n"
+                     "EnvSet(\"PINDREL_PHASE\", \"slow\")\n$n = 0\n";
+  for (int i = 0; i < 30; ++i) text += "$r = StringReplace($b, \"1\", \"2\")\n$n = $n + 1\n";
+  h.Load(text);
+  ASSERT_EQ(h.script().PrepareScript("slow.txt"), 0);
+  HANDLE helper = CreateThread(nullptr, 0, PostStopWhenSlow, window.hwnd(), 0, nullptr);
+  // The window's handler stands for the end hotkey's: the message it gets stops the run.
+  g_timerScript = &h.script();
+  h.script().Execute(1, 1);
+  WaitForSingleObject(helper, INFINITE);
+  CloseHandle(helper);
+  SetEnvironmentVariableA("PINDREL_PHASE", nullptr);
+  g_timerScript = nullptr;
+  EXPECT_EQ(CountingWindow::received, 1);
+  EXPECT_LE(atoi(h.Global("N").c_str()), 1);
 }
 
 TEST(RunLoop, LinesAreTokenisedOncePerPreparedScript) {

@@ -506,7 +506,9 @@ void CControlCommand::GetCurrentCol() {
 
 void CControlCommand::GetLine() {
   constexpr int kLineLimit = 32768;
-  if (option_.GetInt() < 1) {  // EM_GETLINE reads any negative line as the caret's
+  // EM_GETLINE reads any negative line as the caret's, and a single-line edit gives its one
+  // line for any number: a line before the first or past the last is told here.
+  if (option_.GetInt() < 1 || option_.GetInt() > Send(EM_GETLINECOUNT)) {
     result_.SetString("");
     Fail();
     return;
@@ -514,7 +516,8 @@ void CControlCommand::GetLine() {
   std::vector<char> text(kLineLimit + 1, '\0');
   *reinterpret_cast<WORD*>(text.data()) = kLineLimit;  // EM_GETLINE reads its room from the buffer
   LRESULT copied = Send(EM_GETLINE, static_cast<WPARAM>(option_.GetInt() - 1), reinterpret_cast<LPARAM>(text.data()));
-  if (copied <= 0) {
+  if (copied <= 0) {  // an empty line: no text either
+    result_.SetString("");
     Fail();
     return;
   }

@@ -88,7 +88,7 @@ void ApplyWindowOptions(int opt, DWORD noCaptionStyle, DWORD& style, DWORD& exSt
 
 // The picture file as a bitmap of our own; nullptr when it cannot be read or decoded.
 HBITMAP LoadPictureFile(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   DWORD size = GetFileSize(file, nullptr);
   HGLOBAL memory = size != INVALID_FILE_SIZE && size > 0 ? GlobalAlloc(GMEM_MOVEABLE, size) : nullptr;

@@ -27,16 +27,15 @@ bool OpenForWriting(const char* name, CFileHandle& handle) {
   size_t length = strlen(name);
   if (length == 0 || name[length - 1] == '\\' || name[length - 1] == '/') return false;  // a folder's name
   char full[MAX_PATH];
-  if (!GetFullPathNoSlash(name, full) || IsDirectory(full)) return false;
+  if (IsDevicePath(name) || !GetFullPathNoSlash(name, full) || IsDirectory(full)) return false;
   // Opening fails now, as it would have without the temporary, when the file cannot be
   // written; a missing file is made (empty) at once.
-  HANDLE probe = CreateFileA(full, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE probe = OpenDiskFile(full, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (probe == INVALID_HANDLE_VALUE) return false;
   CloseHandle(probe);
   char temp[MAX_PATH];
-  if (!GetTempFileNameA(FolderOfFile(full).c_str(), "pdl", 0, temp)) return false;
-  handle.stream = fopen(temp, "w+b");
+  if (!MakeScriptTemporary(FolderOfFile(full).c_str(), temp)) return false;
+  handle.stream = OpenDiskStream(temp, "w+b");
   if (!handle.stream) {
     DeleteFileA(temp);
     return false;
@@ -59,7 +58,7 @@ public:
   // 1: ready; 0: a named file that does not open; -1: a bad handle, reported as fatal.
   int Open(CQuorvex_Script& script, const CScriptValue& arg, const char* fileMode) {
     if (arg.IsString()) {
-      stream = fopen(arg.GetString(), fileMode);
+      stream = OpenDiskStream(arg.GetString(), fileMode);
       owned_ = true;
       return stream ? 1 : 0;
     }
@@ -148,9 +147,9 @@ int CQuorvex_Script::F_FileOpen(CValueList& args, CScriptValue& result) {
   handle->mode = mode;
   bool opened = false;
   if (mode == CFileHandle::kRead) {
-    opened = (handle->stream = fopen(name, "rb")) != nullptr;
+    opened = (handle->stream = OpenDiskStream(name, "rb")) != nullptr;
   } else if (mode == CFileHandle::kAppend) {
-    opened = (handle->stream = fopen(name, "a+b")) != nullptr;
+    opened = (handle->stream = OpenDiskStream(name, "a+b")) != nullptr;
     if (opened) fseek(handle->stream, 0, SEEK_END);
   } else if (mode == CFileHandle::kWrite) {
     opened = OpenForWriting(name, *handle);
@@ -201,7 +200,8 @@ int CQuorvex_Script::F_FileRead(CValueList& args, CScriptValue& result) {
   double count = args.GetAt(1).GetNumber();
   std::string text;
   char chunk[kReadChunk];
-  while (count > text.size()) {
+  // One character past the longest text is enough to tell that the text would be too long.
+  while (count > text.size() && text.size() <= static_cast<size_t>(TextLengthLimit())) {
     double left = count - text.size();
     size_t want = left < kReadChunk ? static_cast<size_t>(left) : kReadChunk;
     size_t got = fread(chunk, 1, want, source.stream);
@@ -298,11 +298,11 @@ namespace {
 // then replaces it: a write that fails half-way leaves the old file whole.
 bool WriteIniSafely(const char* file, const char* section, const char* key, const char* value) {
   char full[MAX_PATH];
-  if (!GetFullPathNoSlash(file, full)) return false;
+  if (IsDevicePath(file) || !GetFullPathNoSlash(file, full) || !IsDiskFileOrAbsent(full)) return false;
   bool exists = GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES;
   if (!exists && !value) return WritePrivateProfileStringA(section, key, nullptr, full) != FALSE;
   char temp[MAX_PATH];
-  if (!GetTempFileNameA(FolderOfFile(full).c_str(), "ini", 0, temp)) return false;
+  if (!MakeScriptTemporary(FolderOfFile(full).c_str(), temp)) return false;
   bool ok = (!exists || CopyFileA(full, temp, FALSE)) && WritePrivateProfileStringA(section, key, value, temp);
   // Flushes the system's cached copy of the file (the call itself answers false).
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, temp);
@@ -319,7 +319,9 @@ bool WriteIniSafely(const char* file, const char* section, const char* key, cons
 int CQuorvex_Script::F_IniRead(CValueList& args, CScriptValue& result) {
   const char* fallback = args.GetAt(3).GetString();
   char full[MAX_PATH];
-  if (!GetFullPathNoSlash(args.GetAt(0).GetString(), full)) {
+  // A device would be read by the profile functions, and its reading may never end.
+  if (IsDevicePath(args.GetAt(0).GetString()) || !GetFullPathNoSlash(args.GetAt(0).GetString(), full) ||
+      !IsDiskFileOrAbsent(full)) {
     result.SetString(fallback);
     return 0;
   }

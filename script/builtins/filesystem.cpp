@@ -242,8 +242,11 @@ int CQuorvex_Script::F_FileSetAttrib(CValueList& args, CScriptValue& result) {
 
 int CQuorvex_Script::F_FileGetTime(CValueList& args, CScriptValue& result) {
   // Shares writing too: a log the script holds open still tells its times.
-  HANDLE file = CreateFileA(args.GetAt(0).GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // A folder opens too (with backup semantics); a device never.
+  const char* path = args.GetAt(0).GetString();
+  HANDLE file = IsDevicePath(path) ? INVALID_HANDLE_VALUE
+                                   : CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     SetError(1);
     return 0;

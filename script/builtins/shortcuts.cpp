@@ -44,8 +44,9 @@ int CQuorvex_Script::F_FileCreateShortcut(CValueList& args, CScriptValue& result
   }
   if (count > 7) link->SetIconLocation(iconFile, args.GetAt(7).GetInt());
   if (count > 8) link->SetShowCmd(args.GetAt(8).GetInt());
-  std::wstring path = Wide(LinkName(args.GetAt(1).GetString()));
-  if (path.empty() || FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return 0;
+  std::string name = LinkName(args.GetAt(1).GetString());
+  std::wstring path = Wide(name);
+  if (path.empty() || !IsDiskFileOrAbsent(name.c_str()) || FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) return 0;
   result.SetInt(SUCCEEDED(file->Save(path.c_str(), TRUE)));
   return 0;
 }
@@ -53,7 +54,7 @@ int CQuorvex_Script::F_FileCreateShortcut(CValueList& args, CScriptValue& result
 int CQuorvex_Script::F_FileGetShortcut(CValueList& args, CScriptValue& result) {
   SetError(1);
   std::string name = LinkName(args.GetAt(0).GetString());
-  if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+  if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES || !IsDiskFileOrAbsent(name.c_str())) return 0;
   CComScope com;
   CComRef<IShellLinkA> link;
   CComRef<IPersistFile> file;

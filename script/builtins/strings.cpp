@@ -119,11 +119,13 @@ int CQuorvex_Script::F_StringStripCR(CValueList& args, CScriptValue& result) {
 
 int CQuorvex_Script::F_StringAddCR(CValueList& args, CScriptValue& result) {
   const char* source = Text(args, 0);
-  int feeds = 0;
+  long long feeds = 0;
   for (const char* p = source; *p; ++p) feeds += *p == '\n';
+  if (Length(args, 0) + feeds > TextLengthLimit()) throw CTextTooLong();
+  const int length = static_cast<int>(Length(args, 0) + feeds);
   CScriptString text;
-  ExpandLF(source, text.GetBuffer(Length(args, 0) + feeds));
-  text.SetLength(Length(args, 0) + feeds);
+  ExpandLF(source, text.GetBuffer(length));
+  text.SetLength(length);
   result.SetString(text);
   return 0;
 }

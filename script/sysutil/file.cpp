@@ -1,12 +1,16 @@
 // File operations on paths and wildcard patterns, file times, versions and lines.
 #include "script/sysutil/sysutil.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <shlobj.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "robot/robotname.h"
+#include "robot/tempfiles.h"
 #include "script/osversion.h"
 
 namespace {
@@ -80,6 +84,94 @@ void SplitName(const char* path, std::string& folder, std::string& name, std::st
 }
 
 }  // namespace
+
+bool IsDevicePath(const char* path) {
+  if (!path) return false;
+  auto slash = [](char c) { return c == '\\' || c == '/'; };
+  if (slash(path[0]) && slash(path[1]) && (path[2] == '.' || path[2] == '?') && slash(path[3])) {
+    if (path[2] == '.') return true;
+    // "\\?\C:\..." and "\\?\UNC\..." are long paths of files; anything else is a device.
+    const char* rest = path + 4;
+    bool drive = isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':';
+    bool unc = _strnicmp(rest, "UNC", 3) == 0 && slash(rest[3]);
+    if (!drive && !unc) return true;
+  }
+  if (slash(path[0]) && path[1] == '?' && path[2] == '?' && slash(path[3])) return true;
+  if (IsDeviceFileName(path)) return true;
+  const char* base = path;
+  for (const char* p = path; *p; ++p)
+    if (slash(*p) || *p == ':') base = p + 1;
+  size_t length = strcspn(base, ".");
+  while (length > 0 && (base[length - 1] == ' ' || base[length - 1] == '\t')) --length;
+  for (const char* name : {"CONIN$", "CONOUT$", "CLOCK$"})
+    if (length == strlen(name) && _strnicmp(base, name, length) == 0) return true;
+  return false;
+}
+
+bool IsDiskFileOrAbsent(const char* path) {
+  if (!path || !*path || IsDevicePath(path)) return false;
+  // No access and asynchronous: what a path is, is told without reading from it or waiting on it.
+  HANDLE probe = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OVERLAPPED, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND;
+  }
+  bool disk = GetFileType(probe) == FILE_TYPE_DISK;
+  CloseHandle(probe);
+  return disk;
+}
+
+HANDLE OpenDiskFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  if (!IsDiskFileOrAbsent(path)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE file = CreateFileA(path, access, share, nullptr, disposition, flags, nullptr);
+  if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
+}
+
+FILE* OpenDiskStream(const char* path, const char* mode) {
+  DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;
+  int flags = _O_BINARY | _O_RDONLY;
+  if (!strcmp(mode, "a+b")) {
+    access |= GENERIC_WRITE;
+    disposition = OPEN_ALWAYS;
+    flags = _O_BINARY | _O_RDWR | _O_APPEND;
+  } else if (!strcmp(mode, "w+b")) {
+    access |= GENERIC_WRITE;
+    disposition = CREATE_ALWAYS;
+    flags = _O_BINARY | _O_RDWR;
+  } else if (strcmp(mode, "rb") != 0) {
+    return nullptr;
+  }
+  HANDLE file = OpenDiskFile(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, disposition, FILE_ATTRIBUTE_NORMAL);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), flags);
+  if (descriptor < 0) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  FILE* stream = _fdopen(descriptor, mode);
+  if (!stream) _close(descriptor);
+  return stream;
+}
+
+bool MakeScriptTemporary(const char* folder, char* path) {
+  RemoveStaleTemporaries(folder, kScriptTempPrefix);
+  std::string made;
+  if (!CreateStampedTemporary(folder, kScriptTempPrefix, made) || made.size() >= MAX_PATH) {
+    if (!made.empty()) DeleteFileA(made.c_str());
+    return false;
+  }
+  CopyTextLimited(path, made.c_str(), MAX_PATH);
+  return true;
+}
 
 bool FileExistsPattern(const char* path) {
   if (!HasWildcard(path)) return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -185,6 +277,8 @@ bool FileCopyMovePattern(const char* source, const char* destination, bool overw
     std::string file = folder + name;
     char target[MAX_PATH];
     WildcardTargetName(name, to.c_str(), target);
+    // A device (a serial port listed as a file) is neither read nor written: it may never end.
+    if (!IsDiskFileOrAbsent(file.c_str()) || !IsDiskFileOrAbsent(target)) return false;
     if (FileExistsPattern(target)) {
       if (!overwrite) return false;
       // A file copied or moved onto itself is already where it should be: deleting the
@@ -200,6 +294,7 @@ bool FileCopyMovePattern(const char* source, const char* destination, bool overw
 
 bool SetFileTimeEx(const char* path, const FILETIME& time, int which) {
   if (g_OSVersion.bIsWin9x && IsDirectory(path)) return true;  // 9x cannot open folders
+  if (IsDevicePath(path)) return false;
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -211,6 +306,7 @@ bool SetFileTimeEx(const char* path, const FILETIME& time, int which) {
 
 bool GetFileVersionText(const char* file, char* buffer) {
   buffer[0] = '\0';
+  if (!IsDiskFileOrAbsent(file)) return false;
   DWORD handle = 0;
   DWORD size = GetFileVersionInfoSizeA(file, &handle);
   if (size == 0) return false;

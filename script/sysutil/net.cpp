@@ -42,7 +42,7 @@ bool TemporaryFileBeside(const char* file, char* temporary) {
   DWORD length = GetFullPathNameA(file, sizeof full, full, &name);
   if (length == 0 || length >= sizeof full || !name) return false;
   *name = '\0';
-  return GetTempFileNameA(full, "pdl", 0, temporary) != 0;
+  return MakeScriptTemporary(full, temporary);
 }
 
 }  // namespace

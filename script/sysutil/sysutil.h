@@ -64,6 +64,25 @@ bool DeleteRegistryTree(HKEY key);
 
 // --- Files ----------------------------------------------------------------------------------
 
+// True when the path names a device rather than a file: a device name (CON, PRN, AUX, NUL,
+// COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$, CLOCK$) with any extension, or a path in the device
+// namespace ("\\.\", "\??\", or "\\?\" other than a drive or UNC path).
+bool IsDevicePath(const char* path);
+// True when the path is a disk file, or does not exist (a file that a write would create), as
+// the file built-ins need it: never a device, a pipe or anything else GetFileType does not call
+// a disk file. Told without waiting: the name is tested first, and the look at what the path is
+// opens it for no access and asynchronous use.
+bool IsDiskFileOrAbsent(const char* path);
+// CreateFileA for a disk file only (see IsDiskFileOrAbsent); INVALID_HANDLE_VALUE otherwise.
+HANDLE OpenDiskFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+// A stream on a disk file only, for the modes "rb", "a+b" and "w+b" (as fopen, sharing reads
+// and writes); null when it is no disk file or does not open.
+FILE* OpenDiskStream(const char* path, const char* mode);
+// The prefix of the script's temporaries (robot/tempfiles.h gives their form).
+constexpr char kScriptTempPrefix[] = "~pdl";
+// A new empty temporary of the script in `folder` (path: MAX_PATH bytes), where a file is written
+// before it replaces its target; the temporaries there whose writer is gone are removed first.
+bool MakeScriptTemporary(const char* folder, char* path);
 // True when the path exists, or when the wildcard pattern matches anything.
 bool FileExistsPattern(const char* path);
 bool IsDirectory(const char* path);
