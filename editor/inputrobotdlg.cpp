@@ -67,7 +67,18 @@ BOOL CInputRobotDlg::OnInitDialog() {
   m_StartKeyEdit.SetRestricted(TRUE);
   m_EndKeyEdit.SetRestricted(TRUE);
   if (m_RecordAtStart) SetTimer(kRecordAtStartTimer, 20);
+  m_OpenedState = CurrentState();
   return TRUE;
+}
+
+CString CInputRobotDlg::CurrentState() {
+  // Everything Save would write, one field a line; the click pane's point is not the robot's.
+  CString state = m_NameEdit.GetWindowText() + "\n" + m_StartKeyEdit.GetWindowText() + "\n" +
+                  m_EndKeyEdit.GetWindowText() + "\n" + IntToString(m_RepeatMode) + "\n" + IntToString(m_RepeatCount) +
+                  "\n" + IntToString(m_BackgroundCheck.GetCheck()) + "\n" + IntToString(GetWindowRecordCount()) + "\n";
+  for (int row = 0; row < m_ActionList.GetItemCount(); ++row)
+    state += m_ActionList.GetItemText(row, 1) + "\t" + IntToString(static_cast<int>(m_ActionList.GetItemData(row))) + "\n";
+  return state;
 }
 
 void CInputRobotDlg::CreatePanes() {
@@ -342,7 +353,16 @@ void CInputRobotDlg::OnOK() {
   EndDialog(IDOK);
 }
 
-void CInputRobotDlg::OnCancel() { EndDialog(IDCANCEL); }
+// Cancel, Escape and the close box: work done in the editor is only thrown away when the user
+// says so.
+void CInputRobotDlg::OnCancel() {
+  if (CurrentState() != m_OpenedState &&
+      MessageBox("The robot has been changed. Are you sure you want to discard the changes?", nullptr,
+                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+  EndDialog(IDCANCEL);
+}
 
 void CInputRobotDlg::OnTimer(UINT_PTR id) {
   if (id == kRecordAtStartTimer) {

@@ -3,6 +3,9 @@
 // key, a left click and a one-second wait added, Save; the robot file, the list, the hotkey that
 // plays the click; then Edit renames the robot.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -228,4 +231,28 @@ TEST_F(EditorEndToEnd, TabAndShiftTabLeaveTheHotkeysAsTheyWere) {
     EXPECT_EQ(TextOf(start), "Ctrl + Shift + M") << step.keys;
     EXPECT_EQ(TextOf(end), "<F11>") << step.keys;
   }
+}
+
+// Escape in an editor that holds work asks first: No keeps the editor with its rows, Yes closes it.
+TEST_F(EditorEndToEnd, EscapeAsksBeforeTheRowsAreThrownAway) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  HWND list = Control(editor, 1039);
+  ClickControl(Control(editor, 1034));  // Add Click: three rows
+  ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 3; }, 3000));
+  for (int answer : {IDNO, IDYES}) {
+    ASSERT_TRUE(BringToFront(editor));
+    PressKey(VK_ESCAPE);
+    HWND box = app.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "no question before the rows went";
+    EXPECT_EQ(PindrelProcess::BoxText(box), "The robot has been changed. Are you sure you want to discard the changes?");
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+    if (answer == IDNO) {
+      PumpFor(300);
+      ASSERT_TRUE(IsWindow(editor));
+      EXPECT_EQ(ListView_GetItemCount(list), 3);
+    }
+  }
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
 }
