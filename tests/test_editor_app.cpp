@@ -256,3 +256,27 @@ TEST_F(EditorEndToEnd, EscapeAsksBeforeTheRowsAreThrownAway) {
   }
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
 }
+
+// Add Click refuses a point field that does not hold a whole number and adds nothing.
+TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  const struct {
+    const char *x, *y, *message;
+  } cases[] = {
+      {"", "20", "Click point X is not a whole number. Please enter X of the click point."},
+      {"10", "2a", "Click point Y is not a whole number. Please enter Y of the click point."},
+  };
+  for (const auto& c : cases) {
+    SendMessageA(Control(editor, 1010), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.x));
+    SendMessageA(Control(editor, 1011), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.y));
+    PostMessageA(GetParent(Control(editor, 1034)), WM_COMMAND, MAKEWPARAM(1034, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(editor, 1034)));
+    HWND box = app.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << c.x << ", " << c.y;
+    EXPECT_EQ(PindrelProcess::BoxText(box), c.message);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+    EXPECT_EQ(ListView_GetItemCount(Control(editor, 1039)), 0);
+  }
+}
