@@ -1,6 +1,8 @@
 // The robot editor: its fields, the action rows, the checks of Save and the writing of the robot.
 #include "editor/inputrobotdlg.h"
 
+#include <string>
+
 #include "res/resource.h"
 #include "editor/hotkeyowner.h"
 #include "editor/recordpane.h"
@@ -22,6 +24,22 @@ CString LastErrorText(DWORD error) {
   if (buffer) ::LocalFree(buffer);
   text.TrimRight();
   return text;
+}
+
+// FALSE when the field holds characters the program's code page has no byte for: the program
+// would read each of them as "?". The field is asked through its own class's procedure, since
+// everything that passes the program's 8-bit procedures has already lost them.
+bool HoldsOnlyCodePageText(HWND field) {
+  auto classProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(field, GCLP_WNDPROC));
+  if (!classProc) return true;
+  int length = static_cast<int>(::CallWindowProcW(classProc, field, WM_GETTEXTLENGTH, 0, 0));
+  if (length <= 0) return true;
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  length = static_cast<int>(::CallWindowProcW(classProc, field, WM_GETTEXT, static_cast<WPARAM>(length) + 1,
+                                              reinterpret_cast<LPARAM>(text.data())));
+  BOOL usedDefault = FALSE;
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &usedDefault);
+  return !usedDefault;
 }
 
 }  // namespace
@@ -252,7 +270,10 @@ BOOL CInputRobotDlg::CheckInput() {
   // The name becomes the robot file's name: one the system cannot write and read back as a
   // plain file would be saved and then lost.
   CString problem;
-  switch (CheckRobotName(m_RobotName, GetRobotFolder())) {
+  if (!HoldsOnlyCodePageText(m_NameEdit.m_hWnd)) {
+    problem = "Robot name contains characters that cannot be used in a robot name on this system. Please choose "
+              "another name.";
+  } else switch (CheckRobotName(m_RobotName, GetRobotFolder())) {
     case RobotNameProblem::kNone:
       break;
     case RobotNameProblem::kEmpty:

@@ -155,6 +155,32 @@ TEST_F(Editor, SaveRefusesNamesNoRobotFileCanCarry) {
   EXPECT_EQ(FilesIn(folder.path(), "*.txt").size(), 1u);
 }
 
+// Characters the program's code page cannot hold are named as such, not as characters the user
+// did not type.
+TEST_F(Editor, SaveRefusesANameTheCodePageCannotHold) {
+  Open();
+  dlg.AddAction("Mouse Left Click");
+  Fill("", "Ctrl + K", "<F11>");
+  // Pasted, the characters reach the field as they are.
+  const wchar_t name[] = L"\u30ed\u30dc";
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof name);
+  memcpy(::GlobalLock(memory), name, sizeof name);
+  ::GlobalUnlock(memory);
+  ::SetClipboardData(CF_UNICODETEXT, memory);
+  ::CloseClipboard();
+  dlg.m_NameEdit.SendMessage(WM_PASTE, 0, 0);
+  EXPECT_EQ(dlg.m_NameEdit.GetWindowText(), "??");
+  Command(IDOK);
+  EXPECT_TRUE(dlg.IsWindowVisible());
+  ASSERT_FALSE(boxes.boxes().empty());
+  EXPECT_EQ(boxes.boxes().back().text,
+            "Robot name contains characters that cannot be used in a robot name on this system. Please choose another "
+            "name.");
+  EXPECT_TRUE(FilesIn(folder.path(), "*").empty());
+}
+
 TEST_F(Editor, AddedLinesGoBeforeTheSelectedRowInOrder) {
   Open();
   AddRows(5);
