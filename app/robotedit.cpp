@@ -8,6 +8,23 @@
 #include "editor/inputrobotdlg.h"
 #include "schedule/schedulelistdlg.h"
 
+namespace {
+
+// Once the editor has closed, the keyboard goes back to the list, on the robot's row (by name:
+// the list may be sorted), so the arrow keys work at once.
+void FocusRobotRow(CDialog& dialog, CSortListCtrl& list, const CString& name) {
+  for (int row = 0; !name.IsEmpty() && row < list.GetItemCount(); ++row) {
+    if (list.GetItemText(row, 1) != name) continue;
+    list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.EnsureVisible(row, FALSE);
+    break;
+  }
+  dialog.GotoDlgCtrl(&list);
+}
+
+}  // namespace
+
 void CQuorvexDlg::OnAddRobot() {
   UnregisterHotkeys(FALSE);
   CStringArray names;
@@ -15,14 +32,17 @@ void CQuorvexDlg::OnAddRobot() {
   CInputRobotDlg editor(this);
   editor.SetRobotNames(names);
   ShowWindow(SW_SHOWMINIMIZED);
+  CString saved;
   if (editor.DoModal() == IDOK) {
     // Through the list's own row adding, so that the row sorts by its texts like the others.
     int row = m_RobotList.AddItem("", editor.GetRobotName(), editor.GetStartKey(), editor.GetEndKey());
     m_Robots.Add(editor.GetRobot());
     if (row >= 0) SetItemChecked(row, TRUE);
+    saved = editor.GetRobotName();
   }
   RegisterHotkeys(FALSE);
   ShowWindow(SW_RESTORE);
+  FocusRobotRow(*this, m_RobotList, saved);
 }
 
 void CQuorvexDlg::OnEditRobot() {
@@ -74,4 +94,5 @@ void CQuorvexDlg::OnEditRobot() {
   RegisterHotkeys(FALSE);
   m_EditedRobot.Empty();
   ShowWindow(SW_RESTORE);
+  FocusRobotRow(*this, m_RobotList, m_RobotList.GetItemText(row, 1));
 }

@@ -129,6 +129,9 @@ TEST_F(EditorEndToEnd, AddARobotWithTheEditorPlayItAndRenameIt) {
   std::vector<std::string> rows = app.ListRows();
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[1], "x Clicker | Ctrl + Shift + M | <F11>");
+  // The keyboard is back on the list, on the robot just saved.
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(app.main()) == app.list(); }, 3000));
+  EXPECT_EQ(ListView_GetNextItem(app.list(), -1, LVNI_SELECTED | LVNI_FOCUSED), 1);
 
   // The new robot's hotkey clicks the target at the point.
   ASSERT_TRUE(BringToFront(target.hwnd()));
