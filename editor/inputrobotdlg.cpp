@@ -1,6 +1,7 @@
 // The robot editor: its fields, the action rows, the checks of Save and the writing of the robot.
 #include "editor/inputrobotdlg.h"
 
+#include <climits>
 #include <string>
 
 #include "res/resource.h"
@@ -80,6 +81,7 @@ void CInputRobotDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CInputRobotDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   CreatePanes();
+  PlaceBesidePanes();
   InitControls();
   if (m_Editing) LoadRobot();
   m_StartKeyEdit.SetRestricted(TRUE);
@@ -123,6 +125,52 @@ void CInputRobotDlg::CreatePanes() {
 
   m_pRecording = std::make_unique<CEditorRecording>(*this);
   if (m_pRecording->Create(m_pPaneStack.get())) m_pRecordingPane = m_pRecording->GetPane();
+}
+
+// The panes are laid out in the dialog font's units, the stack in pixels, and the editor's own
+// controls in the font's units again: with another font or DPI they would overlap. The stack
+// grows to its widest pane, the editor's controls move to its right and the dialog takes their
+// width.
+void CInputRobotDlg::PlaceBesidePanes() {
+  if (!m_pPaneStack || !m_pPaneStack->IsWindow()) return;
+  const HWND stack = m_pPaneStack->m_hWnd;
+  CRect bounds;
+  m_pPaneStack->GetWindowRect(&bounds);
+  ScreenToClient(&bounds);
+  int width = bounds.Width();
+  for (HWND pane = ::GetWindow(stack, GW_CHILD); pane; pane = ::GetWindow(pane, GW_HWNDNEXT)) {
+    RECT r;
+    ::GetWindowRect(pane, &r);
+    ::MapWindowPoints(nullptr, stack, reinterpret_cast<POINT*>(&r), 2);
+    if (r.right > width) width = r.right;
+  }
+  if (width > bounds.Width()) {
+    m_pPaneStack->SetWindowPos(nullptr, 0, 0, width, bounds.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    bounds.right = bounds.left + width;
+    m_pPaneStack->RecalcLayout();
+  }
+  int left = INT_MAX;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == stack) continue;
+    CRect r;
+    ::GetWindowRect(child, &r);
+    ScreenToClient(&r);
+    if (r.left < left) left = r.left;
+  }
+  if (left == INT_MAX) return;
+  const int shift = bounds.right + bounds.left - left;  // the same margin as left of the stack
+  if (shift == 0) return;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == stack) continue;
+    CRect r;
+    ::GetWindowRect(child, &r);
+    ScreenToClient(&r);
+    ::SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  CRect window;
+  GetWindowRect(&window);
+  SetWindowPos(nullptr, 0, 0, window.Width() + shift, window.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterWindow();
 }
 
 void CInputRobotDlg::InitControls() {

@@ -80,6 +80,7 @@ protected:
 
 private:
   void CreatePanes();
+  void PlaceBesidePanes();
   void InitControls();
   void LoadRobot();
   void SetRepeatText();

@@ -283,3 +283,66 @@ TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
     EXPECT_EQ(ListView_GetItemCount(Control(editor, 1039)), 0);
   }
 }
+
+// The display's DPI for the programs started from now on, put back as it was at the end: the
+// suite's prefix is shared by every test program.
+class LogPixels {
+public:
+  explicit LogPixels(DWORD dpi) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    DWORD size = sizeof old_;
+    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, &type_, old_, &size) == ERROR_SUCCESS;
+    size_ = size;
+    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~LogPixels() {
+    if (had_) {
+      RegSetValueExA(key_, "LogPixels", 0, type_, old_, size_);
+    } else {
+      RegDeleteValueA(key_, "LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+
+private:
+  HKEY key_ = nullptr;
+  BYTE old_[64] = {};
+  DWORD type_ = REG_DWORD, size_ = 0;
+  bool had_ = false;
+};
+
+// At another DPI the editor's own controls stand right of the pane stack, which holds its
+// panes, and inside the dialog.
+TEST(EditorLayout, TheControlsStandBesideThePanesAtAnotherDpi) {
+  RobotFolder folder;
+  PindrelProcess app;
+  {
+    LogPixels dpi(72);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+  }
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0);
+  HWND editor = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Add Robot")) != nullptr; }, 10000));
+  PumpFor(300);
+  SaveWindowBitmap(editor, ArtifactFolder() + "\\editor72.bmp");
+  HWND stack = GetParent(GetParent(Control(editor, 1034)));
+  ASSERT_EQ(GetParent(stack), editor);
+  RECT panes, client;
+  GetWindowRect(stack, &panes);
+  GetClientRect(editor, &client);
+  MapWindowPoints(editor, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  for (HWND pane = GetWindow(stack, GW_CHILD); pane; pane = GetWindow(pane, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(pane, &r);
+    EXPECT_LE(r.right, panes.right) << "a pane is cut off";
+  }
+  for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == stack || !IsWindowVisible(child)) continue;
+    RECT r;
+    GetWindowRect(child, &r);
+    EXPECT_GE(r.left, panes.right) << "control " << GetDlgCtrlID(child) << " under the panes";
+    EXPECT_LE(r.right, client.right) << "control " << GetDlgCtrlID(child) << " outside the dialog";
+  }
+  app.Kill();
+}
