@@ -26,6 +26,9 @@ void FocusRobotRow(CDialog& dialog, CSortListCtrl& list, const CString& name) {
 }  // namespace
 
 void CQuorvexDlg::OnAddRobot() {
+  // While an editor is open the window is disabled: a command that still reaches it (posted,
+  // or from the tray) must not open a second editor over the first.
+  if (!IsWindowEnabled()) return;
   UnregisterHotkeys(FALSE);
   CStringArray names;
   for (const CRobot& robot : m_Robots) names.Add(robot.Name);
@@ -46,6 +49,7 @@ void CQuorvexDlg::OnAddRobot() {
 }
 
 void CQuorvexDlg::OnEditRobot() {
+  if (!IsWindowEnabled()) return;  // an editor is open already
   int row = GetSelectedRow();
   if (row < 0) {
     Message(IDS_NO_ROBOT_TO_EDIT);

@@ -298,3 +298,37 @@ TEST_F(RecordEndToEnd, AHiddenRecordingStartedFromAFieldGetsTheKeyboard) {
   ASSERT_NE(down, rows.begin());
   EXPECT_EQ((down - 1)->substr(0, (down - 1)->find("=>")), MoveLine(second));
 }
+
+// After a visible and a hidden recording the main window still takes no command while the editor
+// is open: its Add Robot opens no second editor.
+TEST_F(RecordEndToEnd, AfterRecordingsTheMainWindowStillWaitsForTheEditor) {
+  HWND editor = OpenEditor();
+  ASSERT_TRUE(editor);
+  Command(Control(editor, kRecordActions));
+  HWND recorder = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  Command(GetDlgItem(recorder, kRecordStart));
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  Command(GetDlgItem(recorder, kRecordStop));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
+  ASSERT_TRUE(BringToFront(editor));
+  PumpFor(150);
+  Xdo("key ctrl+alt+r");
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(editor); }, 5000));
+  PumpFor(300);
+  Xdo("key ctrl+alt+s");
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000));
+  EXPECT_FALSE(IsWindowEnabled(app.main()));
+
+  Command(GetDlgItem(app.main(), kAddRobot));
+  PumpFor(1500);
+  int editors = 0;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char title[64] = "";
+    GetWindowTextA(w, title, sizeof title);
+    editors += pid == app.pid() && std::string(title) == "Add Robot";
+  }
+  EXPECT_EQ(editors, 1);
+}
