@@ -8,24 +8,48 @@
 #include "editor/inputrobotdlg.h"
 #include "schedule/schedulelistdlg.h"
 
+namespace {
+
+// Once the editor has closed, the keyboard goes back to the list, on the robot's row (by name:
+// the list may be sorted), so the arrow keys work at once.
+void FocusRobotRow(CDialog& dialog, CSortListCtrl& list, const CString& name) {
+  for (int row = 0; !name.IsEmpty() && row < list.GetItemCount(); ++row) {
+    if (list.GetItemText(row, 1) != name) continue;
+    list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.EnsureVisible(row, FALSE);
+    break;
+  }
+  dialog.GotoDlgCtrl(&list);
+}
+
+}  // namespace
+
 void CQuorvexDlg::OnAddRobot() {
+  // While an editor is open the window is disabled: a command that still reaches it (posted,
+  // or from the tray) must not open a second editor over the first.
+  if (!IsWindowEnabled()) return;
   UnregisterHotkeys(FALSE);
   CStringArray names;
   for (const CRobot& robot : m_Robots) names.Add(robot.Name);
   CInputRobotDlg editor(this);
   editor.SetRobotNames(names);
   ShowWindow(SW_SHOWMINIMIZED);
+  CString saved;
   if (editor.DoModal() == IDOK) {
     // Through the list's own row adding, so that the row sorts by its texts like the others.
     int row = m_RobotList.AddItem("", editor.GetRobotName(), editor.GetStartKey(), editor.GetEndKey());
     m_Robots.Add(editor.GetRobot());
     if (row >= 0) SetItemChecked(row, TRUE);
+    saved = editor.GetRobotName();
   }
   RegisterHotkeys(FALSE);
   ShowWindow(SW_RESTORE);
+  FocusRobotRow(*this, m_RobotList, saved);
 }
 
 void CQuorvexDlg::OnEditRobot() {
+  if (!IsWindowEnabled()) return;  // an editor is open already
   int row = GetSelectedRow();
   if (row < 0) {
     Message(IDS_NO_ROBOT_TO_EDIT);
@@ -74,4 +98,5 @@ void CQuorvexDlg::OnEditRobot() {
   RegisterHotkeys(FALSE);
   m_EditedRobot.Empty();
   ShowWindow(SW_RESTORE);
+  FocusRobotRow(*this, m_RobotList, m_RobotList.GetItemText(row, 1));
 }

@@ -7,7 +7,21 @@
 
 namespace {
 constexpr UINT_PTR kPointerTimer = 1;
+
+// A whole number a move line can carry: an optional minus sign (screens left of or above the
+// primary one) and digits, within 32 bits; blanks around it do not count.
+bool IsWholeNumber(CString text) {
+  text.Trim();
+  int i = text.GetLength() > 0 && text[0] == '-' ? 1 : 0;
+  if (i == text.GetLength() || text.GetLength() - i > 10) return false;
+  long long value = 0;
+  for (; i < text.GetLength(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value <= 2147483647LL;
 }
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CInputMouseDlg, CDialog)
   ON_WM_TIMER()
@@ -129,6 +143,17 @@ void CInputMouseDlg::GetClickLines(CStringArray& lines) {
 }
 
 void CInputMouseDlg::OnAddClick() {
+  // A move line without a number in it would be saved and stop the robot when it plays.
+  if (!IsDlgButtonChecked(IDC_WHEREVER_MOUSE)) {
+    for (CEdit* field : {&m_EditX, &m_EditY}) {
+      if (IsWholeNumber(field->GetWindowText())) continue;
+      MessageBox(field == &m_EditX ? "Click point X is not a whole number. Please enter X of the click point."
+                                   : "Click point Y is not a whole number. Please enter Y of the click point.",
+                 nullptr, MB_OK);
+      field->SetFocus();
+      return;
+    }
+  }
   CStringArray lines;
   GetClickLines(lines);
   if (!m_pOwner) return;

@@ -1,6 +1,9 @@
 // The robot editor: its fields, the action rows, the checks of Save and the writing of the robot.
 #include "editor/inputrobotdlg.h"
 
+#include <climits>
+#include <string>
+
 #include "res/resource.h"
 #include "editor/hotkeyowner.h"
 #include "editor/recordpanedlg.h"
@@ -23,6 +26,22 @@ CString LastErrorText(DWORD error) {
   if (buffer) ::LocalFree(buffer);
   text.TrimRight();
   return text;
+}
+
+// FALSE when the field holds characters the program's code page has no byte for: the program
+// would read each of them as "?". The field is asked through its own class's procedure, since
+// everything that passes the program's 8-bit procedures has already lost them.
+bool HoldsOnlyCodePageText(HWND field) {
+  auto classProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(field, GCLP_WNDPROC));
+  if (!classProc) return true;
+  int length = static_cast<int>(::CallWindowProcW(classProc, field, WM_GETTEXTLENGTH, 0, 0));
+  if (length <= 0) return true;
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  length = static_cast<int>(::CallWindowProcW(classProc, field, WM_GETTEXT, static_cast<WPARAM>(length) + 1,
+                                              reinterpret_cast<LPARAM>(text.data())));
+  BOOL usedDefault = FALSE;
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &usedDefault);
+  return !usedDefault;
 }
 
 }  // namespace
@@ -63,12 +82,24 @@ void CInputRobotDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CInputRobotDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   CreatePanes();
+  PlaceBesidePanes();
   InitControls();
   if (m_Editing) LoadRobot();
   m_StartKeyEdit.SetRestricted(TRUE);
   m_EndKeyEdit.SetRestricted(TRUE);
   if (m_RecordAtStart) SetTimer(kRecordAtStartTimer, 20);
+  m_OpenedState = CurrentState();
   return TRUE;
+}
+
+CString CInputRobotDlg::CurrentState() {
+  // Everything Save would write, one field a line; the click pane's point is not the robot's.
+  CString state = m_NameEdit.GetWindowText() + "\n" + m_StartKeyEdit.GetWindowText() + "\n" +
+                  m_EndKeyEdit.GetWindowText() + "\n" + IntToString(m_RepeatMode) + "\n" + IntToString(m_RepeatCount) +
+                  "\n" + IntToString(m_BackgroundCheck.GetCheck()) + "\n" + IntToString(GetWindowRecordCount()) + "\n";
+  for (int row = 0; row < m_ActionList.GetItemCount(); ++row)
+    state += m_ActionList.GetItemText(row, 1) + "\t" + IntToString(static_cast<int>(m_ActionList.GetItemData(row))) + "\n";
+  return state;
 }
 
 void CInputRobotDlg::CreatePanes() {
@@ -95,6 +126,52 @@ void CInputRobotDlg::CreatePanes() {
 
   m_pRecording = std::make_unique<CEditorRecording>(*this);
   if (m_pRecording->Create(m_pPaneStack.get())) m_pRecordingPane = m_pRecording->GetPane();
+}
+
+// The panes are laid out in the dialog font's units, the stack in pixels, and the editor's own
+// controls in the font's units again: with another font or DPI they would overlap. The stack
+// grows to its widest pane, the editor's controls move to its right and the dialog takes their
+// width.
+void CInputRobotDlg::PlaceBesidePanes() {
+  if (!m_pPaneStack || !m_pPaneStack->IsWindow()) return;
+  const HWND stack = m_pPaneStack->m_hWnd;
+  CRect bounds;
+  m_pPaneStack->GetWindowRect(&bounds);
+  ScreenToClient(&bounds);
+  int width = bounds.Width();
+  for (HWND pane = ::GetWindow(stack, GW_CHILD); pane; pane = ::GetWindow(pane, GW_HWNDNEXT)) {
+    RECT r;
+    ::GetWindowRect(pane, &r);
+    ::MapWindowPoints(nullptr, stack, reinterpret_cast<POINT*>(&r), 2);
+    if (r.right > width) width = r.right;
+  }
+  if (width > bounds.Width()) {
+    m_pPaneStack->SetWindowPos(nullptr, 0, 0, width, bounds.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    bounds.right = bounds.left + width;
+    m_pPaneStack->RecalcLayout();
+  }
+  int left = INT_MAX;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == stack) continue;
+    CRect r;
+    ::GetWindowRect(child, &r);
+    ScreenToClient(&r);
+    if (r.left < left) left = r.left;
+  }
+  if (left == INT_MAX) return;
+  const int shift = bounds.right + bounds.left - left;  // the same margin as left of the stack
+  if (shift == 0) return;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (child == stack) continue;
+    CRect r;
+    ::GetWindowRect(child, &r);
+    ScreenToClient(&r);
+    ::SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  CRect window;
+  GetWindowRect(&window);
+  SetWindowPos(nullptr, 0, 0, window.Width() + shift, window.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CenterWindow();
 }
 
 void CInputRobotDlg::InitControls() {
@@ -242,7 +319,10 @@ BOOL CInputRobotDlg::CheckInput() {
   // The name becomes the robot file's name: one the system cannot write and read back as a
   // plain file would be saved and then lost.
   CString problem;
-  switch (CheckRobotName(m_RobotName, GetRobotFolder())) {
+  if (!HoldsOnlyCodePageText(m_NameEdit.m_hWnd)) {
+    problem = "Robot name contains characters that cannot be used in a robot name on this system. Please choose "
+              "another name.";
+  } else switch (CheckRobotName(m_RobotName, GetRobotFolder())) {
     case RobotNameProblem::kNone:
       break;
     case RobotNameProblem::kEmpty:
@@ -343,7 +423,16 @@ void CInputRobotDlg::OnOK() {
   EndDialog(IDOK);
 }
 
-void CInputRobotDlg::OnCancel() { EndDialog(IDCANCEL); }
+// Cancel, Escape and the close box: work done in the editor is only thrown away when the user
+// says so.
+void CInputRobotDlg::OnCancel() {
+  if (CurrentState() != m_OpenedState &&
+      MessageBox("The robot has been changed. Are you sure you want to discard the changes?", nullptr,
+                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+  EndDialog(IDCANCEL);
+}
 
 void CInputRobotDlg::OnTimer(UINT_PTR id) {
   if (id == kRecordAtStartTimer) {

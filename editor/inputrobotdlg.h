@@ -80,6 +80,7 @@ protected:
 
 private:
   void CreatePanes();
+  void PlaceBesidePanes();
   void InitControls();
   void LoadRobot();
   void SetRepeatText();
@@ -88,10 +89,13 @@ private:
   // The robot's action lines from the rows: kept statements as they were, the others translated.
   void CollectActionLines(CStringArray& lines);
   int PlainMessage(const CString& text);
+  // What the editor holds of the robot, to tell whether the user changed anything.
+  CString CurrentState();
 
   CString m_RobotName, m_StartKey, m_EndKey;
   CRobot m_Robot;
   CString m_LoadedName;  // the name the edited robot had when it was loaded
+  CString m_OpenedState;  // CurrentState() when the editor opened
   CStringArray m_RobotNames;
   // Statements the editor cannot show as an action: kept with their row (item data = index + 1)
   // and written back unchanged.

@@ -15,6 +15,26 @@ namespace {
 const char kWindowMarker[] = " At Win [";
 const UINT kStartDelayMs = 30;
 const char kStartHotkeyTaken[] = "Ctrl+Alt+R is held by another program: record with the button above.";
+
+// A top-level window the user can type into: shown, enabled, not minimised, not the editor.
+bool TakesKeys(HWND hwnd, HWND editor) {
+  return hwnd && hwnd != editor && hwnd != ::GetDesktopWindow() && ::IsWindowVisible(hwnd) &&
+         ::IsWindowEnabled(hwnd) && !::IsIconic(hwnd) && !(::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+}
+
+// Where the keys typed during a hidden recording go: the window that was active before the
+// editor opened, else the one under the pointer, else the first one below the editor.
+HWND WindowForKeys(HWND before, HWND editor) {
+  if (TakesKeys(before, editor)) return before;
+  POINT p;
+  if (::GetCursorPos(&p)) {
+    HWND under = ::GetAncestor(::WindowFromPoint(p), GA_ROOT);
+    if (TakesKeys(under, editor)) return under;
+  }
+  for (HWND w = ::GetWindow(editor, GW_HWNDNEXT); w; w = ::GetWindow(w, GW_HWNDNEXT))
+    if (TakesKeys(w, editor)) return w;
+  return nullptr;
+}
 }  // namespace
 
 CString ShiftWindowSuffix(const CString& line, int offset) {
@@ -57,6 +77,8 @@ CRecordPaneDlg::~CRecordPaneDlg() {
 }
 
 BOOL CRecordPaneDlg::Create(CWnd* parent) {
+  // The editor is not shown yet: the window in front is the one the user worked in before.
+  activeBefore_ = ::GetForegroundWindow();
   if (!CDialog::Create(IDD_RECORDING_PANE, parent)) return FALSE;
   hasStartHotkey_ = ::RegisterHotKey(m_hWnd, kStartHotkeyId, MOD_CONTROL | MOD_ALT, 'R');
   if (!hasStartHotkey_) SetDlgItemText(IDC_RECORDING_HINT, kStartHotkeyTaken);
@@ -74,6 +96,18 @@ void CRecordPaneDlg::Run(int mode) {
   if (busy_) return;
   busy_ = TRUE;
   recorder_.reset();
+  // A hidden recorder never takes the keyboard, and the hidden editor no longer can: a visible
+  // window gets it before the editor goes, so that typing is recorded and Ctrl+Alt+S arrives.
+  // It handles a message first: the system takes the time of its last message as the time of
+  // its request for the focus, and an old one is refused.
+  if (mode == 0 && editor_ && editor_->m_hWnd) {
+    if (HWND keys = WindowForKeys(activeBefore_, editor_->m_hWnd)) {
+      ::PostMessageA(keys, WM_NULL, 0, 0);
+      DWORD_PTR ignored = 0;
+      ::SendMessageTimeoutA(keys, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
+      ::SetForegroundWindow(keys);
+    }
+  }
   if (editor_ && editor_->m_hWnd) editor_->ShowWindow(SW_HIDE);
   recorder_.reset(MakeRecorder(mode < 0 ? 1 : mode));
   // Ctrl+Alt+S stops any recording; the hook records its keys, and "stop" drops key-downs

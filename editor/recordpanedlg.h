@@ -81,6 +81,7 @@ private:
   void Run(int mode);
 
   CWnd* editor_;
+  HWND activeBefore_ = nullptr;  // the window in front when the editor opened
   CRecordingSink* sink_;
   std::unique_ptr<CRecordRobotDlg> recorder_;
   INT_PTR lastResult_ = 0;

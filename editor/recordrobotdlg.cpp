@@ -139,6 +139,7 @@ void CRecordRobotDlg::OnStart() {
   m_HeldKeys.RemoveAll();
   m_SwallowedKeys.RemoveAll();
   m_WinRecords.RemoveAll();
+  m_bHasPoint = false;
 
   // A second start while recording keeps the library it already holds.
   if (!m_hLibrary) m_hLibrary = ::LoadLibraryA(m_LibraryName);
@@ -224,17 +225,20 @@ CString CRecordRobotDlg::WindowSuffixOf(HWND hWnd) {
 
 bool CRecordRobotDlg::IsOverOwnWindow(LPARAM point) { return IsOwnWindow(WindowAt(PointOf(point))); }
 
-bool CRecordRobotDlg::LastLineMovesTo(const CString& move) const {
-  if (m_Lines.GetSize() == 0) return false;
-  const CString& last = m_Lines[m_Lines.GetUpperBound()];
-  return last == move || last == move + kSpeedMark;
+bool CRecordRobotDlg::IsRecordedPoint(LPARAM point) const {
+  return m_bHasPoint && m_LastPoint.x == LOWORD(point) && m_LastPoint.y == HIWORD(point);
+}
+
+void CRecordRobotDlg::AddMove(LPARAM point, bool marked) {
+  m_Lines.Add(kMovePrefix + PointText(point) + (marked ? kSpeedMark : ""));
+  m_LastPoint = PointOf(point);
+  m_bHasPoint = true;
 }
 
 // The hook reports a press's place after the move that brought the pointer there: one line.
 LRESULT CRecordRobotDlg::OnHookMouseMove(WPARAM, LPARAM lParam) {
-  if (IsOverOwnWindow(lParam)) return 0;
-  const CString move = kMovePrefix + PointText(lParam);
-  if (!LastLineMovesTo(move)) m_Lines.Add(move);
+  if (IsOverOwnWindow(lParam) || IsRecordedPoint(lParam)) return 0;
+  AddMove(lParam, false);
   return 0;
 }
 
@@ -255,6 +259,9 @@ LRESULT CRecordRobotDlg::OnHookMouseButton(WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
       if (IsOverOwnWindow(lParam)) return 0;
+      // The pointer is there already (a click leaves it where its move took it): nothing
+      // happened, and the time goes to the next event's wait.
+      if (IsRecordedPoint(lParam)) return 0;
       break;
     default:
       break;
@@ -266,14 +273,9 @@ LRESULT CRecordRobotDlg::OnHookMouseButton(WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE: {
       const bool followUp = m_Lines.GetSize() > 0 && StartsWith(m_Lines[m_Lines.GetUpperBound()], kMovePrefix);
-      const CString move = kMovePrefix + PointText(lParam);
       dropped = followUp && t.now - m_LastMoveTime < kMinMoveInterval && !m_bDetail;
-      if (t.elapsed > kMouseWaitAbove) {
-        AddWait(t.elapsed, t.first || followUp);
-      } else if (LastLineMovesTo(move)) {
-        dropped = true;  // the pointer is there already
-      }
-      if (!dropped) m_Lines.Add(move + (followUp ? kSpeedMark : ""));
+      if (t.elapsed > kMouseWaitAbove) AddWait(t.elapsed, t.first || followUp);
+      if (!dropped) AddMove(lParam, followUp);
       break;
     }
     case WM_LBUTTONDOWN: case WM_NCLBUTTONDOWN: case WM_LBUTTONUP: case WM_NCLBUTTONUP:

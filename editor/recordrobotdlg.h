@@ -78,7 +78,9 @@ private:
   bool IsOwnWindow(HWND hWnd) const;
   // A point (x low word, y high word) on the recorder or one of its controls.
   bool IsOverOwnWindow(LPARAM point);
-  bool LastLineMovesTo(const CString& move) const;
+  // The point (x low word, y high word) is where the last recorded move left the pointer.
+  bool IsRecordedPoint(LPARAM point) const;
+  void AddMove(LPARAM point, bool marked);
   // Ctrl and Alt held without Shift or a Windows key.
   bool IsHotkeyHeld() const;
   bool IsSwallowed(int vk) const;
@@ -99,6 +101,8 @@ private:
   CArray<RecWinInfo> m_WinRecords;
   HMODULE m_hLibrary = nullptr;
   CString m_LibraryName = "automation.dll";
+  POINT m_LastPoint = {0, 0};
+  bool m_bHasPoint = false;
   DWORD m_LastEventTime = 0;
   DWORD m_LastMoveTime = 0;
   int m_bFirstEvent = 1;

@@ -22,6 +22,20 @@ BOOL CRobotRepeatOption::OnInitDialog() {
 }
 
 void CRobotRepeatOption::OnOK() {
+  const bool times = IsDlgButtonChecked(IDC_REPEAT_TIMES_RADIO) == BST_CHECKED;
+  if (times) {
+    // A count outside the spin's range would be saved, and a robot run 0 times does nothing on
+    // its hotkey: the field says what is wrong, as it does for typed text.
+    m_CountEdit.SetVerbose(TRUE);
+    const int validity = m_CountEdit.IsValid();
+    m_CountEdit.SetVerbose(FALSE);
+    if (validity == CNumEdit::kOnlySign) MessageBox("Characters must be a number.\n", nullptr, MB_OK | MB_ICONSTOP);
+    if (validity != CNumEdit::kValid) {
+      GotoDlgCtrl(&m_CountEdit);
+      return;
+    }
+  }
   m_Count = StringToInt(m_CountEdit.GetWindowText());
+  if (!times && (m_Count < 1 || m_Count > 999999)) m_Count = 1;  // not used until the end key stops it
   CDialog::OnOK();
 }

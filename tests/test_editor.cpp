@@ -156,6 +156,32 @@ TEST_F(Editor, SaveRefusesNamesNoRobotFileCanCarry) {
   EXPECT_EQ(FilesIn(folder.path(), "*.txt").size(), 1u);
 }
 
+// Characters the program's code page cannot hold are named as such, not as characters the user
+// did not type.
+TEST_F(Editor, SaveRefusesANameTheCodePageCannotHold) {
+  Open();
+  dlg.AddAction("Mouse Left Click");
+  Fill("", "Ctrl + K", "<F11>");
+  // Pasted, the characters reach the field as they are.
+  const wchar_t name[] = L"\u30ed\u30dc";
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof name);
+  memcpy(::GlobalLock(memory), name, sizeof name);
+  ::GlobalUnlock(memory);
+  ::SetClipboardData(CF_UNICODETEXT, memory);
+  ::CloseClipboard();
+  dlg.m_NameEdit.SendMessage(WM_PASTE, 0, 0);
+  EXPECT_EQ(dlg.m_NameEdit.GetWindowText(), "??");
+  Command(IDOK);
+  EXPECT_TRUE(dlg.IsWindowVisible());
+  ASSERT_FALSE(boxes.boxes().empty());
+  EXPECT_EQ(boxes.boxes().back().text,
+            "Robot name contains characters that cannot be used in a robot name on this system. Please choose another "
+            "name.");
+  EXPECT_TRUE(FilesIn(folder.path(), "*").empty());
+}
+
 TEST_F(Editor, AddedLinesGoBeforeTheSelectedRowInOrder) {
   Open();
   AddRows(5);
@@ -254,7 +280,7 @@ TEST_F(Editor, RepeatOptionsAlwaysOpenOnTheFirstChoice) {
     int mode, times;
     const char* text;
   } cases[] = {{IDC_REPEAT_UNTIL_RADIO, "7", 1, 7, "Run until pressing end key"},
-               {IDC_REPEAT_TIMES_RADIO, "", 0, 0, "Run 0 times"},
+               {IDC_REPEAT_UNTIL_RADIO, "", 1, 1, "Run until pressing end key"},
                {IDC_REPEAT_TIMES_RADIO, "12", 0, 12, "Run 12 times"}};
   for (const Case& c : cases) {
     int firstChecked = -1;
@@ -275,6 +301,37 @@ TEST_F(Editor, RepeatOptionsAlwaysOpenOnTheFirstChoice) {
     EXPECT_EQ(dlg.m_RepeatMode, c.mode);
     EXPECT_EQ(dlg.m_RepeatCount, c.times);
     EXPECT_EQ(dlg.m_RepeatText.GetWindowText(), c.text);
+  }
+}
+
+// A count outside the spin's range (an empty field, 0, a million) is refused with the field's
+// own message; the dialog stays open and the editor keeps its repeat option.
+TEST_F(Editor, RepeatOptionsRefuseACountOutsideTheRange) {
+  Open();
+  const struct {
+    const char* count;
+    const char* message;
+  } cases[] = {{"", "Characters must be a number.\n"},
+               {"0", "Given value is out of range.\n"},
+               {"1000000", "Given value is out of range.\n"}};
+  for (const auto& c : cases) {
+    size_t before = boxes.boxes().size();
+    bool stayedOpen = false;
+    RunLater(200, [&] {
+      HWND box = FindWindowA(nullptr, "Robot Repeat Options");
+      SetDlgItemTextA(box, IDC_REPEAT_COUNT, c.count);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      RunLater(200, [&, box] {
+        stayedOpen = IsWindowVisible(box) != FALSE;
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+      });
+    });
+    Command(IDC_REPEAT_OPTIONS);
+    EXPECT_TRUE(stayedOpen) << c.count;
+    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.count;
+    EXPECT_EQ(boxes.boxes().back().text, c.message);
+    EXPECT_EQ(dlg.m_RepeatCount, 1);
+    EXPECT_EQ(dlg.m_RepeatText.GetWindowText(), "Run 1 times");
   }
 }
 

@@ -3,6 +3,9 @@
 // key, a left click and a one-second wait added, Save; the robot file, the list, the hotkey that
 // plays the click; then Edit renames the robot.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -126,6 +129,9 @@ TEST_F(EditorEndToEnd, AddARobotWithTheEditorPlayItAndRenameIt) {
   std::vector<std::string> rows = app.ListRows();
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[1], "x Clicker | Ctrl + Shift + M | <F11>");
+  // The keyboard is back on the list, on the robot just saved.
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(app.main()) == app.list(); }, 3000));
+  EXPECT_EQ(ListView_GetNextItem(app.list(), -1, LVNI_SELECTED | LVNI_FOCUSED), 1);
 
   // The new robot's hotkey clicks the target at the point.
   ASSERT_TRUE(BringToFront(target.hwnd()));
@@ -228,4 +234,115 @@ TEST_F(EditorEndToEnd, TabAndShiftTabLeaveTheHotkeysAsTheyWere) {
     EXPECT_EQ(TextOf(start), "Ctrl + Shift + M") << step.keys;
     EXPECT_EQ(TextOf(end), "<F11>") << step.keys;
   }
+}
+
+// Escape in an editor that holds work asks first: No keeps the editor with its rows, Yes closes it.
+TEST_F(EditorEndToEnd, EscapeAsksBeforeTheRowsAreThrownAway) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  HWND list = Control(editor, 1039);
+  ClickControl(Control(editor, 1034));  // Add Click: three rows
+  ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 3; }, 3000));
+  for (int answer : {IDNO, IDYES}) {
+    ASSERT_TRUE(BringToFront(editor));
+    PressKey(VK_ESCAPE);
+    HWND box = app.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "no question before the rows went";
+    EXPECT_EQ(PindrelProcess::BoxText(box), "The robot has been changed. Are you sure you want to discard the changes?");
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+    if (answer == IDNO) {
+      PumpFor(300);
+      ASSERT_TRUE(IsWindow(editor));
+      EXPECT_EQ(ListView_GetItemCount(list), 3);
+    }
+  }
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
+}
+
+// Add Click refuses a point field that does not hold a whole number and adds nothing.
+TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  const struct {
+    const char *x, *y, *message;
+  } cases[] = {
+      {"", "20", "Click point X is not a whole number. Please enter X of the click point."},
+      {"10", "2a", "Click point Y is not a whole number. Please enter Y of the click point."},
+  };
+  for (const auto& c : cases) {
+    SendMessageA(Control(editor, 1010), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.x));
+    SendMessageA(Control(editor, 1011), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.y));
+    PostMessageA(GetParent(Control(editor, 1034)), WM_COMMAND, MAKEWPARAM(1034, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(editor, 1034)));
+    HWND box = app.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << c.x << ", " << c.y;
+    EXPECT_EQ(PindrelProcess::BoxText(box), c.message);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+    EXPECT_EQ(ListView_GetItemCount(Control(editor, 1039)), 0);
+  }
+}
+
+// The display's DPI for the programs started from now on, put back as it was at the end: the
+// suite's prefix is shared by every test program.
+class LogPixels {
+public:
+  explicit LogPixels(DWORD dpi) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    DWORD size = sizeof old_;
+    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, &type_, old_, &size) == ERROR_SUCCESS;
+    size_ = size;
+    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~LogPixels() {
+    if (had_) {
+      RegSetValueExA(key_, "LogPixels", 0, type_, old_, size_);
+    } else {
+      RegDeleteValueA(key_, "LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+
+private:
+  HKEY key_ = nullptr;
+  BYTE old_[64] = {};
+  DWORD type_ = REG_DWORD, size_ = 0;
+  bool had_ = false;
+};
+
+// At another DPI the editor's own controls stand right of the pane stack, which holds its
+// panes, and inside the dialog.
+TEST(EditorLayout, TheControlsStandBesideThePanesAtAnotherDpi) {
+  RobotFolder folder;
+  PindrelProcess app;
+  {
+    LogPixels dpi(72);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+  }
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0);
+  HWND editor = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Add Robot")) != nullptr; }, 10000));
+  PumpFor(300);
+  SaveWindowBitmap(editor, ArtifactFolder() + "\\editor72.bmp");
+  HWND stack = GetParent(GetParent(Control(editor, 1034)));
+  ASSERT_EQ(GetParent(stack), editor);
+  RECT panes, client;
+  GetWindowRect(stack, &panes);
+  GetClientRect(editor, &client);
+  MapWindowPoints(editor, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  for (HWND pane = GetWindow(stack, GW_CHILD); pane; pane = GetWindow(pane, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(pane, &r);
+    EXPECT_LE(r.right, panes.right) << "a pane is cut off";
+  }
+  for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == stack || !IsWindowVisible(child)) continue;
+    RECT r;
+    GetWindowRect(child, &r);
+    EXPECT_GE(r.left, panes.right) << "control " << GetDlgCtrlID(child) << " under the panes";
+    EXPECT_LE(r.right, client.right) << "control " << GetDlgCtrlID(child) << " outside the dialog";
+  }
+  app.Kill();
 }

@@ -89,6 +89,9 @@ TEST_F(Mouse, EventSequences) {
       {"MOUSEMOVE", {Arg(1279), Arg(1023), Arg(50)}, "mouse 8001 65536 65536 0, wait 2"},  // the speed is not used
       {"MOUSEMOVE", {Arg(640), Arg(512)}, "mouse 8001 32794 32800 0, wait 2"},
       {"MOUSEMOVE", {Arg(-10), Arg(0)}, "mouse 8001 -511 1 0, wait 2"},
+      // Far off the screen: at most a screen's width past the edge, where the pointer stops.
+      {"MOUSEMOVE", {Arg(99999), Arg(32768)}, "mouse 8001 65536 65536 0, wait 2"},
+      {"MOUSEMOVE", {Arg(-99999), Arg(40000)}, "mouse 8001 -65536 65536 0, wait 2"},
       {"MOUSERELATIVEMOVE", {Arg(1279), Arg(0)}, "mouse 8001 65536 1 0, wait 20"},
       {"MOUSECLICK", {Arg("left")}, click},
       {"MOUSECLICK", {Arg("Right"), Arg(2)}, "mouse 8 0 0 0, wait 10, mouse 10 0 0 0, wait 10, "

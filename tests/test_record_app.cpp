@@ -262,3 +262,73 @@ TEST_F(RecordEndToEnd, CtrlAltRRecordsHiddenAndCtrlAltSStops) {
   ExpectRecorded(Rows(editor));
   SaveAndPlay(editor);
 }
+
+// The editor hides for a hidden recording while the user still types into one of its fields:
+// the keys typed next are recorded and Ctrl+Alt+S stops at once, without a click anywhere first;
+// the first click is recorded at its own place.
+TEST_F(RecordEndToEnd, AHiddenRecordingStartedFromAFieldGetsTheKeyboard) {
+  HWND editor = OpenEditor();
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(BringToFront(editor));
+  PumpFor(150);
+  RECT field;
+  GetWindowRect(GetDlgItem(editor, kRobotName), &field);
+  Xdo("mousemove " + std::to_string((field.left + field.right) / 2) + " " + std::to_string((field.top + field.bottom) / 2));
+  Xdo("click 1");  // into the name field
+  PumpFor(300);
+  Xdo("key ctrl+alt+r");
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(editor); }, 5000));
+  PumpFor(300);
+  Xdo("key a");
+  PumpFor(300);
+  Xdo("mousemove " + std::to_string(second.x) + " " + std::to_string(second.y));
+  PumpFor(300);
+  Xdo("click 1");
+  PumpFor(300);
+  Xdo("key ctrl+alt+s");
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000)) << "Ctrl+Alt+S did not stop";
+  std::vector<std::string> rows = Rows(editor);
+  std::string all;
+  for (const std::string& row : rows) all += row + "\n";
+  SCOPED_TRACE(all);
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Key Up A"), rows.end());
+  auto down = std::find_if(rows.begin(), rows.end(), [](const std::string& r) { return StartsWith(r, "Mouse Left Down"); });
+  ASSERT_NE(down, rows.end());
+  while (down != rows.begin() && StartsWith(*(down - 1), "Wait ")) --down;
+  ASSERT_NE(down, rows.begin());
+  EXPECT_EQ((down - 1)->substr(0, (down - 1)->find("=>")), MoveLine(second));
+}
+
+// After a visible and a hidden recording the main window still takes no command while the editor
+// is open: its Add Robot opens no second editor.
+TEST_F(RecordEndToEnd, AfterRecordingsTheMainWindowStillWaitsForTheEditor) {
+  HWND editor = OpenEditor();
+  ASSERT_TRUE(editor);
+  Command(Control(editor, kRecordActions));
+  HWND recorder = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  Command(GetDlgItem(recorder, kRecordStart));
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  Command(GetDlgItem(recorder, kRecordStop));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
+  ASSERT_TRUE(BringToFront(editor));
+  PumpFor(150);
+  Xdo("key ctrl+alt+r");
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(editor); }, 5000));
+  PumpFor(300);
+  Xdo("key ctrl+alt+s");
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000));
+  EXPECT_FALSE(IsWindowEnabled(app.main()));
+
+  Command(GetDlgItem(app.main(), kAddRobot));
+  PumpFor(1500);
+  int editors = 0;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char title[64] = "";
+    GetWindowTextA(w, title, sizeof title);
+    editors += pid == app.pid() && std::string(title) == "Add Robot";
+  }
+  EXPECT_EQ(editors, 1);
+}

@@ -207,6 +207,10 @@ TEST_F(RecorderTiming, WaitsAndSpeedMarksFollowTheElapsedTime) {
         "Mouse move to 7, 8~"}},
       {"positions are untimed lines", "", "+500; pos 10 20; +500; pos 30 40",
        {"Mouse move to 10, 20", "Mouse move to 30, 40"}},
+      {"no move back to where the last move left the pointer: the time goes to the next wait", "",
+       "pos 200 200; +100; ldown w1; +30; lup w1; +100; move 200 200; +100; move 210 200",
+       {"Mouse move to 200, 200", "Mouse Left Down At Win [0]", "Mouse Left Up", "Wait 200 milliseconds",
+        "Mouse move to 210, 200"}},
       {"wheel turns", "", "wheel up; +10; wheel down", {"Mouse Scroll Up", "Mouse Scroll Down"}},
   });
 }

@@ -19,12 +19,20 @@ RECT DesktopRect() {
   return desktop;
 }
 
+// One normalised coordinate, kept within a screen's width past either edge: the system scales
+// it by the screen's size in 32 bits, and a point far off the screen would wrap round to some
+// place on it instead of stopping at the edge.
+LONG Normalised(int value, long long size) {
+  long long n = value * 65535LL / size + 1;
+  return static_cast<LONG>(n > 65536 ? 65536 : n < -65536 ? -65536 : n);
+}
+
 // A screen point in the normalised coordinates of an absolute move.
 POINT ToAbsolute(int x, int y) {
   RECT desktop = DesktopRect();
   long long width = desktop.right - 1 > 0 ? desktop.right - 1 : 1;
   long long height = desktop.bottom - 1 > 0 ? desktop.bottom - 1 : 1;
-  return {static_cast<LONG>(x * 65535LL / width + 1), static_cast<LONG>(y * 65535LL / height + 1)};
+  return {Normalised(x, width), Normalised(y, height)};
 }
 
 // The top-left corner of the foreground window; false when there is none to read.
