@@ -400,6 +400,20 @@ TEST_F(AppRuns, KeysThatCannotBeRegisteredAreReportedOnceAtStartUp) {
   UnregisterHotKey(nullptr, 0x7AB1);
 }
 
+// A hand-edited key that names no key would leave a ticked robot that never starts: it is named
+// with the keys that do not work, and the robot stays unticked for this run (its file unchanged).
+TEST_F(AppRuns, AKeyThatCannotBeReadIsReportedAndItsRobotLeftUnticked) {
+  folder.Write({"Banana", "Ctrl + Banana", "Ctrl + Alt + B", 1});
+  const std::string file = ReadFileBytes(folder.File("Banana"));
+  StartApp();
+  EXPECT_EQ(AnswerBox(), "These hotkeys cannot be registered, so they do not work:\n\n"
+                         "Robot \"Banana\": start key Ctrl + Banana cannot be read.\n"
+                         "\nPlease choose other hotkeys for these robots.");
+  EXPECT_EQ(app.ListRows(), std::vector<std::string>{"- Banana | Ctrl + Banana | Ctrl + Alt + B"});
+  EXPECT_FALSE(KeyTaken("Ctrl + Alt + B"));
+  EXPECT_EQ(ReadFileBytes(folder.File("Banana")), file);
+}
+
 TEST_F(AppRuns, ARobotWhoseFileWasRemovedSaysWhichFileIsMissing) {
   folder.Write({"Gone", "Ctrl + Alt + G", "None", 1, 0, 1, {"Send(\"g\")"}});
   StartApp();
