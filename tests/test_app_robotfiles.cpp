@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "robot/helpers.h"
@@ -57,6 +58,20 @@ std::wstring Wide(const std::string& path) {
   std::wstring wide(path.begin(), path.end());
   return L"\\\\?\\" + wide;
 }
+
+// Deletes a file the test made by its wide path when the test ends, however it ends: the robot
+// folder's own clean-up reaches only what the ANSI calls reach.
+class WideFile {
+public:
+  explicit WideFile(std::wstring path) : path_(std::move(path)) {}
+  ~WideFile() { DeleteFileW(path_.c_str()); }
+  WideFile(const WideFile&) = delete;
+  WideFile& operator=(const WideFile&) = delete;
+  const std::wstring& path() const { return path_; }
+
+private:
+  std::wstring path_;
+};
 
 bool FileExistsW(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -220,7 +235,8 @@ TEST(AppRobotFiles, AFileWithAPathTooLongIsListedAsUnreadableAndRemoved) {
   RobotFolder folder;
   const std::string name(MAX_PATH + 10 - folder.path().size() - 5, 'L');
   const std::string path = folder.File(name);
-  ASSERT_TRUE(WriteWide(Wide(path), RobotFileText({name, "Ctrl + Alt + L", "None", 1, 0, 1, {"WAIT(10)"}})));
+  WideFile file(Wide(path));
+  ASSERT_TRUE(WriteWide(file.path(), RobotFileText({name, "Ctrl + Alt + L", "None", 1, 0, 1, {"WAIT(10)"}})));
   const std::string reason = SystemErrorText(ERROR_FILENAME_EXCED_RANGE).GetString();
   PindrelProcess app;
   ASSERT_TRUE(app.Start());
@@ -233,16 +249,15 @@ TEST(AppRobotFiles, AFileWithAPathTooLongIsListedAsUnreadableAndRemoved) {
   Click(app, name, kRemoveRobot);
   EXPECT_EQ(Answer(app, 5000, IDYES), "Are you sure you want to delete the selected robot?");
   EXPECT_TRUE(PumpUntil([&] { return app.RowOf(name) < 0; }, 5000));
-  EXPECT_FALSE(FileExistsW(Wide(path)));
+  EXPECT_FALSE(FileExistsW(file.path()));
 }
 
 // A file whose name the code page cannot hold is listed under the name the system gives it; it
 // cannot be read, played, edited or deleted, and each says so, and Remove keeps its row.
 TEST(AppRobotFiles, ANameTheCodePageCannotHoldIsSaidAndNeverEditedEmpty) {
   RobotFolder folder;
-  std::wstring wide(folder.path().begin(), folder.path().end());
-  wide = L"\\\\?\\" + wide + L"\\\x673A\x5668\x4EBA.txt";
-  ASSERT_TRUE(WriteWide(wide, RobotFileText({"Robot", "Ctrl + Alt + R", "None", 0, 0, 1, {"WAIT(10)"}})));
+  WideFile file(Wide(folder.path()) + L"\\\x673A\x5668\x4EBA.txt");
+  ASSERT_TRUE(WriteWide(file.path(), RobotFileText({"Robot", "Ctrl + Alt + R", "None", 0, 0, 1, {"WAIT(10)"}})));
   const std::string path = folder.File("???");
   const std::string reason = "Its name has characters that this system's code page cannot hold.";
   const std::string unreadable = "The robot file cannot be read:\n" + path + "\n\n" + reason;
@@ -260,6 +275,5 @@ TEST(AppRobotFiles, ANameTheCodePageCannotHoldIsSaidAndNeverEditedEmpty) {
   EXPECT_EQ(Answer(app, 5000, IDYES), "Are you sure you want to delete the selected robot?");
   EXPECT_EQ(Answer(app), "The robot file cannot be deleted:\n" + path + "\n\n" + reason + "\n\nThe robot stays in the list.");
   EXPECT_EQ(app.ListRows(), std::vector<std::string>{"- ??? |  | "});
-  EXPECT_TRUE(FileExistsW(wide));
-  DeleteFileW(wide.c_str());
+  EXPECT_TRUE(FileExistsW(file.path()));
 }
