@@ -264,8 +264,7 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
     CRobot& listed = m_Robots[entry];
     BOOL changed = listed.Enable != checked || !listed.FileIsCurrent;
     listed.Enable = checked;
-    if (listed.FileReadsWhole && changed && listed.SaveToFile(GetRobotFolder()))
-      listed.FileReadsBack = listed.FileIsCurrent = TRUE;
+    if (listed.FileReadsBack && changed && listed.SaveToFile(GetRobotFolder())) listed.FileIsCurrent = TRUE;
     robot = &listed;
   } else if ((read = loaded.LoadFromFile(RobotFilePath(name), FALSE)) != 0 && loaded.FileReadsWhole) {
     // A broken file was reported when the list was loaded: it is not reported again here.

@@ -504,40 +504,6 @@ TEST(RobotFile, ABrokenRecordIsShownOnlyWhenAsked) {
   EXPECT_EQ(boxes.boxes().size(), 1u);
 }
 
-// Every layout whose lines the positional reader takes for what they are may be written back (in
-// the full layout); a file it would misread may not.
-TEST(RobotFile, OnlyAFileTheReaderMisreadsIsNeverWrittenBack) {
-  std::string sample = kSampleFile;
-  auto replace = [&sample](const std::string& from, const std::string& to) {
-    std::string s = sample;
-    s.replace(s.find(from), from.size(), to);
-    return s;
-  };
-  const std::string four = "UseSimilarWin=1\r\nUseRecWin=1\r\nTriggerRobot=Other\r\nRunAtBackground=0\r\n";
-  struct Case {
-    const char* what;
-    std::string bytes;
-    BOOL readsWhole;
-  } cases[] = {
-      {"nine-line header", replace(four, ""), TRUE},
-      {"eleven-line header", replace("TriggerRobot=Other\r\nRunAtBackground=0\r\n", ""), TRUE},
-      {"keys in lower case, numbers written otherwise", replace("RepeatTimes=7", "repeattimes=07"), TRUE},
-      {"eight-line header", replace("OriginalSpeed=0\r\n" + four, ""), FALSE},
-      {"keys in another order", replace("UseSimilarWin=1\r\nUseRecWin=1\r\n", "UseRecWin=1\r\nUseSimilarWin=1\r\n"), FALSE},
-      {"an extra key", replace("RunAtBackground=0\r\n", "RunAtBackground=0\r\nExtra=1\r\n"), FALSE},
-      {"script header in lower case", replace("[Script]", "[script]"), FALSE},
-      {"script header after a nine-line header in lower case", replace(four + "[Script]", "[SCRIPT]"), FALSE},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TempFolder folder;
-    WriteFileBytes(folder.File("Clicker.txt"), c.bytes);
-    CRobot r;
-    ASSERT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 1);
-    EXPECT_EQ(r.FileReadsWhole, c.readsWhole);
-  }
-}
-
 // A UTF-8 byte-order mark (an editor may add one) is not part of the first line.
 TEST(RobotFile, AUtf8ByteOrderMarkIsSkipped) {
   TempFolder folder;
