@@ -12,6 +12,7 @@
 #include "app/robotuploaddlg.h"
 #include "robot/datafolder.h"
 #include "robot/recwininfo.h"
+#include "robot/robotfile.h"
 #include "robot/robotname.h"
 #include "schedule/schedulelistdlg.h"
 
@@ -26,9 +27,35 @@ int CheckOf(UINT state) {
   return image ? static_cast<int>(image) - 1 : 0;
 }
 
+// The file name of a listed robot holds "?" only where the code page had no character for one
+// of the file's: no file name can hold a "?".
+bool NameLostCharacters(const CString& path) { return RobotNameOfFile(path).Find('?') >= 0; }
+
+// Why a robot file cannot be read or deleted, for the user.
+CString FailureReason(const CString& path, DWORD error) {
+  if (NameLostCharacters(path)) return AppText(IDS_NAME_NOT_IN_CODE_PAGE);
+  if (path.GetLength() > kMaxRobotPath) error = ERROR_FILENAME_EXCED_RANGE;
+  return SystemErrorText(error);
+}
+
 }  // namespace
 
 CString RobotFilePath(const CString& name) { return GetRobotFolder() + "\\" + name + ".txt"; }
+
+BOOL IsRobotFileMissing(const CString& path, DWORD error) {
+  return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) && path.GetLength() <= kMaxRobotPath &&
+         !NameLostCharacters(path);
+}
+
+CString RobotFileFailureText(const CString& path, DWORD error) {
+  CString text;
+  if (IsRobotFileMissing(path, error)) {
+    text.Format(AppText(IDS_ROBOT_FILE_MISSING), path.GetString());
+  } else {
+    text.Format(AppText(IDS_ROBOT_FILE_UNREADABLE), path.GetString(), FailureReason(path, error).GetString());
+  }
+  return text;
+}
 
 CString AppText(UINT id) {
   CString text;
@@ -157,7 +184,14 @@ void CQuorvexDlg::LoadRobotList() {
     if (!IsRobotFile(found)) continue;
     CString path = folder + "\\" + found.cFileName;
     CRobot robot;
-    robot.LoadFromFile(path);
+    if (!robot.LoadFromFile(path) && robot.FileError) {
+      // Listed under its file name, unticked and without keys: what it holds is not known.
+      CString line;
+      line.Format(AppText(IDS_LIST_UNREADABLE_FILE), path.GetString(), FailureReason(path, robot.FileError).GetString());
+      if (!m_UnreadableFiles.IsEmpty()) m_UnreadableFiles += "\n";
+      m_UnreadableFiles += line;
+      robot = CRobot();
+    }
     if (robot.Name.IsEmpty()) {
       // A file that could not be read is still listed, under its file name.
       robot.Name = RobotNameOfFile(found.cFileName);
@@ -171,8 +205,11 @@ void CQuorvexDlg::LoadRobotList() {
       Message(RecWinLoadFailedText(path));
       m_Robots.Add(std::move(unread));
     }
-    const CRobot& added = m_Robots[m_Robots.GetSize() - 1];
+    CRobot& added = m_Robots[m_Robots.GetSize() - 1];
     int row = m_RobotList.AddItem("", added.Name, added.StartKey, added.EndKey);
+    // A key that names no key would leave a ticked robot that never starts or stops: the robot
+    // stays unticked for this run of the program (its file is left as it is) and the user is told.
+    if (added.Enable && NoteUnreadableKeys(added)) added.Enable = 0;
     // Ticking goes through the list notification, which registers the robot's hotkeys.
     if (row >= 0 && added.Enable) SetItemChecked(row, TRUE);
   } while (FindNextFileA(find, &found));
@@ -184,6 +221,7 @@ void CQuorvexDlg::LoadRobotList() {
   // nobody may be watching, reports nothing.
   if (m_CommandLineRun) {
     m_HotkeyProblems.Empty();
+    m_UnreadableFiles.Empty();
   } else if (IsWindowVisible()) {
     ShowHotkeyProblems();
   }
@@ -218,6 +256,8 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
   CRobot loaded;
   const CRobot* robot = &loaded;
   BOOL unsaved = FALSE;
+  CString unsavedText;  // why the tick is not written
+  int read = 0;
   if (m_LoadingList && entry >= 0) {
     // The list was just read from this file: it is not read again, and written only when that
     // changes it.
@@ -226,7 +266,7 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
     listed.Enable = checked;
     if (listed.FileReadsBack && changed && listed.SaveToFile(GetRobotFolder())) listed.FileIsCurrent = TRUE;
     robot = &listed;
-  } else if (loaded.LoadFromFile(RobotFilePath(name), FALSE) && loaded.FileReadsBack) {
+  } else if ((read = loaded.LoadFromFile(RobotFilePath(name), FALSE)) != 0 && loaded.FileReadsWhole) {
     // A broken file was reported when the list was loaded: it is not reported again here.
     loaded.Enable = checked;
     loaded.SaveToFile(GetRobotFolder());
@@ -235,10 +275,19 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
       robot = &m_Robots[entry];
     }
   } else if (entry >= 0) {
-    // A file that does not read back whole is never written: that would cut off what it holds.
+    // A file not read, or read otherwise than it was meant, is never written: that would cut off
+    // what it holds.
     m_Robots[entry].Enable = checked;
     robot = &m_Robots[entry];
     unsaved = !m_LoadingList;
+    const CString path = RobotFilePath(name);
+    if (loaded.FileError) {
+      unsavedText.Format(AppText(IDS_TICK_UNREADABLE), RobotFileFailureText(path, loaded.FileError).GetString());
+    } else if (read) {
+      unsavedText.Format(AppText(IDS_TICK_NOT_SAVED), path.GetString());
+    } else {
+      unsavedText.Format(AppText(IDS_TICK_UNREADABLE), RecWinLoadFailedText(path).GetString());
+    }
   }
   // The keys are taken before any box, whose messages may change the array.
   CRobot keys;
@@ -251,23 +300,21 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
     // A ticked robot whose key does nothing would look ready: the user is told, once for the
     // whole list while it loads.
     NoteHotkeyProblems(keys, startRegistered, endRegistered);
-    if (unsaved) NoteUnsavedTick(name);
+    if (unsaved) NoteUnsavedTick(name, unsavedText);
     if (!m_LoadingList) ShowHotkeyProblems();
   } else {
     // The end key stays: end keys may be shared between robots.
     UnregisterRobotHotkey(keys.StartKey);
     RestoreSharedHotkeys();
-    if (unsaved) NoteUnsavedTick(name);
+    if (unsaved) NoteUnsavedTick(name, unsavedText);
   }
 }
 
-void CQuorvexDlg::NoteUnsavedTick(const CString& name) {
+void CQuorvexDlg::NoteUnsavedTick(const CString& name, const CString& text) {
   // Once per robot and run of the program: the box would otherwise come at every tick.
   for (const CString& told : m_ToldUnsaved)
     if (told == name) return;
   m_ToldUnsaved.Add(name);
-  CString text;
-  text.Format(AppText(IDS_TICK_NOT_SAVED), RobotFilePath(name).GetString());
   Message(text);
 }
 
@@ -328,12 +375,22 @@ void CQuorvexDlg::OnRemoveRobot() {
     } else {
       robot.LoadFromFile(path, FALSE);
     }
+    // The row goes only with its file: a file that stays would bring the robot back at the next
+    // start. A file that is gone already is no reason to keep the row.
+    if (!DeleteRobotFile(path)) {
+      DWORD error = GetLastError();
+      if (!IsRobotFileMissing(path, error)) {
+        CString text;
+        text.Format(AppText(IDS_REMOVE_FAILED), path.GetString(), FailureReason(path, error).GetString());
+        Message(text);
+        return;
+      }
+    }
     if (robot.Enable) {
       UnregisterRobotHotkey(robot.StartKey);
       UnregisterRobotHotkey(robot.EndKey);
     }
     if (entry >= 0) m_Robots.RemoveAt(entry);
-    DeleteFileA(path);
     DeleteRobotJobs(m_TaskScheduler, name);
     // Another enabled robot may share the key just released.
     RestoreSharedHotkeys();
@@ -395,7 +452,7 @@ void CQuorvexDlg::OnTimer(UINT_PTR id) {
     HideTrayIcon();
     // Whoever started the program learns that nothing was played; a robot that played ends
     // with the normal code, whatever its script did.
-    QuitApplication(IsRobotNotFound() ? kRobotNotFoundExitCode : kQuitExitCode);
+    QuitApplication(CommandLineExitCode());
   } else if (id == kTipTimer) {
     if (!IsWindowVisible()) return;
     KillTimer(id);

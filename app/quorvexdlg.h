@@ -22,9 +22,17 @@ constexpr UINT_PTR kTipTimer = 1031;
 constexpr int kQuitExitCode = 18;
 // The exit code of a command-line run that found no robot of the name.
 constexpr int kRobotNotFoundExitCode = 2;
+// The exit code of a command-line run whose robot file cannot be read.
+constexpr int kRobotUnreadableExitCode = 3;
 
 // The robot file of a name: <robot folder>\<name>.txt.
 CString RobotFilePath(const CString& name);
+// Whether the system's error code for a robot file means that no such file is there (a name the
+// code page could not hold, or a path too long for the system's calls, is there all the same).
+BOOL IsRobotFileMissing(const CString& path, DWORD error);
+// What to tell the user when a robot file cannot be read: that it cannot be found, or that it
+// cannot be read and why (the system's error code).
+CString RobotFileFailureText(const CString& path, DWORD error);
 // A text of the program's string table.
 CString AppText(UINT id);
 // "option.ini" of the data folder; its "showtip=" value read over `showTip` (kept when the file
@@ -81,6 +89,10 @@ public:
   BOOL RunRobotByName(const CString& name);
   // The last RunRobotByName found no robot file of the name.
   BOOL IsRobotNotFound() const { return m_RobotNotFound; }
+  // The last run was refused because its robot file cannot be read.
+  BOOL IsRobotUnreadable() const { return m_RobotUnreadable; }
+  // The exit code that tells the starter of a command-line run how the last RunRobotByName went.
+  int CommandLineExitCode() const;
   // The name of the index-th robot file of the robot folder (files only), "" when none.
   CString GetRobotNameByIndex(int index);
   // Ends the program: releases every hotkey and posts the quit message with the exit code. A
@@ -133,8 +145,11 @@ private:
   // Whether the key is the start or end key of a ticked robot.
   bool IsKeyOfEnabledRobot(const CString& text) const;
   void StopRun();
-  // Tells, once per robot, that a tick of a robot whose file is never rewritten is not saved.
-  void NoteUnsavedTick(const CString& name);
+  // Tells, once per robot, that a tick of a robot whose file is never rewritten is not saved
+  // (the text says why).
+  void NoteUnsavedTick(const CString& name, const CString& text);
+  // Adds to m_HotkeyProblems the keys of the robot that name no key; TRUE when there is one.
+  BOOL NoteUnreadableKeys(const CRobot& robot);
   // Adds to m_HotkeyProblems why the keys of a robot just ticked do not work: taken by another
   // program (not registered), or clashing with another ticked robot's start key.
   void NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, BOOL endRegistered);
@@ -157,6 +172,8 @@ private:
   std::set<DWORD> m_HeldHotkeys;
   // Lines about keys that do not work, gathered while the list loads and shown once.
   CString m_HotkeyProblems;
+  // Robot files the list could not read, shown once with the hotkey problems.
+  CString m_UnreadableFiles;
   BOOL m_LoadingList = FALSE;
   // Robots whose unsaved tick the user was told about.
   CStringArray m_ToldUnsaved;
@@ -168,4 +185,5 @@ private:
   BOOL m_Running = FALSE;
   BOOL m_Quitting = FALSE;
   BOOL m_RobotNotFound = FALSE;
+  BOOL m_RobotUnreadable = FALSE;
 };

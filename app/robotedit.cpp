@@ -60,11 +60,15 @@ void CQuorvexDlg::OnEditRobot() {
   int entry = FindRobot(name);
   if (!name.IsEmpty()) {
     CString path = RobotFilePath(name);
-    if (!robot.LoadFromFile(path) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && entry >= 0) {
-      robot = m_Robots[entry];  // the file is gone: the editor writes it anew
-    } else if (!robot.FileReadsBack) {
-      // The editor writes the standard layout only: saving would drop or misplace what such a
-      // file holds, so it is not opened on it.
+    if (!robot.LoadFromFile(path)) {
+      // The editor never opens on a robot it could not read: its Save would write a robot
+      // without what the file holds. A broken window record has been shown by the reader.
+      if (robot.FileError) Message(RobotFileFailureText(path, robot.FileError));
+      return;
+    }
+    if (!robot.FileReadsWhole) {
+      // The editor writes the full layout: saving a file the reader took otherwise than it was
+      // meant would drop or misplace what it holds, so it is not opened on it.
       CString text;
       text.Format(AppText(IDS_EDIT_NOT_STANDARD), path.GetString());
       Message(text);

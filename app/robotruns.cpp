@@ -119,6 +119,7 @@ bool CQuorvexDlg::IsKeyOfEnabledRobot(const CString& text) const {
 }
 
 void CQuorvexDlg::NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, BOOL endRegistered) {
+  NoteUnreadableKeys(robot);
   UINT modifiers = 0, vk = 0;
   ATOM start = ParseHotkeyText(robot.StartKey, modifiers, vk);
   ATOM end = ParseHotkeyText(robot.EndKey, modifiers, vk);
@@ -163,7 +164,32 @@ void CQuorvexDlg::NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, 
   }
 }
 
+BOOL CQuorvexDlg::NoteUnreadableKeys(const CRobot& robot) {
+  BOOL any = FALSE;
+  struct Key {
+    UINT which;
+    const CString& text;
+  } const keys[] = {{IDS_START_KEY_WORD, robot.StartKey}, {IDS_END_KEY_WORD, robot.EndKey}};
+  for (const Key& key : keys) {
+    UINT modifiers = 0, vk = 0;
+    if (key.text.IsEmpty() || key.text.CompareNoCase("None") == 0 || ParseHotkeyText(key.text, modifiers, vk)) continue;
+    CString line;
+    line.Format(AppText(IDS_KEY_UNREADABLE), robot.Name.GetString(), AppText(key.which).GetString(), key.text.GetString());
+    m_HotkeyProblems += line;
+    any = TRUE;
+  }
+  return any;
+}
+
 void CQuorvexDlg::ShowHotkeyProblems() {
+  if (!m_UnreadableFiles.IsEmpty()) {
+    CString text;
+    text.Format(AppText(IDS_LIST_UNREADABLE), m_UnreadableFiles.GetString());
+    text.TrimRight("\n");
+    // Cleared first, as below.
+    m_UnreadableFiles.Empty();
+    Message(text);
+  }
   if (m_HotkeyProblems.IsEmpty()) return;
   CString text;
   text.Format(AppText(IDS_HOTKEY_PROBLEMS), m_HotkeyProblems.GetString());
@@ -227,15 +253,23 @@ void CQuorvexDlg::StopRun() {
 BOOL CQuorvexDlg::RunRobot(const CString& path) {
   if (m_Running || m_Quitting) return FALSE;
   m_StopRun = 0;
+  m_RobotUnreadable = FALSE;
   if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
-    CString text;
-    text.Format(AppText(IDS_ROBOT_FILE_MISSING), path.GetString());
-    Message(text);
+    DWORD error = GetLastError();
+    m_RobotUnreadable = !IsRobotFileMissing(path, error);
+    Message(RobotFileFailureText(path, error));
     return FALSE;
   }
   // Read once, for the robot's settings and for playback.
   CStringArray lines;
-  BOOL read = ReadRobotFileLines(path, lines);
+  DWORD readError = 0;
+  BOOL read = ReadRobotFileLines(path, lines, &readError);
+  if (!read) {
+    // Nothing of a file that cannot be read is played, and the user learns why.
+    m_RobotUnreadable = TRUE;
+    Message(RobotFileFailureText(path, readError));
+    return FALSE;
+  }
   CRobot robot;
   robot.LoadFromLines(lines, path, FALSE);  // the playback reader below reports a broken file
   if (!robot.TriggerRobot.IsEmpty() &&
@@ -248,8 +282,8 @@ BOOL CQuorvexDlg::RunRobot(const CString& path) {
 
   CQuorvex_ScriptFile& store = g_Script.ScriptFile();
   store.RobotSpeedMode = robot.RobotSpeedMode;
-  // A file that cannot be read is not played in part (its reader has said why).
-  if (!read || !store.LoadRobotLines(lines, path, 0)) {
+  // A broken file is not played in part (its reader has said why).
+  if (!store.LoadRobotLines(lines, path, 0)) {
     g_Script.ClearScript();
     return FALSE;
   }
@@ -308,6 +342,7 @@ BOOL CQuorvexDlg::RunCurrentRobot() {
 
 BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
   m_RobotNotFound = FALSE;
+  m_RobotUnreadable = FALSE;
   if (m_Running) return FALSE;
   if (name.IsEmpty()) {
     m_RobotNotFound = TRUE;
@@ -321,11 +356,21 @@ BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
   }
   m_CurrentRobotPath = RobotFilePath(name);
   if (GetFileAttributesA(m_CurrentRobotPath) == INVALID_FILE_ATTRIBUTES) {
-    m_RobotNotFound = TRUE;
-    Message(IDS_SCHEDULED_MISSING);
-    return FALSE;
+    DWORD error = GetLastError();
+    // A file that is there but cannot be reached is said by the run, with the reason.
+    if (IsRobotFileMissing(m_CurrentRobotPath, error)) {
+      m_RobotNotFound = TRUE;
+      Message(IDS_SCHEDULED_MISSING);
+      return FALSE;
+    }
   }
   return RunRobot(m_CurrentRobotPath);
+}
+
+int CQuorvexDlg::CommandLineExitCode() const {
+  if (m_RobotNotFound) return kRobotNotFoundExitCode;
+  if (m_RobotUnreadable) return kRobotUnreadableExitCode;
+  return kQuitExitCode;
 }
 
 CString CQuorvexDlg::GetRobotNameByIndex(int index) {

@@ -9,6 +9,14 @@
 #define IDS_START_KEY_WORD 2204
 #define IDS_END_KEY_WORD 2205
 #define IDS_ROBOT_FILE_MISSING 2206
+// Robot files that cannot be read, keys that cannot be read, files that cannot be deleted.
+#define IDS_ROBOT_FILE_UNREADABLE 2230
+#define IDS_NAME_NOT_IN_CODE_PAGE 2231
+#define IDS_LIST_UNREADABLE 2232
+#define IDS_LIST_UNREADABLE_FILE 2233
+#define IDS_TICK_UNREADABLE 2234
+#define IDS_KEY_UNREADABLE 2235
+#define IDS_REMOVE_FAILED 2236
 // Robot files that are not in the writer's form: never rewritten.
 #define IDS_EDIT_NOT_STANDARD 2210
 #define IDS_TICK_NOT_SAVED 2211

@@ -29,6 +29,8 @@ bool IsScriptHeader(const CString& line) {
   return line.GetLength() == lstrlenA("[Script]") && line.CompareNoCase("[Script]") == 0;
 }
 
+bool StartsWithKey(const CString& line, const char* key) { return line.Left(lstrlenA(key)).CompareNoCase(key) == 0; }
+
 }  // namespace
 
 CString RobotNameOfFile(const CString& path) {
@@ -97,11 +99,15 @@ int CRobot::LoadFromFile(const CString& path, BOOL reportErrors) {
   if (!reader.IsOpen()) {
     ActionLines.RemoveAll();
     WinRecords.RemoveAll();
-    FileReadsBack = FileIsCurrent = FALSE;
+    FileReadsBack = FileIsCurrent = FileReadsWhole = FALSE;
+    FileError = reader.Error();
     return 0;
   }
   int loaded = Load([&reader](CString& line) { return reader.Next(line); }, path, reportErrors);
-  return reader.Failed() ? 0 : loaded;
+  FileError = reader.Error();
+  if (!reader.Failed()) return loaded;
+  FileReadsBack = FileIsCurrent = FileReadsWhole = FALSE;
+  return 0;
 }
 
 int CRobot::LoadFromLines(const CStringArray& lines, const CString& path, BOOL reportErrors) {
@@ -121,6 +127,8 @@ int CRobot::Load(NextLine nextLine, const CString& path, BOOL reportErrors) {
   WinRecords.RemoveAll();
   FileReadsBack = FALSE;
   FileIsCurrent = FALSE;
+  FileReadsWhole = FALSE;
+  FileError = 0;
   Name = RobotNameOfFile(path);
   try {
     // The lines before the actions and from the records header on, as read, to tell whether
@@ -136,45 +144,55 @@ int CRobot::Load(NextLine nextLine, const CString& path, BOOL reportErrors) {
     };
 
     // The [General] part is positional: keys are not compared, only cut off by their length.
+    // Whether each line held its key is noted: a file read otherwise is never written back.
+    BOOL keyed = TRUE;
+    auto value = [&](const char* key) {
+      keyed = keyed && StartsWithKey(line, key);
+      return ValueOf(line, key);
+    };
     next();  // "[General]"
     next();  // the name line: the file name identifies the robot, whatever this line says
+    value("Name=");
     next();
-    StartKey = ValueOf(line, "StartKey=");
+    StartKey = value("StartKey=");
     next();
-    EndKey = ValueOf(line, "EndKey=");
+    EndKey = value("EndKey=");
     next();
-    Description = ValueOf(line, "Description=");
+    Description = value("Description=");
     next();
-    Enable = StringToInt(ValueOf(line, "Enable="));
+    Enable = StringToInt(value("Enable="));
     next();
-    RepeatOption = StringToInt(ValueOf(line, "RepeatOption="));
+    RepeatOption = StringToInt(value("RepeatOption="));
     next();
-    RepeatTimes = StringToInt(ValueOf(line, "RepeatTimes="));
+    RepeatTimes = StringToInt(value("RepeatTimes="));
     next();
-    RobotSpeedMode = SpeedFromText(ValueOf(line, "OriginalSpeed="));
+    RobotSpeedMode = SpeedFromText(value("OriginalSpeed="));
 
     // Four settings that older files lack: each is read only while "[Script]" has not come.
     next();
     UseSimilarWin = 0;
     if (!IsScriptHeader(line)) {
-      UseSimilarWin = StringToInt(ValueOf(line, "UseSimilarWin="));
+      UseSimilarWin = StringToInt(value("UseSimilarWin="));
       next();
     }
     UseRecWin = 0;
     if (!IsScriptHeader(line)) {
-      UseRecWin = StringToInt(ValueOf(line, "UseRecWin="));
+      UseRecWin = StringToInt(value("UseRecWin="));
       next();
     }
     TriggerRobot.Empty();
     if (!IsScriptHeader(line)) {
-      if (line.GetLength() > lstrlenA("TriggerRobot=")) TriggerRobot = ValueOf(line, "TriggerRobot=");
+      CString trigger = value("TriggerRobot=");
+      if (line.GetLength() > lstrlenA("TriggerRobot=")) TriggerRobot = trigger;
       next();
     }
     RunAtBackground = 0;
     if (!IsScriptHeader(line)) {
-      RunAtBackground = StringToInt(ValueOf(line, "RunAtBackground="));
+      RunAtBackground = StringToInt(value("RunAtBackground="));
       next();  // the "[Script]" line, dropped without a test
     }
+    // The playback reader takes the actions after the first line that is exactly "[Script]".
+    keyed = keyed && line.str() == "[Script]";
 
     while (nextLine(line)) {
       if (IsRecWinHeader(line)) {
@@ -208,6 +226,7 @@ int CRobot::Load(NextLine nextLine, const CString& path, BOOL reportErrors) {
     FileReadsBack = FileReadsBack && written.GetSize() == tail.GetSize();
     for (int i = 0; FileReadsBack && i < tail.GetSize(); ++i) FileReadsBack = tail[i].str() == written[i].str();
     FileIsCurrent = FileReadsBack && nameLine;
+    FileReadsWhole = keyed;
     return 1;
   } catch (const std::bad_alloc&) {
     // Too large to hold: nothing of it stays but its name, and the file is never written.
@@ -222,6 +241,7 @@ int CRobot::Load(NextLine nextLine, const CString& path, BOOL reportErrors) {
     Enable = 0;
     FileReadsBack = FALSE;
     FileIsCurrent = FALSE;
+    FileReadsWhole = FALSE;
     if (reportErrors) ShowMessageBox(GetActiveWindow(), RecWinLoadFailedText(path), AfxGetAppName(), MB_OK);
     return 0;
   }

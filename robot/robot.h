@@ -53,6 +53,12 @@ public:
   // (the name line aside), so writing the record back loses nothing. Any other file (another
   // header layout, lines that one of the two readers takes differently) must not be rewritten.
   BOOL FileReadsBack = FALSE;
+  // Set by LoadFromFile: the reader took every header line for what it is (each starts with its
+  // key, and "[Script]" stands where both readers take it), though perhaps in an older layout or
+  // written otherwise. Writing the record back then keeps what the file says, in the full layout.
+  BOOL FileReadsWhole = FALSE;
+  // Set by LoadFromFile: why the file could not be read (a system error code), 0 when it was.
+  DWORD FileError = 0;
   // Also set by LoadFromFile: the file reads back whole and its name line is the file name's,
   // so writing the record unchanged would give the same bytes.
   BOOL FileIsCurrent = FALSE;

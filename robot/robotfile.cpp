@@ -13,12 +13,26 @@ constexpr size_t kBlock = 65536;
 
 RobotFileReader::RobotFileReader(const char* path) {
   // The name is tested before the file is opened: opening a device can already wait on it.
-  if (!path || IsDeviceFileName(path)) return;
+  if (!path || IsDeviceFileName(path)) {
+    error_ = ERROR_INVALID_NAME;
+    return;
+  }
+  // The system's ANSI calls take no longer path; said here, as the system may say another thing.
+  if (lstrlenA(path) > kMaxRobotPath) {
+    error_ = ERROR_FILENAME_EXCED_RANGE;
+    return;
+  }
   file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file_ == INVALID_HANDLE_VALUE) return;
+  if (file_ == INVALID_HANDLE_VALUE) {
+    error_ = GetLastError();
+    if (!error_) error_ = ERROR_OPEN_FAILED;
+    return;
+  }
   LARGE_INTEGER size = {};
   if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &size)) {
+    error_ = GetFileType(file_) != FILE_TYPE_DISK ? ERROR_INVALID_NAME : GetLastError();
+    if (!error_) error_ = ERROR_READ_FAULT;
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
   }
@@ -37,9 +51,15 @@ BOOL RobotFileReader::Fill() {
   DWORD read = 0;
   if (!ReadFile(file_, &buffer_[had], kBlock, &read, nullptr)) {
     failed_ = TRUE;
+    error_ = GetLastError();
+    if (!error_) error_ = ERROR_READ_FAULT;
     read = 0;
   }
   buffer_.resize(had + read);
+  if (!started_) {
+    started_ = TRUE;
+    if (buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0) at_ = 3;
+  }
   if (read == 0) end_ = TRUE;
   return read != 0;
 }
@@ -64,13 +84,36 @@ BOOL RobotFileReader::Next(CString& line) {
   return TRUE;
 }
 
-BOOL ReadRobotFileLines(const char* path, CStringArray& lines) {
+BOOL ReadRobotFileLines(const char* path, CStringArray& lines, DWORD* error) {
   lines.RemoveAll();
   RobotFileReader reader(path);
-  if (!reader.IsOpen()) return FALSE;
   CString line;
   while (reader.Next(line)) AddWholeLine(lines, std::move(line));
-  return !reader.Failed();
+  if (error) *error = reader.Error();
+  return reader.IsOpen() && !reader.Failed();
+}
+
+CString SystemErrorText(DWORD error) {
+  char* text = nullptr;
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  CString result;
+  if (length && text) result = CString(text, static_cast<int>(length));
+  if (text) LocalFree(text);
+  result.TrimRight("\r\n ");
+  if (result.IsEmpty()) result.Format("Error %lu.", static_cast<unsigned long>(error));
+  return result;
+}
+
+BOOL DeleteRobotFile(const char* path) {
+  if (lstrlenA(path) <= kMaxRobotPath) return DeleteFileA(path);
+  // A long path only through the wide call, as "\\?\" and the full path.
+  int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (length <= 0) return FALSE;
+  std::wstring wide(static_cast<size_t>(length) - 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length);
+  if (wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
+  return DeleteFileW(wide.c_str());
 }
 
 void AddWholeLine(CStringArray& lines, const CString& line) {

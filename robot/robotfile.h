@@ -11,8 +11,9 @@
 
 // Gives a robot file's lines one at a time, read in blocks: a large file is held only as the
 // lines its reader keeps, never also whole. Each line ends at LF, and one CR before the LF is
-// dropped; a last line without a line end counts too. Only a disk file is read: a device name
-// (COM1.txt, AUX.txt...) would open the device, whose reading may never end.
+// dropped; a last line without a line end counts too. A UTF-8 byte-order mark at the start is
+// skipped (an editor may add one; the text is ANSI otherwise). Only a disk file is read: a device
+// name (COM1.txt, AUX.txt...) would open the device, whose reading may never end.
 class RobotFileReader {
 public:
   explicit RobotFileReader(const char* path);
@@ -24,6 +25,8 @@ public:
   // The next line; FALSE at the end of the file and when reading failed (then Failed()).
   BOOL Next(CString& line);
   BOOL Failed() const { return failed_; }
+  // Why the file could not be opened or read (a system error code), 0 while all went well.
+  DWORD Error() const { return error_; }
 
 private:
   BOOL Fill();
@@ -33,10 +36,18 @@ private:
   size_t at_ = 0;
   BOOL end_ = FALSE;
   BOOL failed_ = FALSE;
+  BOOL started_ = FALSE;
+  DWORD error_ = 0;
 };
 
-// Reads the file's lines as RobotFileReader gives them. FALSE when the file cannot be read.
-BOOL ReadRobotFileLines(const char* path, CStringArray& lines);
+// Reads the file's lines as RobotFileReader gives them. FALSE when the file cannot be read, with
+// the system's error code in `error` when one is given.
+BOOL ReadRobotFileLines(const char* path, CStringArray& lines, DWORD* error = nullptr);
+// The system's text for an error code, without its line end.
+CString SystemErrorText(DWORD error);
+// Deletes a robot file, also one whose path is too long for the system's ANSI calls (such a file
+// can come in from elsewhere). FALSE, with the system's error code set, when it stays.
+BOOL DeleteRobotFile(const char* path);
 // Appends a line whole (CStringArray::Add would cut it at a NUL byte).
 void AddWholeLine(CStringArray& lines, const CString& line);
 void AddWholeLine(CStringArray& lines, CString&& line);

@@ -383,12 +383,15 @@ TEST_F(AppRuns, KeysThatCannotBeRegisteredAreReportedOnceAtStartUp) {
   folder.Write({"Twin Two", "Ctrl + Alt + W", "None", 1});
   folder.Write({"Fine", "Ctrl + Alt + F", "Ctrl + Alt + H", 1});
   folder.Write({"Idle", "Ctrl + Alt + P", "Ctrl + Alt + W", 0});  // not ticked: nothing to report
+  // A hand-edited key that names no key: the robot stays unticked for this run, its file unchanged.
+  folder.Write({"Banana", "Ctrl + Banana", "Ctrl + Alt + K", 1});
   std::vector<std::string> order = FolderOrder(folder);
   bool oneFirst = std::find(order.begin(), order.end(), "Twin One") < std::find(order.begin(), order.end(), "Twin Two");
   StartApp();
   std::string text = AnswerBox();
   EXPECT_EQ(text.rfind("These hotkeys cannot be registered, so they do not work:\n\n", 0), 0u) << text;
   std::vector<std::string> expected = {
+      "Robot \"Banana\": start key Ctrl + Banana cannot be read.",
       "Robot \"Ender\": end key Ctrl + Alt + Y is taken by another program.",
       "Robot \"Taken\": start key Ctrl + Alt + P is taken by another program.",
       std::string("Robot \"") + (oneFirst ? "Twin Two" : "Twin One") + "\": start key Ctrl + Alt + W is taken by robot \"" +
@@ -396,6 +399,9 @@ TEST_F(AppRuns, KeysThatCannotBeRegisteredAreReportedOnceAtStartUp) {
   };
   EXPECT_EQ(MiddleLines(text), expected) << text;
   EXPECT_EQ(AnswerBox(1500), "") << "one box for all robots";
+  EXPECT_EQ(app.ListRows()[app.RowOf("Banana")], "- Banana | Ctrl + Banana | Ctrl + Alt + K");
+  EXPECT_FALSE(KeyTaken("Ctrl + Alt + K"));
+  EXPECT_NE(ReadFileBytes(folder.File("Banana")).find("\r\nEnable=1\r\n"), std::string::npos);
   UnregisterHotKey(nullptr, 0x7AB0);
   UnregisterHotKey(nullptr, 0x7AB1);
 }

@@ -1,14 +1,20 @@
 // Robot files the real program must survive at start-up and on its command line: files named
-// like devices, a robot of about 100 MB, and "-a" names that reach outside the robot folder.
+// like devices, a robot of about 100 MB, "-a" names that reach outside the robot folder, files
+// in older header layouts, and files it cannot read (held by another program, a path too long,
+// a name the code page cannot hold).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "robot/datafolder.h"
+#include "robot/robotfile.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
+#include "tests/support/ui_support.h"
 
 using namespace testing_support;
 
@@ -30,6 +36,41 @@ std::string BoxOf(const PindrelProcess& app, int timeoutMs) {
   HWND box = app.WaitForMessageBox(timeoutMs);
   return box ? PindrelProcess::BoxText(box) : "(no box)";
 }
+
+// The program's next box, answered with the button: its text without line ends (a box breaks
+// a long path where it likes).
+std::string Answer(const PindrelProcess& app, int button = IDOK) {
+  HWND box = app.WaitForMessageBox(20000);
+  if (!box) return "(no box)";
+  std::string text = PindrelProcess::BoxText(box);
+  PostMessageA(box, WM_COMMAND, button, 0);
+  PumpUntil([&] { return !IsWindow(box); }, 5000);
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  return text;
+}
+
+// Clicks a button of the main window on the robot's row.
+void Click(const PindrelProcess& app, const std::string& robot, int button) {
+  app.SelectRow(app.RowOf(robot));
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+}
+const int kRunRobot = 1002, kEditRobot = 1006, kRemoveRobot = 1007;
+const char kListUnreadable[] = "These robot files cannot be read, so their robots are listed unticked and without hotkeys:";
+
+// A robot file made through the wide calls (which reach names the ANSI calls do not), deleted
+// however the test ends: the robot folder's own clean-up reaches only what the ANSI calls reach.
+struct WideFile {
+  WideFile(const std::string& folder, const std::wstring& name, const std::string& bytes)
+      : path(L"\\\\?\\" + std::wstring(folder.begin(), folder.end()) + L"\\" + name) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  ~WideFile() { DeleteFileW(path.c_str()); }
+  bool Exists() const { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+  std::wstring path;
+};
 
 }  // namespace
 
@@ -101,4 +142,102 @@ TEST(AppRobotFiles, ACommandLineNameWithAFolderPartIsRefused) {
   second.Kill();
   EXPECT_FALSE(FileExists(played));
   DeleteFileA(outsideRobot.c_str());
+}
+
+// The nine-line header of files written before the four later settings, and one with only two
+// of them, are read whole: a tick and the editor write them in the full layout, without a box.
+// (The list's own ticks at start-up rewrite only files already in the full layout.)
+TEST(AppRobotFiles, OlderHeaderLayoutsAreTickedAndEditedInTheFullLayout) {
+  RobotFolder folder;
+  auto older = [](const RobotFixture& robot, const char* dropped) {
+    std::string text = RobotFileText(robot);
+    size_t from = text.find(dropped);
+    return text.erase(from, text.find("[Script]") - from);
+  };
+  const RobotFixture ticked{"Ticked", "Ctrl + Alt + T", "None", 0, 0, 1, {"WAIT(10)"}};
+  const RobotFixture plain{"Plain", "Ctrl + Alt + P", "Ctrl + Alt + Q", 0, 0, 2, {"WAIT(20)"}};
+  WriteFileBytes(folder.File("Ticked"), older(ticked, "TriggerRobot="));
+  WriteFileBytes(folder.File("Plain"), older(plain, "UseSimilarWin="));
+  PindrelProcess app;
+  ASSERT_TRUE(app.Start());
+  ASSERT_TRUE(app.WaitForMainWindow());
+  ASSERT_TRUE(BringToFront(app.main()));
+  ClickAt(app.CheckBoxPoint(app.RowOf("Ticked")));
+  const std::string full = RobotFileText({"Ticked", "Ctrl + Alt + T", "None", 1, 0, 1, {"WAIT(10)"}});
+  EXPECT_TRUE(PumpUntil([&] { return ReadFileBytes(folder.File("Ticked")) == full; }, 5000)) << Answer(app);
+  Click(app, "Plain", kEditRobot);
+  HWND editor = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Edit Robot")) != nullptr; }, 10000))
+      << Answer(app);
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 10000));
+  EXPECT_EQ(ReadFileBytes(folder.File("Plain")), RobotFileText({"Plain", "Ctrl + Alt + P", "Ctrl + Alt + Q", 1, 0, 2, {"WAIT(20)"}}));
+}
+
+// A file another program holds without sharing: the list, Run Robot, Edit Robot, a tick and a
+// command-line run say that it cannot be read and why; the command line ends with a code that
+// is neither a played run's nor a missing robot's.
+TEST(AppRobotFiles, AFileThatCannotBeReadIsSaidWithTheReasonEverywhere) {
+  RobotFolder folder;
+  folder.Write({"Held", "Ctrl + Alt + H", "None", 1, 0, 1, {"WAIT(10)"}});
+  HANDLE held = CreateFileA(folder.File("Held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::string reason = SystemErrorText(ERROR_SHARING_VIOLATION).GetString();
+  const std::string unreadable = "The robot file cannot be read:" + folder.File("Held") + reason;
+  PindrelProcess app;
+  ASSERT_TRUE(app.Start());
+  ASSERT_TRUE(app.WaitForMainWindow());
+  EXPECT_EQ(Answer(app), kListUnreadable + folder.File("Held") + reason);
+  EXPECT_EQ(app.ListRows(), std::vector<std::string>{"- Held |  | "});
+  Click(app, "Held", kRunRobot);
+  EXPECT_EQ(Answer(app), unreadable) << "Run Robot";
+  Click(app, "Held", kEditRobot);
+  EXPECT_EQ(Answer(app), unreadable) << "Edit Robot";
+  ASSERT_TRUE(BringToFront(app.main()));
+  ClickAt(app.CheckBoxPoint(app.RowOf("Held")));
+  EXPECT_EQ(Answer(app), unreadable + "Ticking or unticking this robot lasts until Pindrel ends.") << "a tick";
+  app.Kill();
+  PindrelProcess alone;
+  ASSERT_TRUE(alone.Start("-a Held"));
+  // The command line reaches the program lower-cased.
+  EXPECT_EQ(Answer(alone), "The robot file cannot be read:" + folder.File("held") + reason);
+  long code = alone.WaitForExit(10000);
+  EXPECT_TRUE(code != 0 && code != 18 && code != -1) << code;
+  CloseHandle(held);
+}
+
+// Files the system's ANSI calls cannot reach (a path too long, a name the code page cannot hold)
+// are listed as unreadable and never opened empty in the editor; Remove deletes the first and
+// says that it cannot delete the other, whose row stays.
+TEST(AppRobotFiles, FilesTheAnsiCallsCannotReachAreListedAsUnreadable) {
+  RobotFolder folder;
+  const std::string longName(MAX_PATH + 10 - folder.path().size() - 5, 'L');
+  WideFile tooLong(folder.path(), std::wstring(longName.begin(), longName.end()) + L".txt",
+                   RobotFileText({longName, "Ctrl + Alt + L", "None", 1, 0, 1, {"WAIT(10)"}}));
+  WideFile foreign(folder.path(), L"\x673A\x5668\x4EBA.txt", RobotFileText({"Robot", "Ctrl + Alt + R"}));
+  const std::string longReason = folder.File(longName) + SystemErrorText(ERROR_FILENAME_EXCED_RANGE).GetString();
+  const std::string foreignReason = folder.File("???") + "Its name has characters that this system's code page cannot hold.";
+  PindrelProcess app;
+  ASSERT_TRUE(app.Start());
+  ASSERT_TRUE(app.WaitForMainWindow());
+  std::string listed = Answer(app);
+  EXPECT_EQ(listed.size(), std::string(kListUnreadable).size() + longReason.size() + foreignReason.size()) << listed;
+  EXPECT_NE(listed.find(longReason), std::string::npos) << listed;
+  EXPECT_NE(listed.find(foreignReason), std::string::npos) << listed;
+  std::vector<std::string> rows = app.ListRows();
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"- ??? |  | ", "- " + longName + " |  | "}));
+  for (const auto& [name, reason] : {std::pair(longName, longReason), std::pair(std::string("???"), foreignReason)}) {
+    Click(app, name, kEditRobot);
+    EXPECT_EQ(Answer(app), "The robot file cannot be read:" + reason) << "Edit Robot";
+    Click(app, name, kRunRobot);
+    EXPECT_EQ(Answer(app), "The robot file cannot be read:" + reason) << "Run Robot";
+    Click(app, name, kRemoveRobot);
+    EXPECT_EQ(Answer(app, IDYES), "Are you sure you want to delete the selected robot?");
+  }
+  EXPECT_EQ(Answer(app), "The robot file cannot be deleted:" + foreignReason + "The robot stays in the list.");
+  EXPECT_EQ(app.ListRows(), std::vector<std::string>{"- ??? |  | "});
+  EXPECT_FALSE(tooLong.Exists());
+  EXPECT_TRUE(foreign.Exists());
+  EXPECT_EQ(app.FindWindowOfProcess("#32770", "Edit Robot"), nullptr);
 }

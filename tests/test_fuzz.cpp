@@ -406,8 +406,9 @@ std::string CheckReaderAndWriter(const std::string& bytes, const TempFolder& wor
   if (RecordView(first) != RecordView(second)) return "load, save, load changed the record";
   if (!second.FileReadsBack) return "the writer's own file does not read back whole";
 
-  // The robot list rewrites only a file that reads back whole: doing so keeps every line.
-  if (first.FileReadsBack) {
+  // The robot list and the editor rewrite only a file the reader took whole (in any layout it
+  // takes for what it is): doing so keeps what every line says.
+  if (first.FileReadsWhole) {
     const std::string before = PlaybackView(original, first.RobotSpeedMode);
     first.Enable = !first.Enable;
     if (!first.SaveToFile(work.path().c_str())) return "the tick could not be written";

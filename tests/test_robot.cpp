@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "robot/robot.h"
+#include "robot/robotfile.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -500,4 +501,16 @@ TEST(RobotFile, ABrokenRecordIsShownOnlyWhenAsked) {
   EXPECT_FALSE(r.FileReadsBack);
   EXPECT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 0);
   EXPECT_EQ(boxes.boxes().size(), 1u);
+}
+
+// A UTF-8 byte-order mark (an editor may add one) is not part of the first line.
+TEST(RobotFile, AUtf8ByteOrderMarkIsSkipped) {
+  TempFolder folder;
+  WriteFileBytes(folder.File("Clicker.txt"), std::string("\xEF\xBB\xBF") + kSampleFile);
+  CStringArray lines;
+  ASSERT_TRUE(ReadRobotFileLines(folder.File("Clicker.txt").c_str(), lines));
+  EXPECT_EQ(lines[0].str(), "[General]");
+  CRobot r;
+  ASSERT_EQ(r.LoadFromFile(folder.File("Clicker.txt").c_str()), 1);
+  EXPECT_TRUE(r.FileReadsBack);
 }

@@ -207,6 +207,23 @@ TEST_F(ShellDialog, EditRobotRefusesAFileOfAnotherLayout) {
   EXPECT_EQ(ReadFileBytes(folder.File("Extra")), extraKey);
 }
 
+// A broken window record is named as such by Edit Robot and a tick, not taken for a header of
+// another form, and the editor does not open.
+TEST_F(ShellDialog, ABrokenRecordIsNamedAsSuchByEditAndTick) {
+  WriteFileBytes(folder.File("Broken"), RobotFileText({"Broken", "None", "None", 0, 0, 1, {"WAIT(10)"}}) + kBrokenRecord);
+  Open();
+  const std::string failed = "Failed to load record Window info\n" + folder.File("Broken");
+  dlg.GetRobotList().SetItemState(RowOf("Broken"), LVIS_SELECTED, LVIS_SELECTED);
+  RunLater(1500, [] {
+    if (HWND editor = FindWindowA("#32770", "Edit Robot")) PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+  });
+  Click(IDC_EDIT_ROBOT);
+  dlg.SetItemChecked(RowOf("Broken"), TRUE);
+  std::vector<std::string> texts;
+  for (const auto& box : boxes.boxes()) texts.push_back(box.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{failed, failed, failed + "\n\nTicking or unticking this robot lasts until Pindrel ends."}));
+}
+
 TEST_F(ShellDialog, RemovingTheRobotOfASortedRowKeepsTheEndKeyOthersShare) {
   folder.Write({"Alpha", "Ctrl + Shift + Alt + A", "Ctrl + Shift + Alt + Z", 1});
   folder.Write({"Gamma", "Ctrl + Shift + Alt + G", "Ctrl + Shift + Alt + Z", 1});
