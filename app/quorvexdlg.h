@@ -134,7 +134,8 @@ private:
   bool IsKeyOfEnabledRobot(const CString& text) const;
   void StopRun();
   // Tells, once per robot, that a tick of a robot whose file is never rewritten is not saved.
-  void NoteUnsavedTick(const CString& name);
+  // error 0: the file is of another layout; else why writing it failed.
+  void NoteUnsavedTick(const CString& name, DWORD error = 0);
   // Adds to m_HotkeyProblems why the keys of a robot just ticked do not work: taken by another
   // program (not registered), or clashing with another ticked robot's start key.
   void NoteHotkeyProblems(const CRobot& robot, BOOL startRegistered, BOOL endRegistered);

@@ -393,6 +393,27 @@ TEST(RobotFile, AFailedSaveGivesItsCauseAndAReadOnlyFileIsKept) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
 }
 
+// A file written back from what was read is replaced only while it is still what was read:
+// lines another program added meanwhile are never cut off.
+TEST(RobotFile, ARewriteLeavesAFileThatChangedSinceItWasRead) {
+  TempFolder folder;
+  const std::string path = folder.File("Clicker.txt");
+  WriteFileBytes(path, kSampleFile);
+  CRobot r;
+  ASSERT_EQ(r.LoadFromFile(path.c_str()), 1);
+  const std::string grown = std::string(kSampleFile) + "MouseMove(1, 1)\r\n";
+  WriteFileBytes(path, grown);
+  r.Enable = 0;
+  SetLastError(0);
+  EXPECT_FALSE(r.RewriteFile(folder.path().c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(ReadFileBytes(path), grown);
+  ASSERT_EQ(r.LoadFromFile(path.c_str()), 1);
+  r.Enable = 0;
+  EXPECT_TRUE(r.RewriteFile(folder.path().c_str()));
+  EXPECT_NE(ReadFileBytes(path).find("\r\nEnable=0\r\n"), std::string::npos);
+}
+
 TEST(RobotFile, SaveReplacesAnExistingFile) {
   TempFolder folder;
   WriteFileBytes(folder.File("Clicker.txt"), std::string(5000, 'x'));
