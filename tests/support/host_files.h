@@ -11,7 +11,8 @@ std::string UnixPath(const std::string& windowsPath);
 // Runs a command line with the host's shell and waits for it; true when it exited with 0.
 bool RunHost(const std::string& command);
 
-// A file that cannot be written, renamed or deleted while this lives.
+// A file that cannot be written, renamed or deleted while this lives; a folder that takes no new
+// file and loses none.
 class ImmutableFile {
 public:
   explicit ImmutableFile(const std::string& windowsPath);
