@@ -131,6 +131,8 @@ BOOL CQuorvexDlg::OnInitDialog() {
   // The Options button stays hidden: the options dialog opens from the system menu.
   AddOptionsToSystemMenu(this);
   InitRobotList();
+  // Only one instance gets here: no write of ours is under way.
+  RemoveStaleRobotFileTemps(GetRobotFolder());
   LoadRobotList();
   SetTimer(m_CommandLineRun ? kCommandLineTimer : kTipTimer, 30);
   return TRUE;
@@ -258,18 +260,19 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
   BOOL unsaved = FALSE;
   CString unsavedText;  // why the tick is not written
   int read = 0;
+  DWORD writeError = 0;
   if (m_LoadingList && entry >= 0) {
     // The list was just read from this file: it is not read again, and written only when that
     // changes it.
     CRobot& listed = m_Robots[entry];
     BOOL changed = listed.Enable != checked || !listed.FileIsCurrent;
     listed.Enable = checked;
-    if (listed.FileReadsBack && changed && listed.SaveToFile(GetRobotFolder())) listed.FileIsCurrent = TRUE;
+    if (listed.FileReadsBack && changed && listed.RewriteFile(GetRobotFolder())) listed.FileIsCurrent = TRUE;
     robot = &listed;
   } else if ((read = loaded.LoadFromFile(RobotFilePath(name), FALSE)) != 0 && loaded.FileReadsWhole) {
     // A broken file was reported when the list was loaded: it is not reported again here.
     loaded.Enable = checked;
-    loaded.SaveToFile(GetRobotFolder());
+    if (!loaded.RewriteFile(GetRobotFolder())) writeError = GetLastError();
     if (entry >= 0) {
       m_Robots[entry] = std::move(loaded);
       robot = &m_Robots[entry];
@@ -301,13 +304,21 @@ void CQuorvexDlg::OnRobotListItemChanged(NMHDR* hdr, LRESULT* result) {
     // whole list while it loads.
     NoteHotkeyProblems(keys, startRegistered, endRegistered);
     if (unsaved) NoteUnsavedTick(name, unsavedText);
+    if (writeError) NoteUnsavedTick(name, WriteFailedText(name, writeError));
     if (!m_LoadingList) ShowHotkeyProblems();
   } else {
     // The end key stays: end keys may be shared between robots.
     UnregisterRobotHotkey(keys.StartKey);
     RestoreSharedHotkeys();
     if (unsaved) NoteUnsavedTick(name, unsavedText);
+    if (writeError) NoteUnsavedTick(name, WriteFailedText(name, writeError));
   }
+}
+
+CString CQuorvexDlg::WriteFailedText(const CString& name, DWORD error) const {
+  CString text;
+  text.Format(AppText(IDS_TICK_WRITE_FAILED), RobotFilePath(name).GetString(), RobotFileErrorText(error).GetString());
+  return text;
 }
 
 void CQuorvexDlg::NoteUnsavedTick(const CString& name, const CString& text) {
@@ -368,6 +379,13 @@ void CQuorvexDlg::OnRemoveRobot() {
   CString name = m_RobotList.GetItemText(row, 1);
   if (!name.IsEmpty()) {
     CString path = RobotFilePath(name);
+    // Deleting a link of the host deletes the file it links to, outside the robot folder.
+    if (PlaceOfFile(path, GetRobotFolder()) == FilePlace::kElsewhere) {
+      CString text;
+      text.Format(AppText(IDS_REMOVE_LINK_REFUSED), path.GetString());
+      Message(text);
+      return;
+    }
     int entry = FindRobot(name);
     CRobot robot;
     if (entry >= 0) {
@@ -391,7 +409,11 @@ void CQuorvexDlg::OnRemoveRobot() {
       UnregisterRobotHotkey(robot.EndKey);
     }
     if (entry >= 0) m_Robots.RemoveAt(entry);
-    DeleteRobotJobs(m_TaskScheduler, name);
+    if (!DeleteRobotJobs(m_TaskScheduler, name)) {
+      CString text;
+      text.Format(AppText(IDS_JOBS_NOT_REMOVED), name.GetString());
+      Message(text);
+    }
     // Another enabled robot may share the key just released.
     RestoreSharedHotkeys();
   }

@@ -145,9 +145,10 @@ private:
   // Whether the key is the start or end key of a ticked robot.
   bool IsKeyOfEnabledRobot(const CString& text) const;
   void StopRun();
-  // Tells, once per robot, that a tick of a robot whose file is never rewritten is not saved
-  // (the text says why).
+  // Tells, once per robot, that a tick is not saved (the text says why).
   void NoteUnsavedTick(const CString& name, const CString& text);
+  // The text for a tick whose rewrite failed with the system's error.
+  CString WriteFailedText(const CString& name, DWORD error) const;
   // Adds to m_HotkeyProblems the keys of the robot that name no key; TRUE when there is one.
   BOOL NoteUnreadableKeys(const CRobot& robot);
   // Adds to m_HotkeyProblems why the keys of a robot just ticked do not work: taken by another

@@ -87,7 +87,12 @@ void CQuorvexDlg::OnEditRobot() {
     editor.SetEditedRobot(std::move(robot));
     if (editor.DoModal() == IDOK) {
       // A renamed robot keeps its schedule.
-      if (editor.GetRobotName() != m_EditedRobot) MoveRobotJobs(m_TaskScheduler, m_EditedRobot, editor.GetRobotName());
+      if (editor.GetRobotName() != m_EditedRobot &&
+          !MoveRobotJobs(m_TaskScheduler, m_EditedRobot, editor.GetRobotName())) {
+        CString text;
+        text.Format(AppText(IDS_JOBS_NOT_MOVED), m_EditedRobot.GetString(), editor.GetRobotName().GetString());
+        Message(text);
+      }
       m_RobotList.SetItemText(row, 1, editor.GetRobotName());
       m_RobotList.SetItemText(row, 2, editor.GetStartKey());
       m_RobotList.SetItemText(row, 3, editor.GetEndKey());

@@ -11,22 +11,12 @@
 #include "robot/actiontext.h"
 #include "robot/datafolder.h"
 #include "robot/numbertext.h"
+#include "robot/robotfile.h"
 #include "robot/robotname.h"
 
 namespace {
 
 constexpr UINT_PTR kRecordAtStartTimer = 1030;
-
-// The system's reason for the last failure, as one line ("" when it has none).
-CString LastErrorText(DWORD error) {
-  char* buffer = nullptr;
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  CString text = n && buffer ? CString(buffer) : CString();
-  if (buffer) ::LocalFree(buffer);
-  text.TrimRight();
-  return text;
-}
 
 // FALSE when the field holds characters the program's code page has no byte for: the program
 // would read each of them as "?". The field is asked through its own class's procedure, since
@@ -406,17 +396,37 @@ void CInputRobotDlg::OnOK() {
   robot.RunAtBackground = m_BackgroundCheck.GetCheck() == BST_CHECKED ? 1 : 0;
   CollectActionLines(robot.ActionLines);
 
+  const CString oldPath = folder + "\\" + m_LoadedName + ".txt";
+  const BOOL renamed = m_Editing && !m_LoadedName.IsEmpty() && m_LoadedName.CompareNoCase(robot.Name) != 0;
+  // A rename deletes the old file: a link of the host to a file elsewhere would delete that file.
+  if (renamed && PlaceOfFile(oldPath, folder) == FilePlace::kElsewhere) {
+    PlainMessage("The robot file is a link to a file outside the robot folder:\n" + oldPath +
+                 "\n\nThe robot cannot be renamed here: deleting the link would delete the file it links to.");
+    GotoDlgCtrl(&m_NameEdit);
+    return;
+  }
   // The new file is written first; the old one goes only once that worked, so a failed save
   // never loses the robot.
   CreateFolderPath(folder);
   if (!robot.SaveToFile(folder)) {
     DWORD error = ::GetLastError();
-    PlainMessage("The robot could not be saved as \"" + folder + "\\" + robot.Name + ".txt\".\n" + LastErrorText(error) +
-                 "\n\nNothing was changed. Please try another name or check the folder.");
+    PlainMessage("The robot could not be saved as \"" + folder + "\\" + robot.Name + ".txt\".\n" +
+                 RobotFileErrorText(error) + "\n\nNothing was changed. Please try another name or check the folder.");
     return;
   }
-  if (m_Editing && !m_LoadedName.IsEmpty() && m_LoadedName.CompareNoCase(robot.Name) != 0) {
-    ::DeleteFileA(folder + "\\" + m_LoadedName + ".txt");
+  if (renamed) {
+    ::DeleteFileA(oldPath);
+  } else if (m_Editing && m_LoadedName != robot.Name && !m_LoadedName.IsEmpty()) {
+    // Only the case changed: the file was written under its old spelling, and the file name is
+    // what names the robot.
+    const CString newPath = folder + "\\" + robot.Name + ".txt";
+    if (!SetFileNameCase(oldPath, newPath)) {
+      DWORD error = ::GetLastError();
+      PlainMessage("The robot file could not be renamed to \"" + newPath + "\".\n" + RobotFileErrorText(error) +
+                   "\n\nThe robot keeps the name \"" + m_LoadedName + "\".");
+      robot.Name = m_RobotName = m_LoadedName;
+      robot.SaveToFile(folder);
+    }
   }
   m_RunAtBackground = robot.RunAtBackground;
   m_Robot = robot;

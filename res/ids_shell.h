@@ -54,3 +54,9 @@
 #define ID_SHARE_ROBOT 1148
 #define IDR_ROBOT_MENU 1150
 #define IDS_NO_ROBOT_TO_SHARE 1151
+
+// Robot files and schedules that could not be changed as asked.
+#define IDS_TICK_WRITE_FAILED 2220
+#define IDS_REMOVE_LINK_REFUSED 2221
+#define IDS_JOBS_NOT_MOVED 2222
+#define IDS_JOBS_NOT_REMOVED 2223

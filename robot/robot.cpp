@@ -82,20 +82,34 @@ void CRobot::RecordLines(CStringArray& lines) const {
   }
 }
 
-BOOL CRobot::SaveToFile(const CString& folder) const {
-  // Line by line: a large robot is never held a second time as its file's text.
-  RobotFileWriter file(folder, folder + "\\" + Name + ".txt");
-  CStringArray lines;
-  HeaderLines(lines);
-  for (const CString& line : lines) file.Line(line);
-  for (const CString& line : ActionLines) file.Line(line);
-  RecordLines(lines);
-  for (const CString& line : lines) file.Line(line);
-  return file.Commit();
+BOOL CRobot::SaveToFile(const CString& folder) const { return Write(folder, nullptr); }
+
+BOOL CRobot::RewriteFile(const CString& folder) const { return Write(folder, &FileStamp); }
+
+BOOL CRobot::Write(const CString& folder, const RobotFileStamp* read) const {
+  BOOL written = FALSE;
+  DWORD error = 0;
+  {
+    // Line by line: a large robot is never held a second time as its file's text.
+    RobotFileWriter file(folder, folder + "\\" + Name + ".txt");
+    if (read) file.ReplaceOnlyIf(*read);
+    CStringArray lines;
+    HeaderLines(lines);
+    for (const CString& line : lines) file.Line(line);
+    for (const CString& line : ActionLines) file.Line(line);
+    RecordLines(lines);
+    for (const CString& line : lines) file.Line(line);
+    written = file.Commit();
+    error = file.Error();
+  }
+  // Set once the writer has removed its temporary file, which would set an error of its own.
+  if (!written) SetLastError(error);
+  return written;
 }
 
 int CRobot::LoadFromFile(const CString& path, BOOL reportErrors) {
   RobotFileReader reader(path);
+  FileStamp = reader.Stamp();
   if (!reader.IsOpen()) {
     ActionLines.RemoveAll();
     WinRecords.RemoveAll();
@@ -111,6 +125,7 @@ int CRobot::LoadFromFile(const CString& path, BOOL reportErrors) {
 }
 
 int CRobot::LoadFromLines(const CStringArray& lines, const CString& path, BOOL reportErrors) {
+  FileStamp = RobotFileStamp();
   int at = 0;
   return Load(
       [&](CString& line) {

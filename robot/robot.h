@@ -4,6 +4,7 @@
 #include "framework/collections.h"
 #include "framework/cstring.h"
 #include "robot/recwininfo.h"
+#include "robot/robotfile.h"
 
 // The name of the robot a file holds: the file name without its folder and extension (a file's
 // name identifies its robot, whatever its name line says).
@@ -19,8 +20,12 @@ public:
   virtual ~CRobot() = default;
 
   // Writes "<folder>\<Name>.txt". The old file is replaced only once the new one is fully
-  // written, so a failed save never loses a robot. FALSE when the file could not be written.
+  // written, so a failed save never loses a robot. FALSE when the file could not be written,
+  // with the reason as the last error (see RobotFileWriter::Error). A read-only file is kept.
   BOOL SaveToFile(const CString& folder) const;
+  // The same for a record read from its file, written back from what was read: the file is
+  // replaced only while it is still the file that was read (FileStamp), else it is left alone.
+  BOOL RewriteFile(const CString& folder) const;
   // Reads a robot file; 1 on success, 0 when it cannot be opened or a window record is malformed.
   // A malformed record is shown in a message box unless `reportErrors` is FALSE (a file that was
   // reported once when the list was loaded is not reported again).
@@ -62,8 +67,11 @@ public:
   // Also set by LoadFromFile: the file reads back whole and its name line is the file name's,
   // so writing the record unchanged would give the same bytes.
   BOOL FileIsCurrent = FALSE;
+  // Also set by LoadFromFile: the file's size and last-write time as it was read.
+  RobotFileStamp FileStamp;
 
 private:
+  BOOL Write(const CString& folder, const RobotFileStamp* read) const;
   // Reads the file's lines as `next` gives them (FALSE at the end).
   template <class NextLine>
   int Load(NextLine next, const CString& path, BOOL reportErrors);

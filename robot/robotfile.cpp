@@ -1,6 +1,7 @@
 // Robot-file lines in binary, with CR LF handled here.
 #include "robot/robotfile.h"
 
+#include <cctype>
 #include <utility>
 
 #include "robot/robotname.h"
@@ -35,7 +36,10 @@ RobotFileReader::RobotFileReader(const char* path) {
     if (!error_) error_ = ERROR_READ_FAULT;
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
+    return;
   }
+  stamp_.size = static_cast<unsigned long long>(size.QuadPart);
+  stamp_.known = GetFileTime(file_, nullptr, nullptr, &stamp_.written);
 }
 
 RobotFileReader::~RobotFileReader() {
@@ -132,10 +136,12 @@ RobotFileWriter::RobotFileWriter(const CString& folder, const CString& target) :
   // Written beside the target first (".tmp", so the robot list never shows it).
   if (!GetTempFileNameA(folder, "rob", 0, temp_)) {
     temp_[0] = '\0';
+    Fail(GetLastError());
     return;
   }
   file_ = CreateFileA(temp_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ok_ = file_ != INVALID_HANDLE_VALUE;
+  if (!ok_) Fail(GetLastError());
   buffer_.reserve(kBlock + 1024);
 }
 
@@ -156,19 +162,137 @@ void RobotFileWriter::Flush() {
   while (ok_ && done < buffer_.size()) {
     DWORD part = buffer_.size() - done > 0x100000 ? 0x100000 : static_cast<DWORD>(buffer_.size() - done);
     DWORD written = 0;
-    ok_ = WriteFile(file_, buffer_.data() + done, part, &written, nullptr) && written == part;
+    if (!WriteFile(file_, buffer_.data() + done, part, &written, nullptr)) {
+      Fail(GetLastError());
+    } else if (written != part) {
+      // A full disk can take part of a write and report success, with no error set.
+      Fail(ERROR_DISK_FULL);
+    }
     done += written;
   }
   buffer_.clear();
 }
 
+void RobotFileWriter::Fail(DWORD error) {
+  ok_ = FALSE;
+  if (!error_) error_ = error ? error : ERROR_WRITE_FAULT;
+}
+
+BOOL RobotFileWriter::TargetMayBeReplaced() {
+  DWORD attributes = GetFileAttributesA(target_);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    Fail(ERROR_FILE_READ_ONLY);
+    return FALSE;
+  }
+  if (!checkTarget_) return TRUE;
+  // Read access shared for reading only: this fails while another program holds the file open
+  // for writing, even when it has paused and nothing has changed yet.
+  HANDLE file = CreateFileA(target_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Fail(ERROR_SHARING_VIOLATION);
+    return FALSE;
+  }
+  LARGE_INTEGER size = {};
+  FILETIME written = {};
+  BOOL same = !expected_.known || (GetFileSizeEx(file, &size) && GetFileTime(file, nullptr, nullptr, &written) &&
+                                   static_cast<unsigned long long>(size.QuadPart) == expected_.size &&
+                                   CompareFileTime(&written, &expected_.written) == 0);
+  CloseHandle(file);
+  if (!same) Fail(ERROR_SHARING_VIOLATION);
+  return same;
+}
+
 BOOL RobotFileWriter::Commit() {
   if (!ok_) return FALSE;
   Flush();
-  if (!FlushFileBuffers(file_)) ok_ = FALSE;
-  if (!CloseHandle(file_)) ok_ = FALSE;
+  if (ok_ && !FlushFileBuffers(file_)) Fail(GetLastError());
+  if (!CloseHandle(file_) && ok_) Fail(GetLastError());
   file_ = INVALID_HANDLE_VALUE;
-  if (!ok_ || !MoveFileExA(temp_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return FALSE;
+  if (!ok_ || !TargetMayBeReplaced()) return FALSE;
+  if (!MoveFileExA(temp_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    Fail(GetLastError());
+    return FALSE;
+  }
   temp_[0] = '\0';
   return TRUE;
+}
+
+CString RobotFileErrorText(DWORD error) {
+  if (error == ERROR_FILE_READ_ONLY) return "The file is read-only.";
+  if (error == ERROR_SHARING_VIOLATION) return "Another program is writing the file or changed it since it was read.";
+  char* buffer = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  CString text = n && buffer ? CString(buffer) : CString();
+  if (buffer) LocalFree(buffer);
+  text.TrimRight();
+  if (text.IsEmpty()) text.Format("Error %lu.", error);
+  return text;
+}
+
+namespace {
+
+// "rob" and one to four hexadecimal digits, ".tmp": the writer's temporary names.
+bool IsWriterTempName(const char* name) {
+  if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, 3, "rob", 3) != CSTR_EQUAL) return false;
+  int digits = 0;
+  const char* p = name + 3;
+  while (isxdigit(static_cast<unsigned char>(*p))) ++p, ++digits;
+  return digits >= 1 && digits <= 4 && lstrcmpiA(p, ".tmp") == 0;
+}
+
+// The final path of a file or folder, "" when it cannot be opened.
+CString FinalPathOf(const CString& path) {
+  HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return CString();
+  char buffer[4 * MAX_PATH];
+  DWORD n = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+  CloseHandle(file);
+  return n && n < sizeof buffer ? CString(buffer) : CString();
+}
+
+}  // namespace
+
+void RemoveStaleRobotFileTemps(const CString& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(folder + "\\rob*.tmp", &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY || !IsWriterTempName(found.cFileName)) continue;
+    CString path = folder + "\\" + found.cFileName;
+    if (PlaceOfFile(path, folder) == FilePlace::kInFolder) DeleteFileA(path);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+}
+
+FilePlace PlaceOfFile(const CString& path, const CString& folder) {
+  CString file = FinalPathOf(path);
+  if (file.IsEmpty()) return FilePlace::kMissing;
+  CString own = FinalPathOf(folder);
+  int slash = file.ReverseFind('\\');
+  return !own.IsEmpty() && slash > 0 && file.Left(slash).CompareNoCase(own) == 0 ? FilePlace::kInFolder
+                                                                                 : FilePlace::kElsewhere;
+}
+
+BOOL SetFileNameCase(const CString& path, const CString& newPath) {
+  CString wanted = newPath.Mid(newPath.ReverseFind('\\') + 1);
+  auto nameOnDisk = [&newPath]() {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(newPath, &found);
+    if (find == INVALID_HANDLE_VALUE) return CString();
+    FindClose(find);
+    return CString(found.cFileName);
+  };
+  if (nameOnDisk() == wanted) return TRUE;
+  if (MoveFileA(path, newPath) && nameOnDisk() == wanted) return TRUE;
+  // Through a name of its own, which the robot list never shows: a file system that keeps the
+  // old spelling when only the case changes renames a file that moves away and back.
+  CString between = newPath + ".renaming";
+  if (!MoveFileA(path, between)) return FALSE;
+  if (MoveFileA(between, newPath)) return nameOnDisk() == wanted;
+  DWORD error = GetLastError();
+  MoveFileA(between, path);
+  SetLastError(error);
+  return FALSE;
 }

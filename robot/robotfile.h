@@ -9,6 +9,13 @@
 #include "framework/collections.h"
 #include "framework/cstring.h"
 
+// A robot file as it was read: a file rewritten from what was read must still be that file.
+struct RobotFileStamp {
+  BOOL known = FALSE;
+  unsigned long long size = 0;
+  FILETIME written = {};
+};
+
 // Gives a robot file's lines one at a time, read in blocks: a large file is held only as the
 // lines its reader keeps, never also whole. Each line ends at LF, and one CR before the LF is
 // dropped; a last line without a line end counts too. A UTF-8 byte-order mark at the start is
@@ -27,6 +34,8 @@ public:
   BOOL Failed() const { return failed_; }
   // Why the file could not be opened or read (a system error code), 0 while all went well.
   DWORD Error() const { return error_; }
+  // The file's size and last-write time when it was opened.
+  const RobotFileStamp& Stamp() const { return stamp_; }
 
 private:
   BOOL Fill();
@@ -34,6 +43,7 @@ private:
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::string buffer_;
   size_t at_ = 0;
+  RobotFileStamp stamp_;
   BOOL end_ = FALSE;
   BOOL failed_ = FALSE;
   BOOL started_ = FALSE;
@@ -63,15 +73,51 @@ public:
   RobotFileWriter& operator=(const RobotFileWriter&) = delete;
 
   void Line(const CString& line);
-  // Puts the file in place; FALSE when any step failed (the target is then unchanged).
+  // The target is replaced only while it is still the file that was read: same size and
+  // last-write time, and no other program has it open for writing.
+  void ReplaceOnlyIf(const RobotFileStamp& read) {
+    expected_ = read;
+    checkTarget_ = TRUE;
+  }
+  // Puts the file in place; FALSE when any step failed (the target is then unchanged). A
+  // read-only target is never replaced.
   BOOL Commit();
+  // Why the write failed: a system error code, ERROR_FILE_READ_ONLY, or ERROR_SHARING_VIOLATION
+  // for a target that another program writes or changed since it was read.
+  DWORD Error() const { return error_; }
 
 private:
   void Flush();
+  void Fail(DWORD error);
+  BOOL TargetMayBeReplaced();
 
   CString target_;
   char temp_[MAX_PATH] = "";
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::string buffer_;
   BOOL ok_ = FALSE;
+  DWORD error_ = 0;
+  RobotFileStamp expected_;
+  BOOL checkTarget_ = FALSE;
 };
+
+// The reason for a failed robot-file write as one line, for a message box.
+CString RobotFileErrorText(DWORD error);
+
+// Removes what the writer leaves behind when the program is ended while it writes: its own
+// temporary files ("rob" and one to four hexadecimal digits, ".tmp") in the robot folder.
+void RemoveStaleRobotFileTemps(const CString& folder);
+
+// Where a file of a folder really is. Under Wine a robot file may be a link of the host to a
+// file elsewhere, and deleting the link deletes that file.
+enum class FilePlace {
+  kMissing,    // it cannot be opened
+  kInFolder,   // the file itself lies in the folder
+  kElsewhere,  // a link to a file outside the folder
+};
+FilePlace PlaceOfFile(const CString& path, const CString& folder);
+
+// Gives a file the letter case of newPath (the same name in another case): a file system that
+// ignores case keeps the old spelling on a plain rename. FALSE when the name on disk could not be
+// changed; the file then keeps its old name.
+BOOL SetFileNameCase(const CString& path, const CString& newPath);

@@ -463,6 +463,22 @@ HRESULT DeleteTaskJob(const CString& jobName) {
   return scheduler->Delete(WorkItemName(jobName).c_str());
 }
 
+HRESULT SetJobParameters(const CString& jobName, const CString& parameters) {
+  if (jobName.IsEmpty()) return E_FAIL;
+  try {
+    return WithJob(jobName, [&parameters](ITask* task) {
+      HRESULT hr = task->SetParameters(Wide(parameters).c_str());
+      if (FAILED(hr)) return hr;
+      ComRef<IPersistFile> file;
+      hr = task->QueryInterface(IID_IPersistFile, file.OutVoid());
+      if (FAILED(hr)) return hr;
+      return file->Save(nullptr, TRUE);
+    });
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
 BOOL DeleteScheduledTask(const CString& jobName) {
   try {
     return DeleteTaskJob(jobName) == S_OK;

@@ -124,6 +124,9 @@ private:
 HRESULT DeleteTaskJob(const CString& jobName);
 // TRUE only when the scheduler deleted the job.
 BOOL DeleteScheduledTask(const CString& jobName);
+// Changes the parameters of an existing job in place: its name, account, password, flags and
+// triggers stay as the scheduler holds them.
+HRESULT SetJobParameters(const CString& jobName, const CString& parameters);
 
 // A trigger record of the type, otherwise zero, that begins on start's date at start's hour and
 // minute.

@@ -10,6 +10,11 @@ namespace {
 
 const char kColumns[] = "Task Description,230;Next Run Time,150;Last Run Time,150";
 
+// Deletes a job and makes sure it went: the scheduler may report a deletion that did not happen.
+BOOL RemoveJob(const CString& jobName) {
+  return SUCCEEDED(DeleteTaskJob(jobName)) && CScheduledTask::LoadJob(jobName.GetString()).GetApplicationName().IsEmpty();
+}
+
 }  // namespace
 
 CString FormatRunTime(const SYSTEMTIME& time) {
@@ -55,26 +60,28 @@ BOOL MoveRobotJobs(CTaskScheduler& jobs, const CString& oldName, const CString& 
     CScheduledTask job = jobs.GetTask(i);
     const CString from = job.GetJobName();
     const CString to = from.CompareNoCase(oldJobName) == 0 ? CScheduleRobotDlg::JobNameOf(newName) : from;
-    job.SetParameters("-a " + newName);
-    // A job that runs only while its user is logged on is saved for the current user again, as
-    // the wizard saves it, without a password. Another account stays, but its password cannot
-    // be read back from the scheduler.
+    // A job saved anew loses its password, which cannot be read back from the scheduler: a job
+    // under another account keeps its name and changes in place. One that runs only while its
+    // user is logged on needs none, and is saved under the new name for the current user, as
+    // the wizard saves it.
     const bool loggedOn = (job.GetFlags() & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) != 0;
-    if (loggedOn) job.SetAccountName("");
-    if (FAILED(job.Save(to, FALSE, loggedOn ? FALSE : TRUE))) {
-      moved = FALSE;
+    if (to.CompareNoCase(from) == 0 || !loggedOn) {
+      if (FAILED(SetJobParameters(from, "-a " + newName))) moved = FALSE;
       continue;
     }
-    // A new name that differs only in case is the same job.
-    if (to.CompareNoCase(from) != 0) DeleteTaskJob(from);
+    job.SetParameters("-a " + newName);
+    job.SetAccountName("");
+    if (FAILED(job.Save(to, FALSE, FALSE)) || !RemoveJob(from)) moved = FALSE;
   }
   return moved;
 }
 
-void DeleteRobotJobs(CTaskScheduler& jobs, const CString& robotName) {
+BOOL DeleteRobotJobs(CTaskScheduler& jobs, const CString& robotName) {
   jobs.Enumerate(GetProgramPath());
+  BOOL deleted = TRUE;
   for (int i = jobs.FindRobotJob(robotName); i >= 0; i = jobs.FindRobotJob(robotName, i + 1))
-    DeleteTaskJob(jobs.GetTask(i).GetJobName());
+    if (!RemoveJob(jobs.GetTask(i).GetJobName())) deleted = FALSE;
+  return deleted;
 }
 
 BEGIN_MESSAGE_MAP(CScheduleListDlg, CDialog)

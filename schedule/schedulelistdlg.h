@@ -41,7 +41,9 @@ CString FormatRunTime(const SYSTEMTIME& time);
 void ShowRobotSchedule(CTaskScheduler& jobs, const CString& robotName);
 
 // A robot's jobs follow it (jobs refills with this program's jobs first). Renamed: every job of
-// the robot runs the new name, and the job named after the robot takes the new name, its
-// triggers and settings kept; FALSE when the scheduler refused a change. Removed: its jobs go.
+// the robot runs the new name, changed in place so that it keeps its account, password and
+// flags; only the job named after the robot that runs while its user is logged on (no password
+// to keep) takes the new name too. FALSE when the scheduler refused a change. Removed: its jobs
+// go; FALSE when one of them stays.
 BOOL MoveRobotJobs(CTaskScheduler& jobs, const CString& oldName, const CString& newName);
-void DeleteRobotJobs(CTaskScheduler& jobs, const CString& robotName);
+BOOL DeleteRobotJobs(CTaskScheduler& jobs, const CString& robotName);

@@ -1,7 +1,7 @@
 // Robot files the real program must survive at start-up and on its command line: files named
 // like devices, a robot of about 100 MB, "-a" names that reach outside the robot folder, files
-// in older header layouts, and files it cannot read (held by another program, a path too long,
-// a name the code page cannot hold).
+// in older header layouts, files it cannot read (held by another program, a path too long, a
+// name the code page cannot hold), the writer's stale temporaries, and a rename in letter case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -240,4 +240,49 @@ TEST(AppRobotFiles, FilesTheAnsiCallsCannotReachAreListedAsUnreadable) {
   EXPECT_FALSE(tooLong.Exists());
   EXPECT_TRUE(foreign.Exists());
   EXPECT_EQ(app.FindWindowOfProcess("#32770", "Edit Robot"), nullptr);
+}
+
+// A write ended half-way leaves its temporary file behind: the next start removes the writer's
+// own temporaries and nothing else.
+TEST(AppRobotFiles, StartUpRemovesTheWritersStaleTemporaries) {
+  RobotFolder folder;
+  folder.Write({"Plain"});
+  const std::vector<std::string> stale = {"rob13BC.tmp", "rob1.tmp", "robffff.tmp"};
+  std::vector<std::string> kept = {"rob12345.tmp", "robot.tmp", "pdl0001.tmp", "notes.tmp"};
+  for (const std::string& name : stale) WriteFileBytes(folder.path() + "\\" + name, std::string(1000, 'x'));
+  for (const std::string& name : kept) WriteFileBytes(folder.path() + "\\" + name, std::string(1000, 'x'));
+  PindrelProcess app;
+  ASSERT_TRUE(app.Start());
+  ASSERT_TRUE(app.WaitForMainWindow());
+  std::vector<std::string> left;
+  for (const std::string& path : FilesIn(folder.path(), "*.tmp")) left.push_back(path.substr(folder.path().size() + 1));
+  std::sort(left.begin(), left.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(left, kept);
+}
+
+// A rename in letter case alone renames the file, so the next start keeps the new name.
+TEST(AppRobotFiles, ARenameInLetterCaseRenamesTheFile) {
+  RobotFolder folder;
+  const RobotFixture renamed("PLAIN", "Ctrl + Alt + P", "<F11>", 1, 0, 1, {"WAIT(10)"});
+  folder.Write({"plain", "Ctrl + Alt + P", "<F11>", 1, 0, 1, {"WAIT(10)"}});
+  {
+    PindrelProcess app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+    app.SelectRow(app.RowOf("plain"));
+    PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED), 0);
+    HWND editor = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Edit Robot")) != nullptr; }, 10000));
+    SendMessageA(GetDlgItem(editor, 1028), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("PLAIN"));
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000)) << BoxOf(app, 1000);
+    EXPECT_EQ(FilesIn(folder.path(), "*.txt"), std::vector<std::string>{folder.File("PLAIN")});
+    EXPECT_EQ(ReadFileBytes(folder.File("PLAIN")), RobotFileText(renamed));
+  }
+  PindrelProcess again;
+  ASSERT_TRUE(again.Start());
+  ASSERT_TRUE(again.WaitForMainWindow());
+  EXPECT_EQ(again.ListRows(), std::vector<std::string>{"x PLAIN | Ctrl + Alt + P | <F11>"});
+  EXPECT_EQ(ReadFileBytes(folder.File("PLAIN")), RobotFileText(renamed));
 }

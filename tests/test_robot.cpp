@@ -3,6 +3,7 @@
 
 #include "robot/robot.h"
 #include "robot/robotfile.h"
+#include "tests/support/host_files.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -364,6 +365,53 @@ TEST(RobotFile, FailedSaveKeepsTheOldFile) {
   HANDLE h = FindFirstFileA((folder.path() + "\\*.tmp").c_str(), &fd);
   EXPECT_EQ(h, INVALID_HANDLE_VALUE);
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+// A failed save says why: the caller's message names the real cause.
+TEST(RobotFile, AFailedSaveGivesItsCauseAndAReadOnlyFileIsKept) {
+  TempFolder folder;
+  CRobot r = SampleRobot();
+  ASSERT_TRUE(r.SaveToFile(folder.path().c_str()));
+  const std::string path = folder.File("Clicker.txt");
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  r.ActionLines.Add("more");
+  SetLastError(0);
+  EXPECT_FALSE(r.SaveToFile(folder.path().c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_READ_ONLY));
+  EXPECT_EQ(ReadFileBytes(path), kSampleFile);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // A disk with 8 KB left takes part of a 100 KB robot and then no more.
+  TempFolder full("pdlfull");
+  FullDisk disk(full.path(), 8192);
+  ASSERT_TRUE(disk.ok());
+  CRobot large = SampleRobot();
+  for (int i = 0; i < 5000; ++i) large.ActionLines.Add("MouseMove(100, 200)");
+  SetLastError(0);
+  EXPECT_FALSE(large.SaveToFile(full.path().c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+}
+
+// A file written back from what was read is replaced only while it is still what was read:
+// lines another program added meanwhile are never cut off.
+TEST(RobotFile, ARewriteLeavesAFileThatChangedSinceItWasRead) {
+  TempFolder folder;
+  const std::string path = folder.File("Clicker.txt");
+  WriteFileBytes(path, kSampleFile);
+  CRobot r;
+  ASSERT_EQ(r.LoadFromFile(path.c_str()), 1);
+  const std::string grown = std::string(kSampleFile) + "MouseMove(1, 1)\r\n";
+  WriteFileBytes(path, grown);
+  r.Enable = 0;
+  SetLastError(0);
+  EXPECT_FALSE(r.RewriteFile(folder.path().c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(ReadFileBytes(path), grown);
+  ASSERT_EQ(r.LoadFromFile(path.c_str()), 1);
+  r.Enable = 0;
+  EXPECT_TRUE(r.RewriteFile(folder.path().c_str()));
+  EXPECT_NE(ReadFileBytes(path).find("\r\nEnable=0\r\n"), std::string::npos);
 }
 
 TEST(RobotFile, SaveReplacesAnExistingFile) {

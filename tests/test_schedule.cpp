@@ -14,6 +14,7 @@
 #include "schedule/schedulelistdlg.h"
 #include "schedule/schedulerobotdlg.h"
 #include "schedule/scheduledtask.h"
+#include "tests/support/host_files.h"
 #include "tests/support/test_support.h"
 #include "tests/support/ui_support.h"
 
@@ -395,6 +396,37 @@ TEST(ScheduledTask, DeletingAJobOnceSucceedsAndAgainFails) {
   EXPECT_FALSE(DeleteScheduledTask(job.name()));
   EXPECT_EQ(DeleteTaskJob(""), E_FAIL);
   EXPECT_TRUE(job.Load().GetApplicationName().IsEmpty());
+}
+
+// A renamed robot's job keeps what only the scheduler holds (the password of its account): a job
+// under another account changes its parameters in place; one that runs while its user is logged
+// on needs no password and takes the new name. A job that cannot be changed is reported.
+TEST(ScheduledTask, ARenamedRobotsJobKeepsItsAccountOrIsReported) {
+  ScheduledJob other("Mover"), moved("Moved"), mine("Logged"), mineMoved("LoggedMoved"), frozen("Frozen"),
+      thawed("Thawed");
+  CScheduledTask job = OnceJob("-a Mover", At(2031, 1, 15, 10, 30));
+  job.SetFlags(kTaskFlagsOtherAccount);
+  ASSERT_EQ(job.Save(other.name(), FALSE, TRUE), S_OK);
+  ASSERT_EQ(OnceJob("-a Logged", At(2031, 1, 15, 10, 30)).Save(mine.name(), FALSE, FALSE), S_OK);
+  ASSERT_EQ(OnceJob("-a Frozen", At(2031, 1, 15, 10, 30)).Save(frozen.name(), FALSE, FALSE), S_OK);
+  CTaskScheduler jobs;
+  EXPECT_TRUE(MoveRobotJobs(jobs, "Mover", "Moved"));
+  EXPECT_TRUE(MoveRobotJobs(jobs, "Logged", "LoggedMoved"));
+  CScheduledTask kept = other.Load();
+  EXPECT_EQ(kept.GetParameters(), "-a Moved");
+  EXPECT_EQ(kept.GetFlags(), kTaskFlagsOtherAccount);
+  EXPECT_TRUE(moved.Load().GetApplicationName().IsEmpty());
+  EXPECT_TRUE(mine.Load().GetApplicationName().IsEmpty());
+  EXPECT_EQ(mineMoved.Load().GetParameters(), "-a LoggedMoved");
+
+  char windows[MAX_PATH];
+  ASSERT_TRUE(GetWindowsDirectoryA(windows, MAX_PATH));
+  // A folder that takes no new file and loses none: the job can be read but not moved or removed.
+  ImmutableFile locked(std::string(windows) + "\\Tasks");
+  ASSERT_TRUE(locked.ok());
+  EXPECT_FALSE(MoveRobotJobs(jobs, "Frozen", "Thawed"));
+  EXPECT_FALSE(DeleteRobotJobs(jobs, "Frozen"));
+  EXPECT_EQ(frozen.Load().GetParameters(), "-a Frozen");
 }
 
 TEST(ScheduleTexts, TriggerDescriptionsAndRunTimes) {

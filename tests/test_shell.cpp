@@ -9,6 +9,7 @@
 
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
+#include "tests/support/host_files.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -175,6 +176,45 @@ TEST_F(ShellDialog, TickingNeverRewritesAFileOfAnotherLayout) {
            "\n\nTicking or unticking this robot lasts until Pindrel ends.";
   };
   EXPECT_EQ(texts, (std::vector<std::string>{told(folder.File("Short")), told(folder.File("Extra"))}));
+}
+
+// A tick whose file cannot be written lasts for this run, and the user is told once per robot.
+TEST_F(ShellDialog, ATickWhoseFileCannotBeWrittenIsToldOncePerRobot) {
+  folder.Write({"Locked", "Ctrl + Shift + Alt + Q", "None", 1});
+  const std::string before = ReadFileBytes(folder.File("Locked"));
+  ImmutableFile locked(folder.File("Locked"));
+  ASSERT_TRUE(locked.ok());
+  Open();
+  dlg.SetItemChecked(RowOf("Locked"), FALSE);
+  EXPECT_FALSE(KeyTaken("Ctrl + Shift + Alt + Q"));
+  dlg.SetItemChecked(RowOf("Locked"), TRUE);
+  dlg.SetItemChecked(RowOf("Locked"), FALSE);
+  EXPECT_EQ(ReadFileBytes(folder.File("Locked")), before);
+  std::vector<std::string> texts;
+  for (const auto& box : boxes.boxes()) texts.push_back(box.text);
+  EXPECT_EQ(texts, std::vector<std::string>{"This robot file could not be written:\n" + folder.File("Locked") +
+                                            "\nAccess denied.\n\nTicking or unticking this robot lasts until Pindrel ends."});
+}
+
+// Under Wine, deleting a link of the host deletes the file it links to: Remove Robot refuses.
+TEST_F(ShellDialog, RemoveRobotNeverDeletesTheFileALinkLeadsTo) {
+  TempFolder outside("pdllinked");
+  const std::string target = outside.File("Linked.txt");
+  WriteFileBytes(target, RobotFileText({"Linked"}));
+  // The link goes however the test ends: Wine never lists a link whose file is gone.
+  struct HostLink {
+    std::string path;
+    ~HostLink() { RunHost("rm -f '" + path + "'"); }
+  } link{UnixPath(folder.path()) + "/Linked.txt"};
+  ASSERT_TRUE(RunHost("ln -sf '" + UnixPath(target) + "' '" + link.path + "'"));
+  Open();
+  dlg.GetRobotList().SetItemState(RowOf("Linked"), LVIS_SELECTED, LVIS_SELECTED);
+  Click(IDC_REMOVE_ROBOT);
+  EXPECT_EQ(ReadFileBytes(target), RobotFileText({"Linked"}));
+  EXPECT_EQ(Rows(), std::vector<std::string>{"- Linked | None | None"});
+  ASSERT_EQ(boxes.boxes().size(), 2u);
+  EXPECT_EQ(boxes.boxes()[1].text, "This robot file is a link to a file outside the robot folder:\n" + folder.File("Linked") +
+                                       "\n\nThe robot was not removed: deleting the link would delete the file it links to.");
 }
 
 // The editor writes the standard layout only: on a file of another layout Edit Robot names the
