@@ -94,6 +94,8 @@ void CQuorvexDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CQuorvexDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // Marked before the list loads: a box about a robot file may keep the window from showing.
+  SetPropA(m_hWnd, kMainWindowMark, m_hWnd);
   m_Background.LoadBitmap(IDB_BACKGROUND);
   m_hIcon.Load(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
   m_hSmallIcon.Load(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
@@ -395,7 +397,7 @@ void CQuorvexDlg::OnTimer(UINT_PTR id) {
     HideTrayIcon();
     // Whoever started the program learns that nothing was played; a robot that played ends
     // with the normal code, whatever its script did.
-    QuitApplication(IsRobotNotFound() ? kRobotNotFoundExitCode : kQuitExitCode);
+    QuitApplication(CommandLineExitCode());
   } else if (id == kTipTimer) {
     if (!IsWindowVisible()) return;
     KillTimer(id);

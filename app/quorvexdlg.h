@@ -22,6 +22,12 @@ constexpr UINT_PTR kTipTimer = 1031;
 constexpr int kQuitExitCode = 18;
 // The exit code of a command-line run that found no robot of the name.
 constexpr int kRobotNotFoundExitCode = 2;
+// The exit code of a second instance whose robot did not play because the running instance was
+// playing another one.
+constexpr int kRunInProgressExitCode = 16;
+// The window property that marks the main dialog for a second instance: a robot may change the
+// caption, not this.
+constexpr char kMainWindowMark[] = "Vantorel Pindrel Main Window";
 
 // The robot file of a name: <robot folder>\<name>.txt.
 CString RobotFilePath(const CString& name);
@@ -81,6 +87,9 @@ public:
   BOOL RunRobotByName(const CString& name);
   // The last RunRobotByName found no robot file of the name.
   BOOL IsRobotNotFound() const { return m_RobotNotFound; }
+  // What a command-line run ends with once RunRobotByName is over; a second instance that asked
+  // for the run ends with the same code.
+  int CommandLineExitCode() const { return IsRobotNotFound() ? kRobotNotFoundExitCode : kQuitExitCode; }
   // The name of the index-th robot file of the robot folder (files only), "" when none.
   CString GetRobotNameByIndex(int index);
   // Ends the program: releases every hotkey and posts the quit message with the exit code. A

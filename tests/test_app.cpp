@@ -168,7 +168,7 @@ TEST_F(AppEndToEnd, ACommandLineRunPlaysInTheRunningInstanceAndWaitsForIt) {
   PindrelProcess second;
   // The switch in upper case and the name in lower case both match.
   ASSERT_TRUE(second.Start("-A typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "ab") << "the second instance ends only after the run";
   EXPECT_EQ(SettledTyped(), "ab");
   EXPECT_TRUE(app.Running());
@@ -234,7 +234,7 @@ TEST_F(AppEndToEnd, ASecondInstanceHandsItsRequestToTheMainWindowNotToABoxOfTheS
   target.ClearLog();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "q");
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
@@ -428,8 +428,47 @@ TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
   // A scheduled start nobody watches: it hands its request over and ends when the run is done.
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(second.FindWindowOfProcess("#32770"), nullptr);
+  EXPECT_EQ(Typed(), "q");
+}
+
+// A second instance ends with what became of the run it handed over: no robot of the name (2,
+// once the running instance said so), and a robot that did not play because another one was
+// playing (16).
+TEST_F(AppRuns, ASecondInstanceEndsWithTheCodeOfTheRunItHandedOver) {
+  folder.Write({"Looper", "Ctrl + Alt + L", "Ctrl + Alt + Q", 1, 1, 1, {"Send(\"x\")", "WAIT(300)"}});
+  folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"q\")"}});
+  StartApp();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Nobody"));
+  EXPECT_EQ(AnswerBox(20000), "Can not find the robot scheduled to run.");
+  EXPECT_EQ(second.WaitForExit(10000), 2);
+
+  target.ClearLog();
+  Press("ctrl+alt+l");
+  ASSERT_TRUE(WaitForTyped(2));
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(second.WaitForExit(20000), 16);
+  std::string typed = StopWith("ctrl+alt+q");
+  EXPECT_EQ(typed, std::string(typed.size(), 'x'));
+}
+
+// A robot that retitles the main window does not hide it from later requests.
+TEST_F(AppRuns, ASecondInstanceFindsTheMainWindowARobotRetitled) {
+  folder.Write({"Retitle", "None", "None", 0, 0, 1, {"WinSetTitle(\"Vantorel Pindrel\", \"\", \"Retitled\")"}});
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"q\")");
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
+  StartApp();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Retitle"));
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+  ASSERT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32770", "Retitled") == app.main(); }, 5000));
+  FocusTarget();
+  target.ClearLog();
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "q");
 }
 
@@ -1020,7 +1059,7 @@ TEST_F(AppEndToEnd, ARobotSetsOptionsTimesAndCallsAndReportsWhatItGot) {
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Options"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(ClipboardText(), "5,20,1,1,1,1,1,7,1,1");
 }
 
@@ -1035,7 +1074,7 @@ TEST_F(AppEndToEnd, ARobotReadsAndExpandsTheEnvironmentAndMemory) {
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Environment"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(ClipboardText(), "from robot|from robot|[]|11|again");
 }
 
@@ -1073,7 +1112,7 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_EQ(PindrelProcess::BoxText(box), "closes by itself");
   EXPECT_TRUE(WaitForClipboard("msgbox -1"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_FALSE(IsWindow(box));
   EXPECT_TRUE(IsWindowVisible(app.main())) << "the time-out closed only the robot's own box";
   EXPECT_TRUE(app.Running());
@@ -1115,7 +1154,7 @@ TEST_F(AppEndToEnd, ARobotDownloadsAFileFromALocalServer) {
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Download"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(ClipboardText(), "1,0");
   EXPECT_EQ(ReadFileBytes(got), payload);
   EXPECT_FALSE(FileExists(none));
