@@ -98,6 +98,73 @@ protected:
 
 }  // namespace
 
+// A right click on the real tray icon while another program is active, with the main window
+// shown and hidden: the menu takes keys from the keyboard (Escape closes it, arrows and Enter
+// choose About Pindrel), and so does the about box it opens. First of the tests: under Wine the
+// icons of instances that tests killed stay in the notification area, and then no icon there
+// answers a click.
+TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuTheKeyboard) {
+  StartApp();
+  auto icons = [] {
+    std::vector<POINT> points;  // centres, relative to the tray window
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    RECT trayRect;
+    if (!tray || !GetWindowRect(tray, &trayRect)) return points;
+    for (HWND icon = GetWindow(tray, GW_CHILD); icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
+      RECT r;
+      if (!IsWindowVisible(icon) || !GetWindowRect(icon, &r)) continue;
+      points.push_back({(r.left + r.right) / 2 - trayRect.left, (r.top + r.bottom) / 2 - trayRect.top});
+    }
+    return points;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return !icons().empty(); }, 5000));
+  auto onTray = [](POINT p) {
+    return "search --name \"Wine System Tray\" mousemove --window %1 " + std::to_string(p.x) + " " + std::to_string(p.y);
+  };
+  // An icon of an instance that another program ended may stay: the icon that opens a menu is
+  // this one's.
+  auto openMenu = [&] {
+    FocusTarget();
+    PumpFor(150);
+    std::vector<POINT> shown = icons();
+    for (auto p = shown.rbegin(); p != shown.rend(); ++p) {
+      Xdo(onTray(*p) + " click 3");
+      if (PumpUntil([&] { return app.FindWindowOfProcess("#32768") != nullptr; }, 1500)) {
+        PumpFor(300);
+        return true;
+      }
+    }
+    return false;
+  };
+
+  for (int command : {32771, 32772}) {  // "Show Pindrel", "Hide Pindrel"
+    SCOPED_TRACE(command == 32771 ? "shown" : "hidden");
+    PostMessageA(app.TrayWindow(), WM_COMMAND, command, 0);
+    ASSERT_TRUE(PumpUntil([&] { return (IsWindowVisible(app.main()) != FALSE) == (command == 32771); }, 5000));
+    ASSERT_TRUE(openMenu());
+    Xdo("key Escape");
+    EXPECT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 3000)) << "Escape";
+    if (app.FindWindowOfProcess("#32768")) Xdo("mousemove 700 900 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 3000));
+
+    ASSERT_TRUE(openMenu());
+    Xdo("key Up Up Return");
+    HWND about = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return (about = app.FindWindowOfProcess("#32770", "About Vantorel Pindrel")) != nullptr; },
+                          3000));
+    if (!about) {
+      Xdo("mousemove 700 900 click 1");
+      continue;
+    }
+    PumpFor(300);
+    Xdo("key Escape");
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 3000)) << "Escape in the about box";
+    if (IsWindow(about)) PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 3000));
+  }
+  EXPECT_TRUE(app.Running());
+}
+
 TEST_F(AppEndToEnd, TheListShowsTheRobotsAndATickRegistersTheirKeys) {
   folder.Write({"Typist", "Ctrl + Alt + T", "Ctrl + Alt + E", 1, 0, 1, {"Send(\"hi\")"}});
   folder.Write({"Idle", "Ctrl + Alt + I", "Ctrl + Alt + J", 0});
