@@ -11,18 +11,14 @@
 namespace {
 
 const char kMutexName[] = "Vantorel Pindrel Mutex";
-const char kMainCaption[] = "Vantorel Pindrel";
 const char kTooltip[] = "Vantorel Pindrel";
 constexpr int kMoreTries = 5;
 // How long a second instance looks for the first one's window, which may still be starting.
 constexpr DWORD kFindWindowMs = 5000;
 
 BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lParam) {
-  char caption[64];
-  if (GetWindowTextA(hwnd, caption, sizeof caption) <= 0 || lstrcmpA(caption, kMainCaption) != 0) return TRUE;
-  char cls[32];
-  HWND list = GetDlgItem(hwnd, IDC_ROBOT_LIST);
-  if (!list || !GetClassNameA(list, cls, sizeof cls) || lstrcmpiA(cls, WC_LISTVIEWA) != 0) return TRUE;
+  // By the main dialog's mark, not by its caption, which a robot may have changed.
+  if (GetPropA(hwnd, kMainWindowMark) != hwnd) return TRUE;
   *reinterpret_cast<HWND*>(lParam) = hwnd;
   return FALSE;
 }
@@ -66,10 +62,21 @@ int FindRobotFileIndex(const CString& name) {
 
 CQuorvexApp::~CQuorvexApp() {
   if (mainDialog_) {
-    if (mainDialog_->m_hWnd) mainDialog_->DestroyWindow();
-    delete mainDialog_;
+    DestroyMainDialog();
     mainDialog_ = nullptr;
   }
+}
+
+void CQuorvexApp::DestroyMainDialog() {
+  if (mainDialog_->m_hWnd) {
+    RemovePropA(mainDialog_->m_hWnd, kMainWindowMark);
+    mainDialog_->DestroyWindow();
+  }
+  delete mainDialog_;
+}
+
+int CQuorvexApp::ExitInstance() {
+  return handOverExitCode_ >= 0 ? handOverExitCode_ : CWinApp::ExitInstance();
 }
 
 bool CQuorvexApp::CommandLineRobot(CString& name) const {
@@ -119,8 +126,9 @@ void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
     SetForegroundWindow(first);
     CString name;
     if (CommandLineRobot(name)) {
-      // The first instance runs the robot inside the handler: this returns when the run is over.
-      SendMessageA(first, WM_SCHEDULED_RUN, 0, FindRobotFileIndex(name));
+      // The first instance runs the robot inside the handler: this returns when the run is over,
+      // with the code this instance ends with.
+      handOverExitCode_ = static_cast<int>(SendMessageA(first, WM_SCHEDULED_RUN, 0, FindRobotFileIndex(name)));
     }
   }
   ReleaseMutex(mutex);
@@ -140,10 +148,7 @@ BOOL CQuorvexApp::CreateMainWindow() {
                            nullptr, nullptr)) {
     return FALSE;
   }
-  if (mainDialog_) {
-    if (mainDialog_->m_hWnd) mainDialog_->DestroyWindow();
-    delete mainDialog_;
-  }
+  if (mainDialog_) DestroyMainDialog();
   mainDialog_ = new CQuorvexDlg(nullptr);
   CString name;
   if (CommandLineRobot(name)) {

@@ -24,6 +24,8 @@ public:
 
   BOOL InitInstance() override;
   int Run() override;
+  // A second instance that handed a run over ends with the code the first instance gave.
+  int ExitInstance() override;
   // Builds the hidden window and the main dialog; FALSE only when the hidden window fails.
   BOOL CreateMainWindow();
   void SetupTrayIcon();
@@ -35,15 +37,17 @@ private:
   // The robot name of a "-a <name>" command line (lower-cased), or false.
   bool CommandLineRobot(CString& name) const;
   void ServeAsSecondInstance(HANDLE mutex);
+  void DestroyMainDialog();
 
   CString commandLine_;
   CQuorvexHiddenWnd hiddenWnd_;
   CQuorvexDlg* mainDialog_ = nullptr;
   CTrayIcon trayIcon_;
+  int handOverExitCode_ = -1;  // set by a second instance that handed a run over
 };
 
-// The main window of a running first instance: a window with the main dialog's caption that
-// holds the robot list (so never a message box that carries the same caption); null when none.
+// The main window of a running first instance: the window that carries the main dialog's mark
+// (never a message box of the same caption, and found whatever its caption); null when none.
 HWND FindFirstInstanceWindow();
 // The position of the robot's file among the files of the robot folder, in the folder's order
 // (names compared without regard to case); the number of files when no robot has that name.

@@ -121,6 +121,8 @@ void CQuorvexDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CQuorvexDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // Marked before the list loads: a box about a robot file may keep the window from showing.
+  SetPropA(m_hWnd, kMainWindowMark, m_hWnd);
   m_Background.LoadBitmap(IDB_BACKGROUND);
   m_hIcon.Load(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
   m_hSmallIcon.Load(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));

@@ -24,6 +24,12 @@ constexpr int kQuitExitCode = 18;
 constexpr int kRobotNotFoundExitCode = 2;
 // The exit code of a command-line run whose robot file cannot be read.
 constexpr int kRobotUnreadableExitCode = 3;
+// The exit code of a second instance whose robot did not play because the running instance was
+// playing another one.
+constexpr int kRunInProgressExitCode = 16;
+// The window property that marks the main dialog for a second instance: a robot may change the
+// caption, not this.
+constexpr char kMainWindowMark[] = "Vantorel Pindrel Main Window";
 
 // The robot file of a name: <robot folder>\<name>.txt.
 CString RobotFilePath(const CString& name);

@@ -392,13 +392,17 @@ CString CQuorvexDlg::GetRobotNameByIndex(int index) {
 }
 
 LRESULT CQuorvexDlg::OnScheduledRun(WPARAM, LPARAM lParam) {
+  // The result is the sender's exit code: a scheduler or a calling script learns from it what
+  // became of the run, as it does from a command-line run with no instance running.
   CString name = GetRobotNameByIndex(static_cast<int>(lParam));
   if (name.IsEmpty()) {
+    m_RobotNotFound = TRUE;
     Message(IDS_SCHEDULED_MISSING);
-  } else {
-    RunRobotByName(name);  // returns when the run is over, so the sender waits for it
+    return CommandLineExitCode();
   }
-  return 0;
+  if (m_Running) return kRunInProgressExitCode;
+  RunRobotByName(name);  // returns when the run is over, so the sender waits for it
+  return CommandLineExitCode();
 }
 
 void CQuorvexDlg::QuitApplication(int exitCode) {

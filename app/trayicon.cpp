@@ -7,6 +7,7 @@
 
 namespace {
 constexpr UINT kIconId = 128;
+constexpr UINT_PTR kRefocusTimer = 1;
 }
 
 BEGIN_MESSAGE_MAP(CTrayIcon, CWnd)
@@ -90,32 +91,59 @@ BOOL CTrayIcon::ShowTrayMenu() {
   popup->RemoveMenu(ownerShown ? ID_TRAY_SHOW : ID_TRAY_HIDE, MF_BYCOMMAND);
   POINT cursor;
   GetCursorPos(&cursor);
-  // Escape and a click elsewhere reach the menu only while a shown top-level window of ours is
-  // the foreground window and owns the menu (under Wine, only a shown window takes the keyboard
-  // and the pointer). The icon's own window is a child; its top-level window, the main dialog,
-  // may be hidden: then a one-pixel window under the menu's corner stands in for it.
-  HWND root = ::GetAncestor(m_hWnd, GA_ROOT);
+  // Escape and a click elsewhere reach the menu only while a shown top-level window of ours has
+  // the keyboard focus, also on the display: under Wine a window takes the display's focus only
+  // when it asks for it with a time later than that of the click on the icon, which gave the
+  // focus to the notification area, and the time asked with is that of the last message this
+  // thread read. So a one-pixel window under the menu's corner takes the focus right after a
+  // message read now, whether the main window is shown or not.
   HWND previous = ::GetForegroundWindow();
-  HWND standIn = nullptr;
-  if (!root || !::IsWindowVisible(root)) {
-    standIn = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP, cursor.x, cursor.y, 1, 1,
-                                nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
-    if (standIn) ::ShowWindow(standIn, SW_SHOWNA);
+  HWND standIn = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP, cursor.x, cursor.y, 1, 1,
+                                   nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
+  HWND owner = m_hWnd;
+  if (standIn) {
+    ::ShowWindow(standIn, SW_SHOWNA);
+    MSG msg;
+    ::PostMessageA(standIn, WM_NULL, 0, 0);
+    while (::PeekMessageA(&msg, standIn, 0, 0, PM_REMOVE) && msg.message != WM_NULL) {
+    }
+    ::SetForegroundWindow(standIn);
+    ::SetFocus(standIn);
+    owner = standIn;
+  } else {
+    HWND root = ::GetAncestor(m_hWnd, GA_ROOT);
+    ::SetForegroundWindow(root ? root : m_hWnd);
   }
-  HWND owner = standIn ? standIn : m_hWnd;
-  ::SetForegroundWindow(standIn ? standIn : root ? root : m_hWnd);
+  // The program's clock may still be behind the display's until the pointer has entered the
+  // menu: the stand-in asks for the focus once more from inside the menu.
+  standIn_ = standIn;
+  if (standIn) SetTimer(kRefocusTimer, 150, nullptr);
   const UINT id = static_cast<UINT>(
       ::TrackPopupMenu(popup->GetSafeHmenu(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, owner, nullptr));
+  KillTimer(kRefocusTimer);
+  standIn_ = nullptr;
   // A message after the menu, so that the next menu opens and closes normally.
   ::PostMessageA(owner, WM_NULL, 0, 0);
-  if (standIn) {
-    ::DestroyWindow(standIn);
-    // The keyboard goes back where it was, so that the release of the key that closed the menu
-    // reaches a window and no key stays down.
-    if (previous && ::IsWindow(previous)) ::SetForegroundWindow(previous);
-  }
+  // A window the command opens (the about box) takes the keyboard from the stand-in.
   if (id != 0) SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  if (standIn) {
+    // When nothing the command did took the keyboard from the stand-in, it goes back where it
+    // was, so that the release of the key that closed the menu reaches a window and no key stays
+    // down.
+    const bool keptFront = ::GetForegroundWindow() == standIn;
+    ::DestroyWindow(standIn);
+    if (keptFront && previous && ::IsWindow(previous)) ::SetForegroundWindow(previous);
+  }
   return TRUE;
+}
+
+void CTrayIcon::OnTimer(UINT_PTR id) {
+  if (id != kRefocusTimer) return;
+  KillTimer(id);
+  if (standIn_ && ::GetFocus() == standIn_) {
+    ::SetFocus(nullptr);
+    ::SetFocus(standIn_);
+  }
 }
 
 BOOL CTrayIcon::OnCommand(WPARAM wParam, LPARAM lParam) {

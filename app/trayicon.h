@@ -42,7 +42,7 @@ public:
 protected:
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
-  void OnTimer(UINT_PTR) {}
+  void OnTimer(UINT_PTR id);
   DECLARE_MESSAGE_MAP()
 
 private:
@@ -55,4 +55,5 @@ private:
   HINSTANCE instance_ = nullptr;
   CWnd* owner_ = nullptr;
   BOOL added_ = FALSE;
+  HWND standIn_ = nullptr;  // the window that holds the focus for the menu while it shows
 };

@@ -98,6 +98,73 @@ protected:
 
 }  // namespace
 
+// A right click on the real tray icon while another program is active, with the main window
+// shown and hidden: the menu takes keys from the keyboard (Escape closes it, arrows and Enter
+// choose About Pindrel), and so does the about box it opens. First of the tests: under Wine the
+// icons of instances that tests killed stay in the notification area, and then no icon there
+// answers a click.
+TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuTheKeyboard) {
+  StartApp();
+  auto icons = [] {
+    std::vector<POINT> points;  // centres, relative to the tray window
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    RECT trayRect;
+    if (!tray || !GetWindowRect(tray, &trayRect)) return points;
+    for (HWND icon = GetWindow(tray, GW_CHILD); icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
+      RECT r;
+      if (!IsWindowVisible(icon) || !GetWindowRect(icon, &r)) continue;
+      points.push_back({(r.left + r.right) / 2 - trayRect.left, (r.top + r.bottom) / 2 - trayRect.top});
+    }
+    return points;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return !icons().empty(); }, 5000));
+  auto onTray = [](POINT p) {
+    return "search --name \"Wine System Tray\" mousemove --window %1 " + std::to_string(p.x) + " " + std::to_string(p.y);
+  };
+  // An icon of an instance that another program ended may stay: the icon that opens a menu is
+  // this one's.
+  auto openMenu = [&] {
+    FocusTarget();
+    PumpFor(150);
+    std::vector<POINT> shown = icons();
+    for (auto p = shown.rbegin(); p != shown.rend(); ++p) {
+      Xdo(onTray(*p) + " click 3");
+      if (PumpUntil([&] { return app.FindWindowOfProcess("#32768") != nullptr; }, 1500)) {
+        PumpFor(300);
+        return true;
+      }
+    }
+    return false;
+  };
+
+  for (int command : {32771, 32772}) {  // "Show Pindrel", "Hide Pindrel"
+    SCOPED_TRACE(command == 32771 ? "shown" : "hidden");
+    PostMessageA(app.TrayWindow(), WM_COMMAND, command, 0);
+    ASSERT_TRUE(PumpUntil([&] { return (IsWindowVisible(app.main()) != FALSE) == (command == 32771); }, 5000));
+    ASSERT_TRUE(openMenu());
+    Xdo("key Escape");
+    EXPECT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 3000)) << "Escape";
+    if (app.FindWindowOfProcess("#32768")) Xdo("mousemove 700 900 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 3000));
+
+    ASSERT_TRUE(openMenu());
+    Xdo("key Up Up Return");
+    HWND about = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return (about = app.FindWindowOfProcess("#32770", "About Vantorel Pindrel")) != nullptr; },
+                          3000));
+    if (!about) {
+      Xdo("mousemove 700 900 click 1");
+      continue;
+    }
+    PumpFor(300);
+    Xdo("key Escape");
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 3000)) << "Escape in the about box";
+    if (IsWindow(about)) PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 3000));
+  }
+  EXPECT_TRUE(app.Running());
+}
+
 TEST_F(AppEndToEnd, TheListShowsTheRobotsAndATickRegistersTheirKeys) {
   folder.Write({"Typist", "Ctrl + Alt + T", "Ctrl + Alt + E", 1, 0, 1, {"Send(\"hi\")"}});
   folder.Write({"Idle", "Ctrl + Alt + I", "Ctrl + Alt + J", 0});
@@ -168,7 +235,7 @@ TEST_F(AppEndToEnd, ACommandLineRunPlaysInTheRunningInstanceAndWaitsForIt) {
   PindrelProcess second;
   // The switch in upper case and the name in lower case both match.
   ASSERT_TRUE(second.Start("-A typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "ab") << "the second instance ends only after the run";
   EXPECT_EQ(SettledTyped(), "ab");
   EXPECT_TRUE(app.Running());
@@ -234,7 +301,7 @@ TEST_F(AppEndToEnd, ASecondInstanceHandsItsRequestToTheMainWindowNotToABoxOfTheS
   target.ClearLog();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "q");
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
@@ -434,8 +501,47 @@ TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
   // A scheduled start nobody watches: it hands its request over and ends when the run is done.
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(second.FindWindowOfProcess("#32770"), nullptr);
+  EXPECT_EQ(Typed(), "q");
+}
+
+// A second instance ends with what became of the run it handed over: no robot of the name (2,
+// once the running instance said so), and a robot that did not play because another one was
+// playing (16).
+TEST_F(AppRuns, ASecondInstanceEndsWithTheCodeOfTheRunItHandedOver) {
+  folder.Write({"Looper", "Ctrl + Alt + L", "Ctrl + Alt + Q", 1, 1, 1, {"Send(\"x\")", "WAIT(300)"}});
+  folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"q\")"}});
+  StartApp();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Nobody"));
+  EXPECT_EQ(AnswerBox(20000), "Can not find the robot scheduled to run.");
+  EXPECT_EQ(second.WaitForExit(10000), 2);
+
+  target.ClearLog();
+  Press("ctrl+alt+l");
+  ASSERT_TRUE(WaitForTyped(2));
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(second.WaitForExit(20000), 16);
+  std::string typed = StopWith("ctrl+alt+q");
+  EXPECT_EQ(typed, std::string(typed.size(), 'x'));
+}
+
+// A robot that retitles the main window does not hide it from later requests.
+TEST_F(AppRuns, ASecondInstanceFindsTheMainWindowARobotRetitled) {
+  folder.Write({"Retitle", "None", "None", 0, 0, 1, {"WinSetTitle(\"Vantorel Pindrel\", \"\", \"Retitled\")"}});
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"q\")");
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
+  StartApp();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Retitle"));
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+  ASSERT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32770", "Retitled") == app.main(); }, 5000));
+  FocusTarget();
+  target.ClearLog();
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(Typed(), "q");
 }
 
@@ -1026,7 +1132,7 @@ TEST_F(AppEndToEnd, ARobotSetsOptionsTimesAndCallsAndReportsWhatItGot) {
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Options"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(ClipboardText(), "5,20,1,1,1,1,1,7,1,1");
 }
 
@@ -1041,7 +1147,7 @@ TEST_F(AppEndToEnd, ARobotReadsAndExpandsTheEnvironmentAndMemory) {
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Environment"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(ClipboardText(), "from robot|from robot|[]|11|again");
 }
 
@@ -1079,7 +1185,7 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_EQ(PindrelProcess::BoxText(box), "closes by itself");
   EXPECT_TRUE(WaitForClipboard("msgbox -1"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_FALSE(IsWindow(box));
   EXPECT_TRUE(IsWindowVisible(app.main())) << "the time-out closed only the robot's own box";
   EXPECT_TRUE(app.Running());
@@ -1121,7 +1227,7 @@ TEST_F(AppEndToEnd, ARobotDownloadsAFileFromALocalServer) {
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Download"));
-  EXPECT_EQ(second.WaitForExit(20000), 0);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_EQ(ClipboardText(), "1,0");
   EXPECT_EQ(ReadFileBytes(got), payload);
   EXPECT_FALSE(FileExists(none));
