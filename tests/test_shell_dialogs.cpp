@@ -14,6 +14,7 @@
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "controls/textdispctrl.h"
+#include "robot/helpers.h"
 #include "robot/robotname.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
@@ -183,59 +184,67 @@ TEST(TipOfTheDay, NextTipGoesRoundAndDoNotShowAgainTurnsTipsOffForGood) {
 
 namespace {
 
-struct ResourceSearch {
-  std::string wide;  // the text as the resources hold it, in UTF-16
-  bool found = false;
-};
-
-BOOL CALLBACK SearchResource(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR param) {
-  auto* search = reinterpret_cast<ResourceSearch*>(param);
-  HRSRC info = FindResourceA(module, name, type);
-  HGLOBAL data = info ? LoadResource(module, info) : nullptr;
-  if (!data) return TRUE;
-  std::string bytes(static_cast<const char*>(LockResource(data)), SizeofResource(module, info));
-  search->found = bytes.find(search->wide) != std::string::npos;
-  return !search->found;
+// Whether one dialog or menu resource of this program holds the text (resources hold UTF-16).
+bool ResourceHolds(LPCSTR type, int id, const char* text) {
+  std::string wide;
+  for (const char* c = text; *c; ++c) wide += std::string{*c, '\0'};
+  HRSRC info = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type);
+  HGLOBAL data = info ? LoadResource(nullptr, info) : nullptr;
+  if (!data) return false;
+  return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(nullptr, info)).find(wide) !=
+         std::string::npos;
 }
-
-// Whether a dialog, menu or string-table resource of this program holds the text.
-bool ResourcesHold(const char* text) {
-  ResourceSearch search;
-  for (const char* c = text; *c; ++c) search.wide += std::string{*c, '\0'};
-  for (LPCSTR type : {RT_DIALOG, RT_MENU, RT_STRING})
-    if (!search.found) EnumResourceNamesA(nullptr, type, SearchResource, reinterpret_cast<LONG_PTR>(&search));
-  return search.found;
-}
+bool DialogHolds(int id, const char* text) { return ResourceHolds(RT_DIALOG, id, text); }
 
 }  // namespace
 
-// Every shipped tip is one that was checked against the program, and the controls and menu
-// items it names are the program's own.
+// Every shipped tip was checked against the program: each claim that can be checked here (the
+// window, menu or dialog that holds a named caption, the file and folder it names) is.
 TEST(TipOfTheDay, EveryTipIsTrueOfTheProgram) {
+  const std::string data = GetDataFolder().GetString();
   const struct {
     const char* start;
-    std::vector<const char*> names;
+    std::vector<std::pair<const char*, bool>> claims;
   } checked[] = {
       {"Tick a robot in the list to turn on its start and end hotkeys", {}},
       {"Press the end hotkey of any ticked robot", {}},
-      {"Pindrel keeps working in the notification area", {"Hide Pindrel"}},
-      {"While the robot editor is open, Ctrl + Alt + R records", {"Ctrl+Alt+R starts recording, Ctrl+Alt+S stops it."}},
+      {"Pindrel keeps working in the notification area",
+       {{"the tray menu has Hide Pindrel", ResourceHolds(RT_MENU, IDR_TRAYMENU, "Hide Pindrel")}}},
+      {"While the robot editor is open, Ctrl + Alt + R records",
+       {{"the recording pane names its keys",
+         DialogHolds(IDD_RECORDING_PANE, "Ctrl+Alt+R starts recording, Ctrl+Alt+S stops it.")}}},
       {"Set a robot to repeat a number of times, or until you press its end hotkey",
-       {"Repeat Options", "until I press end key/button"}},
+       {{"the editor has Repeat Options", DialogHolds(IDD_INPUT_ROBOT, "Repeat Options")},
+        {"whose box repeats until the end key", DialogHolds(IDD_REPEAT_OPTION, "until I press end key/button")}}},
       {"With \"Run clicks at background\" ticked in the robot editor, the mouse pointer goes back",
-       {"Run clicks at background"}},
-      {"Start a robot from a shortcut or a batch file with pindrel.exe -a", {}},
-      {"Back up your robots from the Options item", {"Options", "Export", "Import"}},
-      {"Every robot is a small text file in the \"script\" folder", {}},
-      {"Use \"Move Up\" and \"Move Down\"", {"Move Up", "Move Down"}},
+       {{"the editor has the box", DialogHolds(IDD_INPUT_ROBOT, "Run clicks at background")}}},
+      {"Start a robot from a shortcut or a batch file with pindrel.exe -a",
+       {{"the program is pindrel.exe", FileExists(ProgramFolder() + "\\pindrel.exe")}}},
+      {"Back up your robots from the Options item",
+       {{"the Options box has Export", DialogHolds(IDD_OPTIONS, "Export")},
+        {"and Import", DialogHolds(IDD_OPTIONS, "Import")}}},
+      {"Every robot is a small text file in the \"script\" folder",
+       {{"robots are kept in <data folder>\\script", GetRobotFolder().GetString() == data + "\\script"},
+        {"as text files", RobotFilePath("Tip").GetString() == data + "\\script\\Tip.txt"}}},
+      {"Use \"Move Up\" and \"Move Down\"",
+       {{"the editor has Move Up", DialogHolds(IDD_INPUT_ROBOT, "Move Up")},
+        {"and Move Down", DialogHolds(IDD_INPUT_ROBOT, "Move Down")}}},
   };
   std::vector<std::string> tips = ShippedTips();
   ASSERT_GE(tips.size(), 5u);
   for (const std::string& tip : tips) {
     auto found = std::find_if(std::begin(checked), std::end(checked), [&](const auto& c) { return tip.rfind(c.start, 0) == 0; });
     ASSERT_NE(found, std::end(checked)) << "a tip nobody checked: " << tip;
-    for (const char* name : found->names) EXPECT_TRUE(ResourcesHold(name)) << name;
+    for (const auto& claim : found->claims) EXPECT_TRUE(claim.second) << claim.first;
   }
+  // The item the main window adds to its system menu for the Options box.
+  CWnd window;
+  ASSERT_TRUE(window.CreateEx(0, nullptr, "", WS_POPUP | WS_SYSMENU, CRect(0, 0, 10, 10), nullptr, 0));
+  AddOptionsToSystemMenu(&window);
+  char text[64] = "";
+  GetMenuStringA(GetSystemMenu(window.m_hWnd, FALSE), IDM_SYS_OPTIONS, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_EQ(std::string(text).rfind("Options", 0), 0u) << text;
+  window.DestroyWindow();
 }
 
 TEST(TipOfTheDay, OneTipShowsAgainAfterNextAndAMissingFileShowsNothing) {
