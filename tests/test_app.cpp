@@ -1181,7 +1181,7 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EXPECT_FALSE(IsWindow(splash));
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_EQ(PindrelProcess::BoxText(box), "closes by itself");
-  EXPECT_TRUE(WaitForClipboard("msgbox -1"));
+  EXPECT_TRUE(WaitForClipboard("msgbox -1")) << "clipboard: " << ClipboardText();
   EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_FALSE(IsWindow(box));
   EXPECT_TRUE(IsWindowVisible(app.main())) << "the time-out closed only the robot's own box";
