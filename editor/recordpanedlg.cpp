@@ -98,13 +98,12 @@ void CRecordPaneDlg::Run(int mode) {
   recorder_.reset();
   // A hidden recorder never takes the keyboard, and the hidden editor no longer can: a visible
   // window gets it before the editor goes, so that typing is recorded and Ctrl+Alt+S arrives.
-  // It handles a message first: the system takes the time of its last message as the time of
-  // its request for the focus, and an old one is refused.
+  // It gets a message first, queued before the activation: the system takes the time of its
+  // last message as the time of its request for the focus, and an old one is refused. Nothing
+  // waits for the other program.
   if (mode == 0 && editor_ && editor_->m_hWnd) {
     if (HWND keys = WindowForKeys(activeBefore_, editor_->m_hWnd)) {
       ::PostMessageA(keys, WM_NULL, 0, 0);
-      DWORD_PTR ignored = 0;
-      ::SendMessageTimeoutA(keys, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
       ::SetForegroundWindow(keys);
     }
   }
