@@ -14,7 +14,7 @@
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "controls/textdispctrl.h"
-#include "robot/helpers.h"
+#include "robot/datafolder.h"
 #include "robot/robotname.h"
 #include "tests/support/hotkey_probe.h"
 #include "tests/support/robot_folder.h"
