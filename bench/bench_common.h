@@ -1,11 +1,13 @@
 // Small helpers the benchmarks share: a script loaded from text, seconds between two counter
-// readings, and the process's private memory.
+// readings, the process's private memory, and python's figures handed on the command line.
 #pragma once
 
 #include <windows.h>
 
 #include <psapi.h>
 
+#include <cstdlib>
+#include <map>
 #include <string>
 
 #include "script/scriptfile.h"
@@ -35,4 +37,17 @@ inline long long PrivateBytes() {
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
   return static_cast<long long>(counters.PagefileUsage);
+}
+
+// Python's figures as its twin script hands them on: "name=value,name=value,...".
+inline void ReadPythonFigures(const std::string& list, std::map<std::string, double>& figures) {
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    std::string item = list.substr(start, end - start);
+    size_t equals = item.find('=');
+    if (equals != std::string::npos) figures[item.substr(0, equals)] = atof(item.c_str() + equals + 1);
+    start = end + 1;
+  }
 }

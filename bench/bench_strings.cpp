@@ -100,16 +100,7 @@ void ArrayMemory(long n) {
 int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i) {
     if (strcmp(argv[i], "--python") != 0) continue;
-    std::string list = argv[++i];
-    size_t start = 0;
-    while (start < list.size()) {
-      size_t end = list.find(',', start);
-      if (end == std::string::npos) end = list.size();
-      std::string item = list.substr(start, end - start);
-      size_t equals = item.find('=');
-      if (equals != std::string::npos) g_python[item.substr(0, equals)] = atof(item.c_str() + equals + 1);
-      start = end + 1;
-    }
+    ReadPythonFigures(argv[++i], g_python);
   }
   SetMessageBoxSink([](HWND, const char* text, const char*, UINT) {
     printf("script error: %s\n", text);
