@@ -139,16 +139,17 @@ TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuThe
   auto onTray = [](POINT p) {
     return "search --name \"Wine System Tray\" mousemove --window %1 " + std::to_string(p.x) + " " + std::to_string(p.y);
   };
-  // Icons of instances that tests killed stay until they are clicked: a click on one removes it,
-  // and the icons after it move. So the newest icon, this instance's, is found again after each
-  // click.
+  // Icons of instances that tests killed stay, and a click on one removes it and moves the icons
+  // after it. Icons are laid out left to right in the order they came, so this instance's is the
+  // rightmost: the icons are tried from the right, their places read again before each click.
   auto openMenu = [&] {
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    for (size_t fromRight = 0; fromRight < 8; ++fromRight) {
       FocusTarget();
       PumpFor(150);
       std::vector<POINT> shown = icons();
-      if (shown.empty()) return false;
-      Xdo(onTray(shown.back()) + " click 3");
+      std::sort(shown.begin(), shown.end(), [](POINT a, POINT b) { return a.x > b.x; });
+      if (fromRight >= shown.size()) return false;
+      Xdo(onTray(shown[fromRight]) + " click 3");
       if (PumpUntil([&] { return app.FindWindowOfProcess("#32768") != nullptr; }, 2000)) {
         PumpFor(300);
         return true;
