@@ -139,17 +139,20 @@ TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuThe
   auto onTray = [](POINT p) {
     return "search --name \"Wine System Tray\" mousemove --window %1 " + std::to_string(p.x) + " " + std::to_string(p.y);
   };
-  // Icons of instances that tests killed stay, and a click on one removes it and moves the icons
-  // after it. Icons are laid out left to right in the order they came, so this instance's is the
-  // rightmost: the icons are tried from the right, their places read again before each click.
+  // Icons of instances that tests killed stay until a click on one removes it, and the icons
+  // beside it move. The icons are tried from the right, their places read again before each
+  // click; after a click that removed an icon the same place is tried again.
   auto openMenu = [&] {
-    for (size_t fromRight = 0; fromRight < 8; ++fromRight) {
+    size_t rank = 0, before = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
       FocusTarget();
       PumpFor(150);
       std::vector<POINT> shown = icons();
       std::sort(shown.begin(), shown.end(), [](POINT a, POINT b) { return a.x > b.x; });
-      if (fromRight >= shown.size()) return false;
-      Xdo(onTray(shown[fromRight]) + " click 3");
+      if (attempt > 0 && shown.size() >= before) ++rank;
+      before = shown.size();
+      if (rank >= shown.size()) return false;
+      Xdo(onTray(shown[rank]) + " click 3");
       if (PumpUntil([&] { return app.FindWindowOfProcess("#32768") != nullptr; }, 2000)) {
         PumpFor(300);
         return true;
