@@ -65,11 +65,19 @@ pindrel_create_prefix() {
 }
 
 # The test display has no window manager: Wine must not hand windows to one, or it waits two
-# seconds for the manager each time it hides a window that was activated.
+# seconds for the manager each time it hides a window that was activated. A Wine process reads
+# this setting when it starts, and Wine's own services (the desktop and its stand-in tray among
+# them) were started with the prefix: they are stopped, the setting is written by a server that
+# then ends normally (so that it saves it), and they are started again. A tray left thinking a
+# manager looks after it takes no clicks.
 pindrel_unmanaged_windows() {
   [ -f "$WINEPREFIX/.pindrel-unmanaged" ] && return 0
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 &&
-    touch "$WINEPREFIX/.pindrel-unmanaged" || true
+    wineserver -w && touch "$WINEPREFIX/.pindrel-unmanaged" || true
+  wineserver -p
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # Saves what the screen shows as a PNG file. A grab of the root window alone shows a window that
