@@ -49,7 +49,9 @@ std::vector<std::string> ClicksAndKeys(const TestTarget& target, int vk) {
 class AppEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(target.Start("Pindrel End To End", 20, 20));
+    // Below the band of Wine's stand-in tray, which grows to the right with each icon left
+    // behind by an instance a test killed.
+    ASSERT_TRUE(target.Start("Pindrel End To End", 20, 60));
     FocusTarget();
   }
   void TearDown() override { app.Kill(); }
@@ -142,8 +144,21 @@ TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuThe
   // Icons of instances that tests killed stay until a click on one removes it, and the icons
   // beside it move. The icons are tried from the right, their places read again before each
   // click; after a click that removed an icon the same place is tried again.
+  // What each click met, for the message of a failure.
+  std::string clicks;
+  auto describe = [](HWND w) {
+    char cls[64] = "", text[64] = "";
+    DWORD pid = 0;
+    if (w) {
+      GetClassNameA(w, cls, sizeof cls);
+      GetWindowTextA(w, text, sizeof text);
+      GetWindowThreadProcessId(w, &pid);
+    }
+    return std::string(cls) + " \"" + text + "\" pid " + std::to_string(pid);
+  };
   auto openMenu = [&] {
     size_t rank = 0, before = 0;
+    clicks.clear();
     for (int attempt = 0; attempt < 20; ++attempt) {
       FocusTarget();
       PumpFor(150);
@@ -152,6 +167,12 @@ TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuThe
       if (attempt > 0 && shown.size() >= before) ++rank;
       before = shown.size();
       if (rank >= shown.size()) return false;
+      RECT trayRect{};
+      GetWindowRect(FindWindowA(nullptr, "Wine System Tray"), &trayRect);
+      POINT at{trayRect.left + shown[rank].x, trayRect.top + shown[rank].y};
+      clicks += "\nicon " + std::to_string(rank + 1) + " of " + std::to_string(shown.size()) + " at " +
+                std::to_string(at.x) + "," + std::to_string(at.y) + ": " + describe(WindowFromPoint(at)) +
+                "; in front: " + describe(GetForegroundWindow()) + "; app pid " + std::to_string(app.pid());
       Xdo(onTray(shown[rank]) + " click 3");
       if (PumpUntil([&] { return app.FindWindowOfProcess("#32768") != nullptr; }, 2000)) {
         PumpFor(300);
@@ -165,13 +186,13 @@ TEST_F(AppEndToEnd, TheTrayIconClickedWhileAnotherProgramIsActiveGivesTheMenuThe
     SCOPED_TRACE(command == 32771 ? "shown" : "hidden");
     PostMessageA(app.TrayWindow(), WM_COMMAND, command, 0);
     ASSERT_TRUE(PumpUntil([&] { return (IsWindowVisible(app.main()) != FALSE) == (command == 32771); }, 5000));
-    ASSERT_TRUE(openMenu());
+    ASSERT_TRUE(openMenu()) << clicks;
     Xdo("key Escape");
     EXPECT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 3000)) << "Escape";
     if (app.FindWindowOfProcess("#32768")) Xdo("mousemove 700 900 click 1");
     ASSERT_TRUE(PumpUntil([&] { return app.FindWindowOfProcess("#32768") == nullptr; }, 3000));
 
-    ASSERT_TRUE(openMenu());
+    ASSERT_TRUE(openMenu()) << clicks;
     Xdo("key Up Up Return");
     HWND about = nullptr;
     EXPECT_TRUE(PumpUntil([&] { return (about = app.FindWindowOfProcess("#32770", "About Vantorel Pindrel")) != nullptr; },
@@ -580,7 +601,7 @@ TEST_F(AppRuns, ACommandLineRunAloneTellsARobotItCannotFindByItsExitCode) {
 TEST_F(AppRuns, AnAltHotkeyTheUserStillHoldsOpensNoMenu) {
   folder.Write({"Typist", "Shift + Alt + R", "None", 1, 0, 1, {"Send(\"abc\")"}});
   StartApp();
-  ASSERT_TRUE(target.Start("Pindrel Menu Target", 20, 20, true));
+  ASSERT_TRUE(target.Start("Pindrel Menu Target", 20, 60, true));
   FocusTarget();
   PumpFor(150);
   target.ClearLog();

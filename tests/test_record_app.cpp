@@ -50,7 +50,8 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 class RecordEndToEnd : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(target.Start("Pindrel Record Target", 20, 20));
+    // Below the band of Wine's stand-in tray, which grows with the icons of killed instances.
+    ASSERT_TRUE(target.Start("Pindrel Record Target", 20, 60));
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.WaitForMainWindow());
     first = target.ScreenPoint(60, 20);    // the edit control

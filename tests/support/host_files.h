@@ -4,12 +4,9 @@
 
 #include <string>
 
-namespace testing_support {
+#include "tests/support/test_support.h"  // RunHost, UnixPath
 
-// The host's path of a Windows path ("" when Wine cannot give one).
-std::string UnixPath(const std::string& windowsPath);
-// Runs a command line with the host's shell and waits for it; true when it exited with 0.
-bool RunHost(const std::string& command);
+namespace testing_support {
 
 // A file that cannot be written, renamed or deleted while this lives; a folder that takes no new
 // file and loses none.

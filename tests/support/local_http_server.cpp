@@ -20,12 +20,10 @@ LocalHttpServer::LocalHttpServer() {
   RemoveTree(folder_);
   CreateDirectoryA(folder_.c_str(), nullptr);
   // Its output goes nowhere: an inherited output pipe would keep the test open after its end.
-  std::string command = "/bin/sh -c \"exec /usr/bin/python3 " + std::string(PINDREL_SOURCE_DIR) +
-                        "/tests/support/http_server.py " + unix + " " + unix + "/port 120 </dev/null >/dev/null 2>&1\"";
-  HANDLE process = nullptr;
-  DWORD pid = 0;
-  if (!StartProcess(command, process, pid)) return;
-  if (process) CloseHandle(process);
+  if (!StartHost("exec /usr/bin/python3 " + std::string(PINDREL_SOURCE_DIR) + "/tests/support/http_server.py " + unix +
+                 " " + unix + "/port 120 </dev/null >/dev/null 2>&1")) {
+    return;
+  }
   if (PumpUntil([&] { return FileExists(File("port")); }, 15000)) port_ = std::atoi(ReadFileBytes(File("port")).c_str());
 }
 

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "robot/datafolder.h"
@@ -71,7 +72,10 @@ bool PindrelProcess::Start(const std::string& arguments, bool showTips) {
     WriteFileBytes(std::string(GetDataFolder().GetString()) + "\\option.ini", "showtip=0\r\n");
   }
   std::string cmd = "\"" + ProgramFolder() + "\\pindrel.exe\"" + (arguments.empty() ? "" : " " + arguments);
-  if (!StartProcess(cmd, process_, pid_)) return false;
+  if (!StartProcess(cmd, process_, pid_)) {
+    fprintf(stderr, "PindrelProcess: %s did not start (error %lu)\n", cmd.c_str(), GetLastError());
+    return false;
+  }
   main_ = nullptr;
   return true;
 }
@@ -223,18 +227,6 @@ HWND Control(HWND window, int id) {
   return search.found;
 }
 
-void Xdo(const std::string& arguments) {
-  // Wine starts a Unix program given by its absolute path.
-  std::string cmd = "/usr/bin/xdotool " + arguments;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-}
+void Xdo(const std::string& arguments) { RunHost("/usr/bin/xdotool " + arguments, 5000); }
 
 }  // namespace testing_support

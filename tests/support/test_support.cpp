@@ -87,6 +87,56 @@ bool StartProcess(const std::string& commandLine, HANDLE& process, DWORD& pid) {
   return true;
 }
 
+namespace {
+// One argument of a Windows command line, quoted so that Wine hands it over unchanged.
+std::string QuotedArgument(const std::string& text) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+}  // namespace
+
+bool StartHost(const std::string& command) {
+  std::string line = "/bin/sh -c " + QuotedArgument(command);
+  std::vector<char> buffer(line.begin(), line.end());
+  buffer.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+}
+
+bool RunHost(const std::string& command, int timeoutMs) {
+  TempFolder folder("pdlhost");
+  std::string status = UnixPath(folder.File("status"));
+  if (status.empty() || !StartHost(command + "; echo $? > '" + status + "'")) return false;
+  PumpUntil([&] { return !ReadFileBytes(folder.File("status")).empty(); }, timeoutMs);
+  return ReadFileBytes(folder.File("status")) == "0\n";
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+  typedef char*(CDECL * ToUnix)(const wchar_t*);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return "";
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* path = toUnix(wide.c_str());
+  if (!path) return "";
+  std::string result = path;
+  HeapFree(GetProcessHeap(), 0, path);
+  return result;
+}
+
 bool PumpUntil(const std::function<bool()>& test, int timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
@@ -113,15 +163,13 @@ bool ClickCaption(HWND hwnd) {
   POINT client = {0, 0}, pointer;
   if (!GetWindowRect(hwnd, &frame) || !ClientToScreen(hwnd, &client) || !GetCursorPos(&pointer)) return false;
   if (client.y - frame.top < 6) return false;  // no caption to click
+  POINT at = {(frame.left + frame.right) / 2, (frame.top + client.y) / 2};
+  // A click on a window that covers the caption would go to that window instead.
+  if (GetAncestor(WindowFromPoint(at), GA_ROOT) != hwnd) return false;
   char cmd[200];
-  snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %ld %ld click 1 mousemove %ld %ld",
-           static_cast<long>((frame.left + frame.right) / 2), static_cast<long>((frame.top + client.y) / 2),
-           static_cast<long>(pointer.x), static_cast<long>(pointer.y));
-  HANDLE process;
-  DWORD pid;
-  if (!StartProcess(cmd, process, pid)) return false;
-  WaitForSingleObject(process, 5000);
-  CloseHandle(process);
+  snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %ld %ld click 1 mousemove %ld %ld", static_cast<long>(at.x),
+           static_cast<long>(at.y), static_cast<long>(pointer.x), static_cast<long>(pointer.y));
+  RunHost(cmd, 5000);
   return true;
 }
 }  // namespace
@@ -134,9 +182,8 @@ bool BringToFront(HWND hwnd, int timeoutMs) {
     // only other window there. When a test closes the window in front, Wine hands the front to
     // that tray, whose process takes the X focus a moment later; when that lands after this
     // process has asked for the front, X refuses our (older) focus request and Wine is left
-    // with no foreground window at all, and every later request is refused the same way. A
-    // real click carries a fresh X time, which X accepts: it is made once, only after asking
-    // has failed for a while.
+    // with no foreground window at all. A real click carries a fresh X time, which X accepts:
+    // it is made once, only after asking has failed for a while.
     if (!clicked && static_cast<int>(GetTickCount() - start) >= 600 && GetForegroundWindow() != hwnd)
       clicked = ClickCaption(hwnd);
     SetForegroundWindow(hwnd);
@@ -155,8 +202,14 @@ bool BringToFront(HWND hwnd, int timeoutMs) {
     GetClassNameA(front, className, sizeof className);
     GetWindowThreadProcessId(front, &pid);
   }
-  fprintf(stderr, "BringToFront: the front stays with %p \"%s\" (%s) of process %lu\n", static_cast<void*>(front), title,
-          className, static_cast<unsigned long>(pid));
+  RECT frame{};
+  GetWindowRect(hwnd, &frame);
+  HWND atCaption = GetAncestor(WindowFromPoint({(frame.left + frame.right) / 2, frame.top + 8}), GA_ROOT);
+  char covering[128] = "";
+  if (atCaption) GetWindowTextA(atCaption, covering, sizeof covering);
+  fprintf(stderr, "BringToFront: the front stays with %p \"%s\" (%s) of process %lu; caption %s, under \"%s\"\n",
+          static_cast<void*>(front), title, className, static_cast<unsigned long>(pid),
+          clicked ? "clicked" : "not clicked", covering);
   return false;
 }
 

@@ -38,8 +38,17 @@ bool FileExists(const std::string& path);
 // The folder of the running test program (the build's bin folder, where pindrel_target.exe lives).
 std::string ProgramFolder();
 
-// Starts a program from a command line; the caller owns the process handle.
+// Starts a Windows program from a command line; the caller owns the process handle.
 bool StartProcess(const std::string& commandLine, HANDLE& process, DWORD& pid);
+
+// Host commands, run by /bin/sh. Wine starts a Unix program but gives back no handles for it:
+// the ones it fills in are left over from elsewhere, and closing them closes some other handle
+// of this process. So these never touch them, and a command waited for tells its exit code
+// through a file. StartHost does not wait; RunHost is true when the command ended with 0.
+bool StartHost(const std::string& command);
+bool RunHost(const std::string& command, int timeoutMs = 20000);
+// The host's path of a Windows path ("" when Wine cannot say).
+std::string UnixPath(const std::string& windowsPath);
 
 // Drains this thread's message queue until the test is true or the time is up.
 bool PumpUntil(const std::function<bool()>& test, int timeoutMs);
