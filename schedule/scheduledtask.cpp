@@ -460,7 +460,15 @@ HRESULT DeleteTaskJob(const CString& jobName) {
   ComRef<ITaskScheduler> scheduler;
   HRESULT hr = CreateScheduler(scheduler);
   if (FAILED(hr)) return hr;
-  return scheduler->Delete(WorkItemName(jobName).c_str());
+  // The schedule service reads a job file it sees change and keeps others from deleting it
+  // meanwhile: a job saved a moment ago is deleted once the service has let go of it.
+  const HRESULT kInUse = HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
+  for (int tries = 0; tries < 20; ++tries) {
+    hr = scheduler->Delete(WorkItemName(jobName).c_str());
+    if (hr != kInUse && hr != E_ACCESSDENIED) break;
+    Sleep(50);
+  }
+  return hr;
 }
 
 HRESULT SetJobParameters(const CString& jobName, const CString& parameters) {

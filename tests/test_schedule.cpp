@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "res/ids_schedule.h"
@@ -395,6 +396,25 @@ TEST(ScheduledTask, DeletingAJobOnceSucceedsAndAgainFails) {
   EXPECT_TRUE(DeleteScheduledTask(job.name()));
   EXPECT_FALSE(DeleteScheduledTask(job.name()));
   EXPECT_EQ(DeleteTaskJob(""), E_FAIL);
+  EXPECT_TRUE(job.Load().GetApplicationName().IsEmpty());
+}
+
+// The schedule service holds a job file it reads after a change, as this thread does here for a
+// moment: a delete in that moment still removes the job.
+TEST(ScheduledTask, AJobTheServiceIsReadingIsDeletedOnceItLetsGo) {
+  ScheduledJob job("Busy");
+  ASSERT_EQ(OnceJob("-a Busy", At(2031, 1, 15, 10, 30)).Save(job.name(), FALSE, FALSE), S_OK);
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string path = std::string(windows) + "\\Tasks\\" + job.name().GetString();
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread reader([held] {
+    Sleep(300);
+    CloseHandle(held);
+  });
+  EXPECT_EQ(DeleteTaskJob(job.name()), S_OK);
+  reader.join();
   EXPECT_TRUE(job.Load().GetApplicationName().IsEmpty());
 }
 
