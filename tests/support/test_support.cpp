@@ -80,7 +80,15 @@ bool StartProcess(const std::string& commandLine, HANDLE& process, DWORD& pid) {
   PROCESS_INFORMATION pi = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  // Under Wine a new process now and then dies while Wine sets it up, before any code of the
+  // program runs (seen right after an instance was killed): CreateProcess then fails with
+  // ERROR_INTERNAL_ERROR, and the start is asked for once more.
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+    Sleep(200);
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  }
+  if (!started) return false;
   CloseHandle(pi.hThread);
   process = pi.hProcess;
   pid = pi.dwProcessId;
