@@ -3,8 +3,9 @@
 # kernel refuses 32-bit programs, and with them Wine's 32-bit loader. There, and where Wine's
 # 32-bit half (wine32) cannot be installed, the build is the same code for 64-bit Windows, run by
 # Wine's 64-bit loader in a 64-bit prefix. setup.sh makes the choice and writes it to
-# <build>/pindrel-arch (the build on its first line, the reason on its second), so that build.sh,
-# test.sh, run.sh and bench.sh all use the same build; PINDREL_ARCH=i686 or x86_64 chooses by hand.
+# <build>/pindrel-arch (the build on its first line, the reason on its second, and for the 32-bit
+# build the loader that runs it on its third), so that build.sh, test.sh, run.sh and bench.sh all
+# use the same build; PINDREL_ARCH=i686 or x86_64 chooses by hand.
 
 pindrel_arch_file="${PINDREL_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}/pindrel-arch"
 
@@ -22,16 +23,37 @@ pindrel_can_run_32bit() {
   return "$status"
 }
 
+# Prints the path of a 32-bit Wine loader that runs here, whoever packaged it: Debian's first,
+# then a `wine` on PATH or under /opt that is a 32-bit program. Fails when none runs.
+pindrel_find_wine32() {
+  # Tests of setup.sh stand in for the answer ("none", or a path).
+  case "${PINDREL_TEST_WINE32:-}" in "") ;; none) return 1 ;; *) echo "$PINDREL_TEST_WINE32" && return 0 ;; esac
+  local loader
+  for loader in /usr/lib/wine/wine $(type -ap wine wine32 2>/dev/null) /opt/wine*/bin/wine; do
+    [ -f "$loader" ] && [ -x "$loader" ] || continue
+    # An ELF file whose class byte says 32 bits: Debian's `wine` is a script that falls back
+    # to the 64-bit loader, which would answer too.
+    [ "$(head -c 4 "$loader" | tail -c 3)" = ELF ] || continue
+    [ "$(od -An -tu1 -j4 -N1 "$loader" 2>/dev/null | tr -d ' ')" = 1 ] || continue
+    timeout 30 "$loader" --version >/dev/null 2>&1 </dev/null || continue
+    echo "$loader"
+    return 0
+  done
+  return 1
+}
+
+pindrel_wine32=""
 if [ -n "${PINDREL_ARCH:-}" ]; then
   pindrel_arch_why="chosen by PINDREL_ARCH"
+  [ -s "$pindrel_arch_file" ] && { read -r _ && read -r _ && read -r pindrel_wine32; } <"$pindrel_arch_file" || true
 elif [ -s "$pindrel_arch_file" ]; then
-  { read -r PINDREL_ARCH; read -r pindrel_arch_why || true; } <"$pindrel_arch_file"
+  { read -r PINDREL_ARCH; read -r pindrel_arch_why || true; read -r pindrel_wine32 || true; } <"$pindrel_arch_file"
 elif pindrel_can_run_32bit; then
   # setup.sh has not chosen yet (a benchmark built before any test run).
-  if dpkg -s wine32:i386 >/dev/null 2>&1; then
+  if pindrel_wine32=$(pindrel_find_wine32); then
     PINDREL_ARCH=i686 pindrel_arch_why="this machine runs 32-bit code"
   else
-    PINDREL_ARCH=x86_64 pindrel_arch_why="wine32 is not installed"
+    PINDREL_ARCH=x86_64 pindrel_arch_why="no 32-bit Wine runs here"
   fi
 else
   PINDREL_ARCH=x86_64 pindrel_arch_why="this machine refuses 32-bit code"
@@ -52,16 +74,31 @@ pindrel_arch_text() {
   printf ' build (%s)' "$pindrel_arch_why"
 }
 
-# With a 64-bit build, `wine` and `wine-stable` (which Wine's own commands call) must start the
-# 64-bit loader even where the 32-bit one is installed: a folder of shims goes first on PATH.
+# `wine` and `wine-stable` (which Wine's own commands call) must start the build's loader: the
+# 64-bit one for a 64-bit build even where the 32-bit one is installed, and for a 32-bit build a
+# loader from elsewhere than Debian's package, with the wineserver beside it. A folder of shims
+# goes first on PATH.
 pindrel_wine_loader() {
-  [ "$PINDREL_ARCH" = x86_64 ] || return 0
-  local shims="$1/wine64-shims" name
+  local loader server=""
+  if [ "$PINDREL_ARCH" = x86_64 ]; then
+    loader=/usr/lib/wine/wine64
+  elif [ -n "$pindrel_wine32" ] && [ "$pindrel_wine32" != /usr/lib/wine/wine ]; then
+    loader=$pindrel_wine32
+    [ -x "$(dirname "$loader")/wineserver" ] && server="$(dirname "$loader")/wineserver"
+  else
+    return 0
+  fi
+  local shims="$1/wine-shims" name
   mkdir -p "$shims"
   for name in wine wine-stable; do
-    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/$name"
+    printf '#!/bin/sh\nexport WINELOADER=%s\nexec %s "$@"\n' "$loader" "$loader" >"$shims/$name"
     chmod +x "$shims/$name"
   done
+  rm -f "$shims/wineserver"
+  if [ -n "$server" ]; then
+    printf '#!/bin/sh\nexec %s "$@"\n' "$server" >"$shims/wineserver"
+    chmod +x "$shims/wineserver"
+  fi
   case ":$PATH:" in *":$shims:"*) ;; *) export PATH="$shims:$PATH" ;; esac
-  export WINELOADER=/usr/lib/wine/wine64
+  export WINELOADER="$loader"
 }

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PINDREL_BUILD:-$root/build}"
 if [ "${PINDREL_NO_BUILD:-}" != 1 ]; then
-  "$root/scripts/setup.sh"
+  "$root/scripts/setup.sh" --keep-choice
   "$root/scripts/build.sh"
 fi
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PINDREL_BUILD:-$root/build}"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --keep-choice
 "$root/scripts/build.sh"
 
 source "$root/scripts/wine-env.sh"

@@ -10,10 +10,13 @@ failures=0
 
 # run_setup <case> <missing packages> <failing apt-get words> [VAR=value ...]
 # Leaves the calls in $work/<case>/calls, the output in .../out, the chosen build in .../arch.
+# No 32-bit Wine runs unless PINDREL_TEST_WINE32 names one; SETUP_ARGS go to setup.sh. A case run
+# again keeps its build folder, and with it the earlier choice.
 run_setup() {
   local name="$1" missing="$2" failing="$3" dir="$work/$1"
   shift 3
   mkdir -p "$dir/bin" "$dir/build"
+  rm -f "$dir/calls"
   cat >"$dir/bin/dpkg" <<STUB
 #!/bin/sh
 echo "dpkg \$*" >>"$dir/calls"
@@ -34,7 +37,8 @@ STUB
   printf '#!/bin/sh\necho "not ImageMagick"\n' >"$dir/bin/convert"
   printf '#!/bin/sh\n"$@"\n' >"$dir/bin/sudo"
   chmod +x "$dir/bin"/*
-  env -u PINDREL_ARCH PATH="$dir/bin:$PATH" PINDREL_BUILD="$dir/build" "$@" "$root/scripts/setup.sh" >"$dir/out" 2>&1
+  env -u PINDREL_ARCH PATH="$dir/bin:$PATH" PINDREL_BUILD="$dir/build" PINDREL_TEST_WINE32=none "$@" \
+    "$root/scripts/setup.sh" ${SETUP_ARGS:-} >"$dir/out" 2>&1
   echo $? >"$dir/status"
   head -n 1 "$dir/build/pindrel-arch" >"$dir/arch" 2>/dev/null || : >"$dir/arch"
 }
@@ -73,6 +77,24 @@ expect nowine32 "wine32 is asked for" calls_have nowine32 "install.* wine32:i386
 expect nowine32 "setup succeeds" is nowine32 status 0
 expect nowine32 "the 64-bit build is chosen" is nowine32 arch x86_64
 expect nowine32 "one line says why" grep -q "wine32:i386 cannot be installed: the 64-bit build" "$work/nowine32/out"
+
+# Called again by test.sh or run.sh: wine32 is not asked for again, nor the index updated.
+SETUP_ARGS=--keep-choice run_setup nowine32 "wine32:i386" "wine32:i386" PINDREL_TEST_RUNS_32BIT=yes
+expect nowine32 "no second try from a script" calls_lack nowine32 "wine32\|update"
+expect nowine32 "the 64-bit build is kept" is nowine32 arch x86_64
+# Run by hand, setup tries again.
+run_setup nowine32 "wine32:i386" "wine32:i386" PINDREL_TEST_RUNS_32BIT=yes
+expect nowine32 "a try by hand" calls_have nowine32 "install.* wine32:i386"
+
+# A 32-bit Wine that runs, from another packaging: no wine32:i386 is asked for, and the 32-bit
+# build runs with that loader, also when asked for by hand.
+run_setup elsewhere "wine32:i386" "" PINDREL_TEST_RUNS_32BIT=yes PINDREL_TEST_WINE32=/opt/wine-hand/bin/wine
+expect elsewhere "no wine32 package" calls_lack elsewhere "wine32\|add-architecture"
+expect elsewhere "the 32-bit build is chosen" is elsewhere arch i686
+expect elsewhere "with that loader" grep -qx /opt/wine-hand/bin/wine "$work/elsewhere/build/pindrel-arch"
+run_setup elsewhere "wine32:i386" "" PINDREL_TEST_RUNS_32BIT=yes PINDREL_TEST_WINE32=/opt/wine-hand/bin/wine PINDREL_ARCH=i686
+expect elsewhere "setup succeeds by hand" is elsewhere status 0
+expect elsewhere "the 32-bit build by hand" is elsewhere arch i686
 
 # The same with the 32-bit build asked for by hand: setup fails and says why.
 run_setup byhand "wine32:i386" "wine32:i386" PINDREL_TEST_RUNS_32BIT=yes PINDREL_ARCH=i686
