@@ -56,10 +56,9 @@ bool IsStartHotkeyKey(int vk) {
 bool IsCtrl(int vk) { return vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL; }
 bool IsAlt(int vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; }
 
-POINT PointOf(LPARAM lParam) { return POINT{LOWORD(lParam), HIWORD(lParam)}; }
-
 CString PointText(LPARAM lParam) {
-  return IntToString(LOWORD(lParam)) + ", " + IntToString(HIWORD(lParam));
+  const POINT p = HookPointOf(lParam);
+  return IntToString(p.x) + ", " + IntToString(p.y);
 }
 
 CString AppText(UINT id) {
@@ -223,15 +222,16 @@ CString CRecordRobotDlg::WindowSuffixOf(HWND hWnd) {
   return " At Win [" + IntToString(m_WinRecords.GetSize() - 1) + "]";
 }
 
-bool CRecordRobotDlg::IsOverOwnWindow(LPARAM point) { return IsOwnWindow(WindowAt(PointOf(point))); }
+bool CRecordRobotDlg::IsOverOwnWindow(LPARAM point) { return IsOwnWindow(WindowAt(HookPointOf(point))); }
 
 bool CRecordRobotDlg::IsRecordedPoint(LPARAM point) const {
-  return m_bHasPoint && m_LastPoint.x == LOWORD(point) && m_LastPoint.y == HIWORD(point);
+  const POINT p = HookPointOf(point);
+  return m_bHasPoint && m_LastPoint.x == p.x && m_LastPoint.y == p.y;
 }
 
 void CRecordRobotDlg::AddMove(LPARAM point, bool marked) {
   m_Lines.Add(kMovePrefix + PointText(point) + (marked ? kSpeedMark : ""));
-  m_LastPoint = PointOf(point);
+  m_LastPoint = HookPointOf(point);
   m_bHasPoint = true;
 }
 

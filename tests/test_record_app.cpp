@@ -186,6 +186,34 @@ TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsIntoTheListAndTheRobotPlaysItBac
   SaveAndPlay(editor);
 }
 
+// A monitor left of or above the primary one has negative coordinates: the hook reports them
+// in its 16-bit halves, and the row and the saved robot keep their sign.
+TEST_F(RecordEndToEnd, APointLeftOfAndAboveTheScreenKeepsItsSign) {
+  HWND editor = OpenEditor();
+  ASSERT_TRUE(editor);
+  Command(Control(editor, kRecordActions));
+  HWND recorder = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  Command(GetDlgItem(recorder, kRecordStart));
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  PostMessageA(recorder, WM_USER + 14, 0, MAKELPARAM(-5, -20));
+  PostMessageA(recorder, WM_USER + 14, 0, MAKELPARAM(-1280, 7));
+  PumpFor(100);
+  Command(GetDlgItem(recorder, kRecordStop));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
+  std::string moves;
+  for (const std::string& row : Rows(editor))
+    if (StartsWith(row, "Mouse move to ")) moves += row.substr(0, row.find("=>")) + "\n";
+  for (const char* move : {"Mouse move to -5, -20\n", "Mouse move to -1280, 7\n"})
+    EXPECT_NE(moves.find(move), std::string::npos) << moves;
+  SendMessageA(GetDlgItem(editor, kRobotName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Signed"));
+  SendMessageA(GetDlgItem(editor, kStartKey), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Ctrl + Alt + W"));
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 10000));
+  std::string file = ReadFileBytes(folder.File("Signed"));
+  EXPECT_NE(file.find("MouseMove(-5, -20)"), std::string::npos) << file;
+}
+
 // The X pointer moves to each place and clicks, on the recorder's buttons too: each place is
 // recorded once, and nothing of the way to the recorder or on it.
 TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsEachPlaceOnceAndNothingOnItself) {
