@@ -8,6 +8,7 @@
 #include "framework/app.h"
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
+#include "robot/datafolder.h"
 #include "robot/entrypoint.h"
 #include "robot/numbertext.h"
 #include "robot/keynames.h"
@@ -141,17 +142,35 @@ void CRecordRobotDlg::OnStart() {
   m_bHasPoint = false;
 
   // A second start while recording keeps the library it already holds.
-  if (!m_hLibrary) m_hLibrary = ::LoadLibraryA(m_LibraryName);
+  if (!m_hLibrary) {
+    const CString path = LibraryPath();
+    if (!path.IsEmpty()) m_hLibrary = ::LoadLibraryA(path);
+  }
   if (!m_hLibrary) {
     AfxMessageBox(AppText(IDS_RECORD_LOAD_FAILED));
     return;
   }
+  // Without its hooks the library reports nothing: a recorder that showed it records would
+  // hand back an empty recording.
+  auto install = BindEntryPoint<InstallHookFn>(m_hLibrary, "InstallHook");
+  if (!install || !install(m_hLibrary, m_hWnd)) {
+    ReleaseHook();
+    AfxMessageBox(AppText(IDS_RECORD_HOOK_FAILED));
+    return;
+  }
   UpdateData(TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_DETAIL), FALSE);
-  if (auto install = BindEntryPoint<InstallHookFn>(m_hLibrary, "InstallHook")) install(m_hLibrary, m_hWnd);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_STOP), TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_START), FALSE);
   m_LastEventTime = m_LastMoveTime = TickCount();
+}
+
+// Only the program's own folder: a bare name is searched for in the current folder and along
+// the path too, where any library of that name would be given the user's input.
+CString CRecordRobotDlg::LibraryPath() const {
+  if (m_LibraryName.FindOneOf("\\/:") >= 0) return m_LibraryName;
+  const CString folder = GetProgramFolder();
+  return folder.IsEmpty() ? CString() : folder + "\\" + m_LibraryName;
 }
 
 void CRecordRobotDlg::ReleaseHook() {
