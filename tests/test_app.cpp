@@ -785,6 +785,34 @@ TEST_F(AppEndToEnd, TheTrayMenuOpensTheAboutBoxAndTheSystemMenuTheOptions) {
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
 }
 
+// About from the tray of a hidden main window: once the box closes, the keys typed go to the
+// window that had them before the menu opened, without a click first.
+TEST_F(AppEndToEnd, AfterTheAboutBoxOfAHiddenWindowTheKeyboardGoesBackWhereItWas) {
+  StartApp();
+  HWND tray = app.TrayWindow();
+  ASSERT_TRUE(tray);
+  PostMessageA(tray, WM_COMMAND, 32772, 0);  // "Hide Pindrel"
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(app.main()); }, 5000));
+  FocusTarget();
+  PumpFor(150);
+  PostMessageA(tray, WM_APP + 1, 128, WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (menu = app.FindWindowOfProcess("#32768")) != nullptr; }, 5000));
+  PumpFor(300);
+  for (WPARAM key : {VK_UP, VK_UP, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);  // "About Pindrel"
+  HWND about = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (about = app.FindWindowOfProcess("#32770", "About Vantorel Pindrel")) != nullptr; },
+                        5000));
+  PumpFor(300);
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
+  target.ClearLog();
+  PumpFor(300);  // the X focus follows Wine's foreground window a moment later
+  Xdo("key k");
+  EXPECT_TRUE(WaitForTyped(1, 3000)) << "the keys went nowhere";
+  EXPECT_FALSE(IsWindowVisible(app.main()));
+}
+
 // The tray menu of a hidden main window, closed as a user closes it: Escape, then a click
 // elsewhere; a left click on the icon then brings the window back.
 TEST_F(AppEndToEnd, TheTrayMenuClosesOnEscapeAndOnAClickElsewhere) {
