@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/quorvexapp.h"
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "robot/datafolder.h"
@@ -357,8 +358,10 @@ BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
   m_CurrentRobotPath = RobotFilePath(name);
   if (GetFileAttributesA(m_CurrentRobotPath) == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
-    // A file that is there but cannot be reached is said by the run, with the reason.
-    if (IsRobotFileMissing(m_CurrentRobotPath, error)) {
+    // A file that is there but cannot be reached is said by the run, with the reason. A path the
+    // system's calls cannot take (a name longer than any file's) is there only when the robot
+    // folder lists a robot of that name.
+    if (IsRobotFileMissing(m_CurrentRobotPath, error) || GetRobotNameByIndex(FindRobotFileIndex(name)).IsEmpty()) {
       m_RobotNotFound = TRUE;
       Message(IDS_SCHEDULED_MISSING);
       return FALSE;
