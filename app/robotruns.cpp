@@ -397,13 +397,16 @@ CString CQuorvexDlg::GetRobotNameByIndex(int index) {
 LRESULT CQuorvexDlg::OnScheduledRun(WPARAM, LPARAM lParam) {
   // The result is the sender's exit code: a scheduler or a calling script learns from it what
   // became of the run, as it does from a command-line run with no instance running.
+  // No run starts inside another, nor while the program ends: the sender asks again until its
+  // turn comes (CQuorvexApp::ServeAsSecondInstance), whichever way the run in progress was
+  // started. Nothing else is done meanwhile, not even reading the robot folder.
+  if (m_Running || m_Quitting) return kRequestBusyAnswer;
   CString name = GetRobotNameByIndex(static_cast<int>(lParam));
   if (name.IsEmpty()) {
     m_RobotNotFound = TRUE;
     Message(IDS_SCHEDULED_MISSING);
     return CommandLineExitCode();
   }
-  if (m_Running) return kRunInProgressExitCode;
   RunRobotByName(name);  // returns when the run is over, so the sender waits for it
   return CommandLineExitCode();
 }

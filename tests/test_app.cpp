@@ -534,11 +534,15 @@ TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
 }
 
 // A second instance ends with what became of the run it handed over: no robot of the name (2,
-// once the running instance said so), and a robot that did not play because another one was
-// playing (16).
+// once the running instance said so), or the robot played (18). A request that comes while a
+// robot plays, whichever way that run was started, waits until it is over; one whose instance
+// ends first (its own command-line run) plays the robot itself.
 TEST_F(AppRuns, ASecondInstanceEndsWithTheCodeOfTheRunItHandedOver) {
   folder.Write({"Looper", "Ctrl + Alt + L", "Ctrl + Alt + Q", 1, 1, 1, {"Send(\"x\")", "WAIT(300)"}});
-  folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"q\")"}});
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"q\")");
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
+  folder.Write({"Slow", "None", "None", 0, 0, 1, {"Send(\"s\")", "WAIT(1500)"}});
   StartApp();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Nobody"));
@@ -549,9 +553,20 @@ TEST_F(AppRuns, ASecondInstanceEndsWithTheCodeOfTheRunItHandedOver) {
   Press("ctrl+alt+l");
   ASSERT_TRUE(WaitForTyped(2));
   ASSERT_TRUE(second.Start("-a Typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 16);
+  EXPECT_EQ(second.WaitForExit(1500), -1) << "the request waits for the hotkey's run";
   std::string typed = StopWith("ctrl+alt+q");
-  EXPECT_EQ(typed, std::string(typed.size(), 'x'));
+  EXPECT_EQ(typed.find('x'), 0u) << typed;
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+  EXPECT_EQ(SettledTyped().back(), 'q');
+  app.Kill();
+
+  target.ClearLog();
+  ASSERT_TRUE(app.Start("-a Slow"));
+  ASSERT_TRUE(WaitForTyped(1));
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+  EXPECT_EQ(Typed(), "sq");
 }
 
 // A robot that retitles the main window does not hide it from later requests.
