@@ -15,6 +15,8 @@ const char kTooltip[] = "Vantorel Pindrel";
 constexpr int kMoreTries = 5;
 // How long a second instance looks for the first one's window, which may still be starting.
 constexpr DWORD kFindWindowMs = 5000;
+// How often a second instance asks again while the first one is busy.
+constexpr DWORD kAskAgainMs = 100;
 
 BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lParam) {
   // By the main dialog's mark, not by its caption, which a robot may have changed.
@@ -104,11 +106,10 @@ BOOL CQuorvexApp::InitInstance() {
     ReleaseMutex(mutex);
     return TRUE;
   }
-  ServeAsSecondInstance(mutex);
-  return FALSE;
+  return ServeAsSecondInstance(mutex) ? TRUE : FALSE;
 }
 
-void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
+bool CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
   // Second instances are served one at a time.
   WaitForSingleObject(mutex, INFINITE);
   HWND first = FindFirstInstanceWindow();
@@ -120,6 +121,7 @@ void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
     Sleep(100);
     first = FindFirstInstanceWindow();
   }
+  bool playsItself = false;
   if (first) {
     ShowWindow(first, SW_SHOWNORMAL);
     SetFocus(first);
@@ -127,11 +129,29 @@ void CQuorvexApp::ServeAsSecondInstance(HANDLE mutex) {
     CString name;
     if (CommandLineRobot(name)) {
       // The first instance runs the robot inside the handler: this returns when the run is over,
-      // with the code this instance ends with.
-      handOverExitCode_ = static_cast<int>(SendMessageA(first, WM_SCHEDULED_RUN, 0, FindRobotFileIndex(name)));
+      // with the code this instance ends with. While it plays another robot, however that run
+      // was started, or is ending, it answers that it is busy, and the request is made again
+      // (the index afresh: the folder may change meanwhile); holding the mutex keeps later
+      // requests behind this one. When an instance that said it was busy ends without taking
+      // the request (a request sent while it closes gets no answer), this one plays it.
+      for (bool refused = false;;) {
+        LRESULT answer = SendMessageA(first, WM_SCHEDULED_RUN, 0, FindRobotFileIndex(name));
+        const bool busy = answer == kRequestBusyAnswer || (refused && answer == 0 && !IsWindow(first));
+        if (!busy) {
+          handOverExitCode_ = static_cast<int>(answer);
+          break;
+        }
+        refused = true;
+        if (!IsWindow(first)) {
+          playsItself = true;
+          break;
+        }
+        Sleep(kAskAgainMs);
+      }
     }
   }
   ReleaseMutex(mutex);
+  return playsItself;
 }
 
 int CQuorvexApp::Run() {

@@ -36,7 +36,9 @@ public:
 private:
   // The robot name of a "-a <name>" command line (lower-cased), or false.
   bool CommandLineRobot(CString& name) const;
-  void ServeAsSecondInstance(HANDLE mutex);
+  // Hands the request to the running instance; true when that instance ended before it could
+  // play the robot, so that this one starts as the only instance and plays it itself.
+  bool ServeAsSecondInstance(HANDLE mutex);
   void DestroyMainDialog();
 
   CString commandLine_;

@@ -24,9 +24,9 @@ constexpr int kQuitExitCode = 18;
 constexpr int kRobotNotFoundExitCode = 2;
 // The exit code of a command-line run whose robot file cannot be read.
 constexpr int kRobotUnreadableExitCode = 3;
-// The exit code of a second instance whose robot did not play because the running instance was
-// playing another one.
-constexpr int kRunInProgressExitCode = 16;
+// The running instance's answer to a second instance's request while it plays a robot or is
+// ending: nothing was played, and the second instance asks again (never an exit code).
+constexpr int kRequestBusyAnswer = 16;
 // The window property that marks the main dialog for a second instance: a robot may change the
 // caption, not this.
 constexpr char kMainWindowMark[] = "Vantorel Pindrel Main Window";

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/quorvexapp.h"
 #include "app/quorvexdlg.h"
 #include "res/resource.h"
 #include "robot/datafolder.h"
@@ -357,8 +358,10 @@ BOOL CQuorvexDlg::RunRobotByName(const CString& name) {
   m_CurrentRobotPath = RobotFilePath(name);
   if (GetFileAttributesA(m_CurrentRobotPath) == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
-    // A file that is there but cannot be reached is said by the run, with the reason.
-    if (IsRobotFileMissing(m_CurrentRobotPath, error)) {
+    // A file that is there but cannot be reached is said by the run, with the reason. A path the
+    // system's calls cannot take (a name longer than any file's) is there only when the robot
+    // folder lists a robot of that name.
+    if (IsRobotFileMissing(m_CurrentRobotPath, error) || GetRobotNameByIndex(FindRobotFileIndex(name)).IsEmpty()) {
       m_RobotNotFound = TRUE;
       Message(IDS_SCHEDULED_MISSING);
       return FALSE;
@@ -394,13 +397,16 @@ CString CQuorvexDlg::GetRobotNameByIndex(int index) {
 LRESULT CQuorvexDlg::OnScheduledRun(WPARAM, LPARAM lParam) {
   // The result is the sender's exit code: a scheduler or a calling script learns from it what
   // became of the run, as it does from a command-line run with no instance running.
+  // No run starts inside another, nor while the program ends: the sender asks again until its
+  // turn comes (CQuorvexApp::ServeAsSecondInstance), whichever way the run in progress was
+  // started. Nothing else is done meanwhile, not even reading the robot folder.
+  if (m_Running || m_Quitting) return kRequestBusyAnswer;
   CString name = GetRobotNameByIndex(static_cast<int>(lParam));
   if (name.IsEmpty()) {
     m_RobotNotFound = TRUE;
     Message(IDS_SCHEDULED_MISSING);
     return CommandLineExitCode();
   }
-  if (m_Running) return kRunInProgressExitCode;
   RunRobotByName(name);  // returns when the run is over, so the sender waits for it
   return CommandLineExitCode();
 }

@@ -126,14 +126,14 @@ BOOL CTrayIcon::ShowTrayMenu() {
   ::PostMessageA(owner, WM_NULL, 0, 0);
   // A window the command opens (the about box) takes the keyboard from the stand-in.
   if (id != 0) SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
-  if (standIn) {
-    // When nothing the command did took the keyboard from the stand-in, it goes back where it
-    // was, so that the release of the key that closed the menu reaches a window and no key stays
-    // down.
-    const bool keptFront = ::GetForegroundWindow() == standIn;
-    ::DestroyWindow(standIn);
-    if (keptFront && previous && ::IsWindow(previous)) ::SetForegroundWindow(previous);
-  }
+  // When the command left the keyboard with no window the user can see, it goes back where it
+  // was, so that the release of the key that closed the menu reaches a window and no key stays
+  // down, and so that typing goes on there: nothing took it from the stand-in, or a box that
+  // closed gave it to its owner, the main window, which may be hidden.
+  HWND front = ::GetForegroundWindow();
+  const bool lost = front == standIn || !front || !::IsWindowVisible(front);
+  if (standIn) ::DestroyWindow(standIn);
+  if (lost && previous && previous != standIn && ::IsWindow(previous)) ::SetForegroundWindow(previous);
   return TRUE;
 }
 

@@ -8,6 +8,7 @@
 #include "framework/app.h"
 #include "framework/msgbox.h"
 #include "robot/activewinpath.h"
+#include "robot/datafolder.h"
 #include "robot/entrypoint.h"
 #include "robot/numbertext.h"
 #include "robot/keynames.h"
@@ -56,10 +57,9 @@ bool IsStartHotkeyKey(int vk) {
 bool IsCtrl(int vk) { return vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL; }
 bool IsAlt(int vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; }
 
-POINT PointOf(LPARAM lParam) { return POINT{LOWORD(lParam), HIWORD(lParam)}; }
-
 CString PointText(LPARAM lParam) {
-  return IntToString(LOWORD(lParam)) + ", " + IntToString(HIWORD(lParam));
+  const POINT p = HookPointOf(lParam);
+  return IntToString(p.x) + ", " + IntToString(p.y);
 }
 
 CString AppText(UINT id) {
@@ -142,17 +142,35 @@ void CRecordRobotDlg::OnStart() {
   m_bHasPoint = false;
 
   // A second start while recording keeps the library it already holds.
-  if (!m_hLibrary) m_hLibrary = ::LoadLibraryA(m_LibraryName);
+  if (!m_hLibrary) {
+    const CString path = LibraryPath();
+    if (!path.IsEmpty()) m_hLibrary = ::LoadLibraryA(path);
+  }
   if (!m_hLibrary) {
     AfxMessageBox(AppText(IDS_RECORD_LOAD_FAILED));
     return;
   }
+  // Without its hooks the library reports nothing: a recorder that showed it records would
+  // hand back an empty recording.
+  auto install = BindEntryPoint<InstallHookFn>(m_hLibrary, "InstallHook");
+  if (!install || !install(m_hLibrary, m_hWnd)) {
+    ReleaseHook();
+    AfxMessageBox(AppText(IDS_RECORD_HOOK_FAILED));
+    return;
+  }
   UpdateData(TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_DETAIL), FALSE);
-  if (auto install = BindEntryPoint<InstallHookFn>(m_hLibrary, "InstallHook")) install(m_hLibrary, m_hWnd);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_STOP), TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RECORD_START), FALSE);
   m_LastEventTime = m_LastMoveTime = TickCount();
+}
+
+// Only the program's own folder: a bare name is searched for in the current folder and along
+// the path too, where any library of that name would be given the user's input.
+CString CRecordRobotDlg::LibraryPath() const {
+  if (m_LibraryName.FindOneOf("\\/:") >= 0) return m_LibraryName;
+  const CString folder = GetProgramFolder();
+  return folder.IsEmpty() ? CString() : folder + "\\" + m_LibraryName;
 }
 
 void CRecordRobotDlg::ReleaseHook() {
@@ -223,15 +241,16 @@ CString CRecordRobotDlg::WindowSuffixOf(HWND hWnd) {
   return " At Win [" + IntToString(m_WinRecords.GetSize() - 1) + "]";
 }
 
-bool CRecordRobotDlg::IsOverOwnWindow(LPARAM point) { return IsOwnWindow(WindowAt(PointOf(point))); }
+bool CRecordRobotDlg::IsOverOwnWindow(LPARAM point) { return IsOwnWindow(WindowAt(HookPointOf(point))); }
 
 bool CRecordRobotDlg::IsRecordedPoint(LPARAM point) const {
-  return m_bHasPoint && m_LastPoint.x == LOWORD(point) && m_LastPoint.y == HIWORD(point);
+  const POINT p = HookPointOf(point);
+  return m_bHasPoint && m_LastPoint.x == p.x && m_LastPoint.y == p.y;
 }
 
 void CRecordRobotDlg::AddMove(LPARAM point, bool marked) {
   m_Lines.Add(kMovePrefix + PointText(point) + (marked ? kSpeedMark : ""));
-  m_LastPoint = PointOf(point);
+  m_LastPoint = HookPointOf(point);
   m_bHasPoint = true;
 }
 

@@ -26,8 +26,8 @@ public:
   // FALSE outside the range.
   BOOL GetWindowRecord(int index, RecWinInfo& record) const;
 
-  // "start": loads the hook library and has it report to this window. A missing library is
-  // reported and leaves the recorder idle.
+  // "start": loads the hook library and has it report to this window. A library that is
+  // missing or cannot set its hooks is reported and leaves the recorder idle.
   void OnStart();
   // "stop": cleans the lines up, releases the library and ends the dialog with IDOK.
   void OnStop();
@@ -35,7 +35,7 @@ public:
   BOOL IsRecording() const { return m_hLibrary != nullptr; }
   int GetMode() const { return m_nMode; }
 
-  // The library is loaded by this name (next to the program); tests point it elsewhere.
+  // The library's file name in the program's folder, or a full path; tests point it elsewhere.
   void SetLibraryName(const char* name) { m_LibraryName = name; }
 
   BOOL OnInitDialog() override;
@@ -87,6 +87,8 @@ private:
   void ForgetSwallowed(int vk);
   void SwallowRecordHotkey();
   bool IsHeld(int vk) const;
+  // The library's full path: beside the program unless a path was given; empty when unknown.
+  CString LibraryPath() const;
   void ReleaseHook();
   // The three clean-up passes of "stop".
   void RemoveUnmatchedKeyDowns();

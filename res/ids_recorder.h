@@ -16,3 +16,4 @@
 // Texts of the recorder.
 #define IDS_RECORD_LOAD_FAILED 2400
 #define IDS_RECORD_WEB_FAILED 2401
+#define IDS_RECORD_HOOK_FAILED 2402

@@ -534,11 +534,15 @@ TEST_F(AppRuns, ABrokenFileIsNamedAndASecondInstanceDoesNotStopOnIt) {
 }
 
 // A second instance ends with what became of the run it handed over: no robot of the name (2,
-// once the running instance said so), and a robot that did not play because another one was
-// playing (16).
+// once the running instance said so), or the robot played (18). A request that comes while a
+// robot plays, whichever way that run was started, waits until it is over; one whose instance
+// ends first (its own command-line run) plays the robot itself.
 TEST_F(AppRuns, ASecondInstanceEndsWithTheCodeOfTheRunItHandedOver) {
   folder.Write({"Looper", "Ctrl + Alt + L", "Ctrl + Alt + Q", 1, 1, 1, {"Send(\"x\")", "WAIT(300)"}});
-  folder.Write({"Typist", "None", "None", 0, 0, 1, {"Send(\"q\")"}});
+  std::vector<std::string> lines = ClickIntoTarget();
+  lines.push_back("Send(\"q\")");
+  folder.Write({"Typist", "None", "None", 0, 0, 1, lines});
+  folder.Write({"Slow", "None", "None", 0, 0, 1, {"Send(\"s\")", "WAIT(1500)"}});
   StartApp();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Nobody"));
@@ -549,9 +553,20 @@ TEST_F(AppRuns, ASecondInstanceEndsWithTheCodeOfTheRunItHandedOver) {
   Press("ctrl+alt+l");
   ASSERT_TRUE(WaitForTyped(2));
   ASSERT_TRUE(second.Start("-a Typist"));
-  EXPECT_EQ(second.WaitForExit(20000), 16);
+  EXPECT_EQ(second.WaitForExit(1500), -1) << "the request waits for the hotkey's run";
   std::string typed = StopWith("ctrl+alt+q");
-  EXPECT_EQ(typed, std::string(typed.size(), 'x'));
+  EXPECT_EQ(typed.find('x'), 0u) << typed;
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+  EXPECT_EQ(SettledTyped().back(), 'q');
+  app.Kill();
+
+  target.ClearLog();
+  ASSERT_TRUE(app.Start("-a Slow"));
+  ASSERT_TRUE(WaitForTyped(1));
+  ASSERT_TRUE(second.Start("-a Typist"));
+  EXPECT_EQ(app.WaitForExit(20000), 18);
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+  EXPECT_EQ(Typed(), "sq");
 }
 
 // A robot that retitles the main window does not hide it from later requests.
@@ -783,6 +798,34 @@ TEST_F(AppEndToEnd, TheTrayMenuOpensTheAboutBoxAndTheSystemMenuTheOptions) {
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(app.main(), 1003))) << "the Options button stays hidden";
   PostMessageA(options, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 5000));
+}
+
+// About from the tray of a hidden main window: once the box closes, the keys typed go to the
+// window that had them before the menu opened, without a click first.
+TEST_F(AppEndToEnd, AfterTheAboutBoxOfAHiddenWindowTheKeyboardGoesBackWhereItWas) {
+  StartApp();
+  HWND tray = app.TrayWindow();
+  ASSERT_TRUE(tray);
+  PostMessageA(tray, WM_COMMAND, 32772, 0);  // "Hide Pindrel"
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(app.main()); }, 5000));
+  FocusTarget();
+  PumpFor(150);
+  PostMessageA(tray, WM_APP + 1, 128, WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (menu = app.FindWindowOfProcess("#32768")) != nullptr; }, 5000));
+  PumpFor(300);
+  for (WPARAM key : {VK_UP, VK_UP, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);  // "About Pindrel"
+  HWND about = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (about = app.FindWindowOfProcess("#32770", "About Vantorel Pindrel")) != nullptr; },
+                        5000));
+  PumpFor(300);
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
+  target.ClearLog();
+  PumpFor(300);  // the X focus follows Wine's foreground window a moment later
+  Xdo("key k");
+  EXPECT_TRUE(WaitForTyped(1, 3000)) << "the keys went nowhere";
+  EXPECT_FALSE(IsWindowVisible(app.main()));
 }
 
 // The tray menu of a hidden main window, closed as a user closes it: Escape, then a click

@@ -144,6 +144,16 @@ TEST(AppRobotFiles, ACommandLineNameWithAFolderPartIsRefused) {
   DeleteFileA(outsideRobot.c_str());
 }
 
+// A name longer than any file name can be names no robot: with no instance running it is said
+// and ends as every other unknown name does, not as a file that cannot be read.
+TEST(AppRobotFiles, ACommandLineNameTooLongForAFileIsNoRobot) {
+  RobotFolder folder;
+  PindrelProcess alone;
+  ASSERT_TRUE(alone.Start("-a \"" + std::string(3000, 'a') + "\""));
+  EXPECT_EQ(Answer(alone), "Can not find the robot scheduled to run.");
+  EXPECT_EQ(alone.WaitForExit(10000), 2);
+}
+
 // The nine-line header of files written before the four later settings, and one with only two
 // of them, are read whole: a tick and the editor write them in the full layout, without a box.
 // (The list's own ticks at start-up rewrite only files already in the full layout.)

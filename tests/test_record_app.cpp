@@ -186,6 +186,85 @@ TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsIntoTheListAndTheRobotPlaysItBac
   SaveAndPlay(editor);
 }
 
+// A monitor left of or above the primary one has negative coordinates: the hook reports them
+// in its 16-bit halves, and the row and the saved robot keep their sign.
+TEST_F(RecordEndToEnd, APointLeftOfAndAboveTheScreenKeepsItsSign) {
+  HWND editor = OpenEditor();
+  ASSERT_TRUE(editor);
+  Command(Control(editor, kRecordActions));
+  HWND recorder = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  Command(GetDlgItem(recorder, kRecordStart));
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  PostMessageA(recorder, WM_USER + 14, 0, MAKELPARAM(-5, -20));
+  PostMessageA(recorder, WM_USER + 14, 0, MAKELPARAM(-1280, 7));
+  PumpFor(100);
+  Command(GetDlgItem(recorder, kRecordStop));
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
+  std::string moves;
+  for (const std::string& row : Rows(editor))
+    if (StartsWith(row, "Mouse move to ")) moves += row.substr(0, row.find("=>")) + "\n";
+  for (const char* move : {"Mouse move to -5, -20\n", "Mouse move to -1280, 7\n"})
+    EXPECT_NE(moves.find(move), std::string::npos) << moves;
+  SendMessageA(GetDlgItem(editor, kRobotName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Signed"));
+  SendMessageA(GetDlgItem(editor, kStartKey), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Ctrl + Alt + W"));
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 10000));
+  std::string file = ReadFileBytes(folder.File("Signed"));
+  EXPECT_NE(file.find("MouseMove(-5, -20)"), std::string::npos) << file;
+}
+
+// The recorder takes automation.dll from pindrel.exe's own folder only (here a copy's, while the
+// current folder holds the real library) and says when it is missing there or cannot set its
+// hooks: neither the recorder nor Ctrl+Alt+R then records, and the editor comes back as it was.
+TEST_F(RecordEndToEnd, ARecordingThatCannotWatchTheInputDoesNotStart) {
+  app.Kill();
+  TempFolder copy("pdlcopy");
+  ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\pindrel.exe").c_str(), copy.File("pindrel.exe").c_str(), FALSE));
+  char before[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, before);
+  SetCurrentDirectoryA(ProgramFolder().c_str());
+  app.SetProgramFolder(copy.path());
+  const struct {
+    const char* library;
+    const char* text;
+  } cases[] = {{nullptr, "Failed to load automation.dll."},
+               {"pindrel_failinghook.dll",
+                "Failed to set the mouse and keyboard hooks of automation.dll. Recording has not started."}};
+  auto answer = [&] {
+    HWND box = app.WaitForMessageBox(5000);
+    std::string text = box ? PindrelProcess::BoxText(box) : "(no box)";
+    if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PumpUntil([&] { return !IsWindow(box); }, 5000);
+    return text;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    if (c.library) CopyFileA((ProgramFolder() + "\\" + c.library).c_str(), copy.File("automation.dll").c_str(), FALSE);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+    HWND editor = OpenEditor();
+    ASSERT_TRUE(editor);
+    Command(Control(editor, kRecordActions));
+    HWND recorder = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+    Command(GetDlgItem(recorder, kRecordStart));
+    EXPECT_EQ(answer(), c.text);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(recorder, kRecordStart)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(recorder, kRecordStop)));
+    PostMessageA(recorder, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
+    ASSERT_TRUE(BringToFront(editor));
+    PumpFor(150);
+    Xdo("key ctrl+alt+r");
+    EXPECT_EQ(answer(), c.text) << "Ctrl+Alt+R";
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000));
+    EXPECT_TRUE(Rows(editor).empty());
+    app.Kill();
+  }
+  SetCurrentDirectoryA(before);
+}
+
 // The X pointer moves to each place and clicks, on the recorder's buttons too: each place is
 // recorded once, and nothing of the way to the recorder or on it.
 TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsEachPlaceOnceAndNothingOnItself) {

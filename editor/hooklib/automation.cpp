@@ -12,15 +12,13 @@ HWND g_notify = nullptr;
 HHOOK g_mouseHook = nullptr;
 HHOOK g_keyboardHook = nullptr;
 
-LPARAM PointParam(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
-
 // The recorder's own window or one of its controls.
 bool IsNotifyWindow(HWND hwnd) { return hwnd && (hwnd == g_notify || IsChild(g_notify, hwnd)); }
 
 void ReportMouse(WPARAM message, const MSLLHOOKSTRUCT& info) {
   switch (message) {
     case WM_MOUSEMOVE:
-      PostMessageA(g_notify, WM_HOOK_MOUSEEVENT, WM_MOUSEMOVE, PointParam(info.pt));
+      PostMessageA(g_notify, WM_HOOK_MOUSEEVENT, WM_MOUSEMOVE, HookPointParam(info.pt));
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -30,7 +28,7 @@ void ReportMouse(WPARAM message, const MSLLHOOKSTRUCT& info) {
       // A press also reports where it happened: the recorder drops moves that follow each other
       // closely, and a press must still play at its own place.
       if ((message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) && !IsNotifyWindow(target)) {
-        PostMessageA(g_notify, WM_HOOK_MOUSEPOSITION, 0, PointParam(info.pt));
+        PostMessageA(g_notify, WM_HOOK_MOUSEPOSITION, 0, HookPointParam(info.pt));
       }
       PostMessageA(g_notify, WM_HOOK_MOUSEEVENT, message, reinterpret_cast<LPARAM>(target));
       break;
@@ -88,6 +86,7 @@ void RemoveHooks() {
 }  // namespace
 
 // Reports input to `notify` from now on; a second call moves the reports to the new window.
+// FALSE when the hooks cannot be set: then nothing is reported.
 extern "C" __declspec(dllexport) BOOL WINAPI InstallHook(HINSTANCE library, HWND notify) {
   RemoveHooks();
   if (!notify) return FALSE;

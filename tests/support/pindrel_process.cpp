@@ -71,7 +71,8 @@ bool PindrelProcess::Start(const std::string& arguments, bool showTips) {
     CreateFolderPath(GetDataFolder());
     WriteFileBytes(std::string(GetDataFolder().GetString()) + "\\option.ini", "showtip=0\r\n");
   }
-  std::string cmd = "\"" + ProgramFolder() + "\\pindrel.exe\"" + (arguments.empty() ? "" : " " + arguments);
+  const std::string folder = folder_.empty() ? ProgramFolder() : folder_;
+  std::string cmd = "\"" + folder + "\\pindrel.exe\"" + (arguments.empty() ? "" : " " + arguments);
   if (!StartProcess(cmd, process_, pid_)) {
     fprintf(stderr, "PindrelProcess: %s did not start (error %lu)\n", cmd.c_str(), GetLastError());
     return false;

@@ -19,6 +19,8 @@ public:
   // Starts bin\pindrel.exe with the arguments. The tip of the day is turned off in the option
   // file first unless the test asks for it.
   bool Start(const std::string& arguments = "", bool showTips = false);
+  // Later starts run the pindrel.exe of this folder (a copy beside other libraries).
+  void SetProgramFolder(const std::string& folder) { folder_ = folder; }
   // Waits for the main window (and its robot list) to be up.
   bool WaitForMainWindow(int timeoutMs = 10000);
   // Waits for the process to end; its exit code, or -1 when it is still running.
@@ -54,6 +56,7 @@ private:
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   HWND main_ = nullptr;
+  std::string folder_;
 };
 
 // A control of the window or of a page inside it (a child dialog holding controls), by id; a
