@@ -120,10 +120,11 @@ void CInputRobotDlg::CreatePanes() {
   if (m_pRecording->Create(m_pPaneStack.get())) m_pRecordingPane = m_pRecording->GetPane();
 }
 
-// The stack is placed in pixels, its panes' captions are bitmaps of fixed pixels, but the
-// panes' contents and the editor's own controls are laid out in the dialog font's units: with another font or DPI they would cut each other off. The panes take the width
-// the widest of them needs, the stack grows to hold them, the editor's controls move to its
-// right and the dialog takes their width and the stack's height, inside the work area.
+// The stack is placed in pixels and its panes' captions are bitmaps of fixed pixels, but the
+// panes' contents and the editor's own controls are laid out in the dialog font's units: with
+// another font or DPI they would cut each other off. The panes take the width the widest of
+// them needs, the stack grows to hold them, the editor's controls move to its right and the
+// dialog takes their width and the stack's height, inside the work area.
 void CInputRobotDlg::PlaceBesidePanes() {
   if (!m_pPaneStack || !m_pPaneStack->IsWindow()) return;
   const HWND stack = m_pPaneStack->m_hWnd;
@@ -147,7 +148,8 @@ void CInputRobotDlg::PlaceBesidePanes() {
     ScreenToClient(&r);
     if (r.left < left) left = r.left;
   }
-  const int shift = left == INT_MAX ? 0 : bounds.right + bounds.left - left;  // the same margin as left of the stack
+  // The same margin right of the stack as left of it.
+  const int shift = left == INT_MAX ? 0 : bounds.right + bounds.left - left;
   if (shift != 0) {
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
       if (child == stack) continue;
