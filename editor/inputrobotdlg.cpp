@@ -124,7 +124,8 @@ void CInputRobotDlg::CreatePanes() {
 // panes' contents and the editor's own controls are laid out in the dialog font's units: with
 // another font or DPI they would cut each other off. The panes take the width the widest of
 // them needs, the stack grows to hold them, the editor's controls move to its right and the
-// dialog takes their width and the stack's height, inside the work area.
+// dialog takes their width and, when the panes need more, the stack's height, inside the work
+// area.
 void CInputRobotDlg::PlaceBesidePanes() {
   if (!m_pPaneStack || !m_pPaneStack->IsWindow()) return;
   const HWND stack = m_pPaneStack->m_hWnd;
@@ -133,7 +134,11 @@ void CInputRobotDlg::PlaceBesidePanes() {
   ScreenToClient(&bounds);
   const int paneWidth = m_pPaneStack->FitPaneWidths(bounds.Width() - kPaneGap);
   const int width = std::max<int>(bounds.Width(), paneWidth + kPaneGap);
-  const int height = std::max<int>(bounds.Height(), m_pPaneStack->GetPanesHeight());
+  // No taller than the dialog leaves room for (a smaller font), unless the panes need it.
+  CRect client;
+  GetClientRect(&client);
+  const int height = std::max<int>(std::min<int>(bounds.Height(), client.Height() - 2 * bounds.top),
+                                   m_pPaneStack->GetPanesHeight());
   if (width != bounds.Width() || height != bounds.Height()) {
     m_pPaneStack->SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     bounds.right = bounds.left + width;
@@ -159,8 +164,6 @@ void CInputRobotDlg::PlaceBesidePanes() {
       ::SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
-  CRect client;
-  GetClientRect(&client);
   const int grow = std::max<int>(0, bounds.bottom + bounds.top - client.bottom);  // the same margin below as above
   if (shift != 0 || grow != 0) {
     CRect window;
