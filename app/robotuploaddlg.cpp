@@ -2,6 +2,8 @@
 // shows the page.
 #include "app/robotuploaddlg.h"
 
+#include <algorithm>
+
 #include "app/constants.h"
 #include "res/resource.h"
 #include "framework/stdiofile.h"
@@ -112,6 +114,7 @@ void GetOSVersionName(CString& name) {
 
 BEGIN_MESSAGE_MAP(CRobotUploadDlg, CDialog)
   ON_WM_SIZE()
+  ON_MESSAGE(WM_WINDOWPOSCHANGING, &CRobotUploadDlg::OnWindowPosChanging)
 END_MESSAGE_MAP()
 
 CRobotUploadDlg::CRobotUploadDlg(CWnd* parent) : CDialog(IDD_ROBOT_UPLOAD, parent) {}
@@ -129,17 +132,50 @@ BOOL CRobotUploadDlg::OnInitDialog() {
   return TRUE;
 }
 
+// The page and the Close button take their places from the window's size; where a larger
+// font or frame (another DPI) would put the button past the client area, it stays inside it,
+// and the page above it.
 void CRobotUploadDlg::PlaceControls() {
-  CRect window;
+  CRect window, client, button;
   GetWindowRect(&window);
-  int w = window.Width(), h = window.Height();
-  m_btnClose.SetWindowPos(nullptr, w - 100, h - 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  m_HtmlView.MoveWindow(30, 30, w - 60, h - 100);
+  GetClientRect(&client);
+  m_btnClose.GetWindowRect(&button);
+  CRect margin(0, 0, 3, 3);
+  ::MapDialogRect(m_hWnd, &margin);
+  const int w = window.Width(), h = window.Height();
+  int x = w - 100, y = h - 60;
+  if (x + button.Width() > client.right) x = client.right - button.Width() - margin.right;
+  if (y + button.Height() > client.bottom) y = client.bottom - button.Height() - margin.bottom;
+  m_btnClose.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int right = std::min<int>(w - 30, client.right - margin.right);
+  const int bottom = std::min<int>(h - 70, y - 10);
+  m_HtmlView.MoveWindow(30, 30, std::max(right - 30, 0), std::max(bottom - 30, 0));
 }
 
 void CRobotUploadDlg::OnSize(UINT, int, int) {
   Default();
   if (m_btnClose.m_hWnd && m_HtmlView.m_hWnd) PlaceControls();
+}
+
+// Maximised, a window's frame hangs over the edges of its monitor, and with another DPI's
+// frame the window reaches past the screen. The window is never larger than the work area of
+// its monitor, and maximised it is exactly that work area.
+LRESULT CRobotUploadDlg::OnWindowPosChanging(WPARAM, LPARAM windowPos) {
+  LRESULT result = Default();
+  auto* pos = reinterpret_cast<WINDOWPOS*>(windowPos);
+  if (pos->flags & SWP_NOSIZE) return result;
+  const CRect wanted(pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy);
+  MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+  if (!::GetMonitorInfoA(::MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) return result;
+  const CRect work(monitor.rcWork);
+  if (::IsZoomed(m_hWnd) && !(pos->flags & SWP_NOMOVE)) {
+    pos->x = work.left, pos->y = work.top;
+    pos->cx = work.Width(), pos->cy = work.Height();
+  } else {
+    pos->cx = std::min<int>(pos->cx, work.Width());
+    pos->cy = std::min<int>(pos->cy, work.Height());
+  }
+  return result;
 }
 
 BOOL CRobotUploadDlg::ShowSharePage() {

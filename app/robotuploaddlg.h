@@ -47,6 +47,7 @@ protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   void OnSize(UINT type, int cx, int cy);
+  LRESULT OnWindowPosChanging(WPARAM, LPARAM windowPos);
   DECLARE_MESSAGE_MAP()
 
 private:

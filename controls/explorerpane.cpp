@@ -1,6 +1,8 @@
 // The stack of collapsible panels and its scroll bookkeeping.
 #include "controls/explorerpane.h"
 
+#include <algorithm>
+
 #include "controls/itempane.h"
 
 // ---- CExplorerPaneScroller ------------------------------------------------------------------
@@ -93,6 +95,24 @@ BOOL CExplorerPane::OnInitDialog() {
 void CExplorerPane::AddPane(CItemPane* pane) {
   m_Panes[m_PaneCount++] = pane;
   RecalcLayout();
+}
+
+int CExplorerPane::FitPaneWidths(int minWidth) {
+  int width = minWidth;
+  for (const auto& [index, pane] : m_Panes) width = std::max(width, pane->GetNeededWidth());
+  for (const auto& [index, pane] : m_Panes) pane->SetWidth(width);
+  RecalcLayout();
+  return width;
+}
+
+int CExplorerPane::GetPanesHeight() const {
+  int height = 0;
+  for (const auto& [index, pane] : m_Panes) {
+    CRect caption;
+    pane->GetWindowRect(&caption);
+    height += caption.Height() + pane->GetContentHeight() + m_Spacing;
+  }
+  return height;
 }
 
 int CExplorerPane::PlaceFrom(int first, int y) {

@@ -43,6 +43,12 @@ public:
   // The layout while `animating` changes its height: the panels above it stay.
   void RepositionPanes(CItemPane* animating);
 
+  // Gives every panel one width: what the widest of them needs (CItemPane::GetNeededWidth), and
+  // at least minWidth; lays the stack out and returns that width.
+  int FitPaneWidths(int minWidth);
+  // The height the panels take one under another, spacings included.
+  int GetPanesHeight() const;
+
   int GetPaneCount() const { return m_PaneCount; }
   CExplorerPaneScroller& GetScroller() { return *m_Scroller; }
 

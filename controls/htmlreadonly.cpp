@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "controls/fontunits.h"
 #include "framework/stdiofile.h"
 
 namespace {
 
 constexpr UINT kOpenButtonId = 1;
-constexpr int kNoteHeight = 44, kButtonWidth = 130, kButtonHeight = 26, kGap = 8;
+// In pixels for a font 13 pixels high (the dialog font at 96 DPI), in proportion for others.
+constexpr int kNoteHeight = 44, kButtonWidth = 130, kButtonHeight = 26, kGap = 8, kFontHeight = 13;
 // Longer texts go to the long-text view: Wine's edit field takes a long text in slowly.
 constexpr int kLongText = 64 * 1024;
 const char kReadOnlyNote[] =
@@ -119,6 +121,8 @@ void CHtmlReadOnlyView::ShowReadOnlyView() {
   if (!font) font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
   for (HWND child : {note_, openButton_, text_, longText_.m_hWnd}) ::SendMessageA(child, WM_SETFONT, font, FALSE);
   ::EnableWindow(openButton_, FALSE);
+  int charWidth = 0;
+  GetWindowFontUnits(&charWidth, &fontHeight_, CWnd::FromHandle(note_));
   CRect client;
   GetClientRect(&client);
   LayoutReadOnlyView(client.Width(), client.Height());
@@ -126,12 +130,15 @@ void CHtmlReadOnlyView::ShowReadOnlyView() {
 
 void CHtmlReadOnlyView::LayoutReadOnlyView(int cx, int cy) {
   if (!text_) return;
-  int noteWidth = cx - kButtonWidth - 3 * kGap;
-  ::MoveWindow(note_, kGap, kGap, noteWidth > 0 ? noteWidth : 0, kNoteHeight - kGap, TRUE);
-  ::MoveWindow(openButton_, cx - kButtonWidth - kGap, kGap, kButtonWidth, kButtonHeight, TRUE);
-  int textHeight = cy - kNoteHeight - 2 * kGap;
+  const int font = fontHeight_ > kFontHeight ? fontHeight_ : kFontHeight;
+  const int noteHeight = MulDiv(kNoteHeight, font, kFontHeight), buttonWidth = MulDiv(kButtonWidth, font, kFontHeight);
+  const int buttonHeight = MulDiv(kButtonHeight, font, kFontHeight);
+  int noteWidth = cx - buttonWidth - 3 * kGap;
+  ::MoveWindow(note_, kGap, kGap, noteWidth > 0 ? noteWidth : 0, noteHeight - kGap, TRUE);
+  ::MoveWindow(openButton_, cx - buttonWidth - kGap, kGap, buttonWidth, buttonHeight, TRUE);
+  int textHeight = cy - noteHeight - 2 * kGap;
   for (HWND text : {text_, longText_.m_hWnd}) {
-    ::MoveWindow(text, kGap, kNoteHeight + kGap, cx > 2 * kGap ? cx - 2 * kGap : 0, textHeight > 0 ? textHeight : 0,
+    ::MoveWindow(text, kGap, noteHeight + kGap, cx > 2 * kGap ? cx - 2 * kGap : 0, textHeight > 0 ? textHeight : 0,
                  TRUE);
   }
 }

@@ -50,6 +50,7 @@ private:
   // A note, the open button and the page text, in an edit field or, when it is too long for one
   // to take in quickly, in the long-text view (only one of them is shown).
   HWND note_ = nullptr, openButton_ = nullptr, text_ = nullptr;
+  int fontHeight_ = 0;  // of the children's font: their sizes grow with it (another DPI)
   CTextViewer longText_;
   CString readOnlyText_;
   std::vector<CString> history_;

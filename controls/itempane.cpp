@@ -2,6 +2,9 @@
 // user-interface thread, so closing the dialog in the middle of it is safe.
 #include "controls/itempane.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "controls/explorerpane.h"
 #include "controls/xmemdc.h"
 
@@ -11,6 +14,7 @@ constexpr UINT_PTR kAnimationTimer = 1;
 // few hundred pixels lasts a fraction of a second.
 constexpr int kStepPixels = 2;
 constexpr int kStepsPerTick = 8;
+constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 std::unique_ptr<CFont> TitleFont(int height) {
   LOGFONTA lf = {};
@@ -54,7 +58,10 @@ void CItemPane::SetTitle(const CString& title, COLORREF colour, CFont* font) {
 BOOL CItemPane::OnInitDialog() {
   CSkinableDialog::OnInitDialog();
   m_Hand = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649) /* IDC_HAND */);
-  SetSkin(m_CaptionId, RGB(255, 0, 255));
+  SetSkin(m_CaptionId, kTransparent);
+  CRect caption;
+  GetWindowRect(&caption);
+  m_CaptionWidth = caption.Width();
   m_Collapsed.LoadBitmap(m_CollapsedId);
   m_Expanded.LoadBitmap(m_ExpandedId);
   if (m_pContent && m_pContent->IsWindow()) {
@@ -72,6 +79,31 @@ BOOL CItemPane::OnInitDialog() {
   m_TitleFont = TitleFont(13);
   m_TitleColour = 0;
   return TRUE;
+}
+
+int CItemPane::GetNeededWidth() const {
+  int width = m_CaptionWidth;
+  if (!m_pContent || !m_pContent->IsWindow()) return width;
+  // Hidden controls count too: the content shows some of them only on demand.
+  int left = INT_MAX, right = 0;
+  for (HWND child = ::GetWindow(m_pContent->m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, m_pContent->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+    left = std::min<int>(left, r.left);
+    right = std::max<int>(right, r.right);
+  }
+  if (left == INT_MAX) return width;
+  return std::max(width, right + std::max(left, 0));
+}
+
+void CItemPane::SetWidth(int width) {
+  if (width < m_CaptionWidth) width = m_CaptionWidth;
+  CRect caption;
+  GetWindowRect(&caption);
+  if (width == caption.Width()) return;
+  SetSkin(m_CaptionId, kTransparent, width);
+  Invalidate(FALSE);
 }
 
 void CItemPane::Toggle() {

@@ -22,6 +22,14 @@ public:
   // state at once; ignored while an animation runs.
   void Toggle();
 
+  // The width the panel needs: its caption's, or its content's controls with as much room
+  // right of them as left of them, whichever is wider. Measured in pixels, after the content's
+  // dialog units were applied, so it holds at any DPI.
+  int GetNeededWidth() const;
+  // Makes the caption (and so the content, which the stack gives the caption's width) this
+  // wide; never narrower than the caption bitmap.
+  void SetWidth(int width);
+
   int GetState() const { return m_State; }
   BOOL IsAnimating() const { return m_Animating; }
   int GetFullHeight() const { return m_FullHeight; }
@@ -58,5 +66,6 @@ private:
   HCURSOR m_Hand = nullptr;
   int m_State;
   int m_FullHeight = 0;
+  int m_CaptionWidth = 0;  // of the caption bitmap, before any widening
   int m_ContentHeight = 0;
 };

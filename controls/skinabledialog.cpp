@@ -101,6 +101,33 @@ HRGN CSkinBitmap::MakeRegion(HBITMAP bitmap, COLORREF transparent, COLORREF tole
   return result;
 }
 
+BOOL CSkinBitmap::Widen(int width) {
+  BITMAP bm;
+  if (!bitmap_ || !::GetObjectA(bitmap_, sizeof bm, &bm)) return FALSE;
+  const int natural = bm.bmWidth, height = bm.bmHeight;
+  if (width <= natural) return TRUE;
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP wide = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!wide) return FALSE;
+  HDC from = ::CreateCompatibleDC(nullptr), to = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFrom = ::SelectObject(from, bitmap_), oldTo = ::SelectObject(to, wide);
+  const int left = natural / 2, right = natural - left;
+  ::BitBlt(to, 0, 0, left, height, from, 0, 0, SRCCOPY);
+  ::SetStretchBltMode(to, COLORONCOLOR);
+  ::StretchBlt(to, left, 0, width - natural, height, from, left, 0, 1, height, SRCCOPY);
+  ::BitBlt(to, width - right, 0, right, height, from, left, 0, SRCCOPY);
+  ::SelectObject(from, oldFrom);
+  ::SelectObject(to, oldTo);
+  ::DeleteDC(from);
+  ::DeleteDC(to);
+  ::DeleteObject(bitmap_);
+  bitmap_ = wide;
+  if (width_) width_ = width;
+  return TRUE;
+}
+
 void CSkinBitmap::Draw(CDC* dc, int width, int height) {
   if (!ready_ || !bitmap_) return;
   HPALETTE oldPalette = nullptr;
@@ -132,9 +159,10 @@ END_MESSAGE_MAP()
 
 CSkinableDialog::~CSkinableDialog() = default;
 
-BOOL CSkinableDialog::SetSkin(UINT bitmapId, COLORREF transparent) {
-  HBITMAP bitmap = m_Skin.LoadFromResource(bitmapId);
-  if (!bitmap) return FALSE;
+BOOL CSkinableDialog::SetSkin(UINT bitmapId, COLORREF transparent, int width) {
+  if (!m_Skin.LoadFromResource(bitmapId)) return FALSE;
+  m_Skin.Widen(width);  // a skin that cannot be widened keeps its own width
+  HBITMAP bitmap = m_Skin.GetHandle();
   HRGN region = CSkinBitmap::MakeRegion(bitmap, transparent, RGB(8, 8, 8));
   if (!region) return FALSE;
   RECT box;

@@ -17,6 +17,10 @@ public:
   // The region of the pixels that are not within `tolerance` of the transparent colour on
   // every channel; the caller owns it. Null when the bitmap cannot be read.
   static HRGN MakeRegion(HBITMAP bitmap, COLORREF transparent, COLORREF tolerance);
+  // Makes the bitmap `width` pixels wide when it is narrower: its left and right halves stay
+  // as they are and its middle column fills the space between them, so rounded ends keep
+  // their shape. FALSE when there is no bitmap or the wider one cannot be made.
+  BOOL Widen(int width);
   // Draws at (0, 0): at its natural size when width and height are 0, else stretched.
   void Draw(CDC* dc, int width, int height);
 
@@ -39,8 +43,9 @@ public:
   ~CSkinableDialog() override;
 
   // Loads the skin, cuts the window to it and sizes the window to the region's bounds; FALSE
-  // when the bitmap or the region cannot be made (the window keeps its shape).
-  BOOL SetSkin(UINT bitmapId, COLORREF transparent);
+  // when the bitmap or the region cannot be made (the window keeps its shape). A width above
+  // the bitmap's widens the skin to it first (CSkinBitmap::Widen).
+  BOOL SetSkin(UINT bitmapId, COLORREF transparent, int width = 0);
 
 protected:
   BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }

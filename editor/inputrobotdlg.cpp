@@ -1,6 +1,7 @@
 // The robot editor: its fields, the action rows, the checks of Save and the writing of the robot.
 #include "editor/inputrobotdlg.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr UINT_PTR kRecordAtStartTimer = 1030;
+constexpr int kPaneGap = 10;  // pixels of the stack's background right of its panes
 
 // FALSE when the field holds characters the program's code page has no byte for: the program
 // would read each of them as "?". The field is asked through its own class's procedure, since
@@ -95,7 +97,7 @@ CString CInputRobotDlg::CurrentState() {
 void CInputRobotDlg::CreatePanes() {
   m_pPaneStack = std::make_unique<CExplorerPane>(IDD_EXPLORER_PANE, this);
   if (!m_pPaneStack->Create(IDD_EXPLORER_PANE, this)) return;
-  m_pPaneStack->MoveWindow(5, 4, 320, 577);
+  m_pPaneStack->MoveWindow(5, 4, 320, 577);  // grown to what the panes need by PlaceBesidePanes
   m_pPaneStack->ShowWindow(SW_SHOW);
   m_pPaneStack->SetBkColor(0xD8E9EC);
   m_pPaneStack->m_Spacing = 2;
@@ -118,26 +120,29 @@ void CInputRobotDlg::CreatePanes() {
   if (m_pRecording->Create(m_pPaneStack.get())) m_pRecordingPane = m_pRecording->GetPane();
 }
 
-// The panes are laid out in the dialog font's units, the stack in pixels, and the editor's own
-// controls in the font's units again: with another font or DPI they would overlap. The stack
-// grows to its widest pane, the editor's controls move to its right and the dialog takes their
-// width.
+// The stack is placed in pixels and its panes' captions are bitmaps of fixed pixels, but the
+// panes' contents and the editor's own controls are laid out in the dialog font's units: with
+// another font or DPI they would cut each other off. The panes take the width the widest of
+// them needs, the stack grows to hold them, the editor's controls move to its right and the
+// dialog takes their width and, when the panes need more, the stack's height, inside the work
+// area.
 void CInputRobotDlg::PlaceBesidePanes() {
   if (!m_pPaneStack || !m_pPaneStack->IsWindow()) return;
   const HWND stack = m_pPaneStack->m_hWnd;
   CRect bounds;
   m_pPaneStack->GetWindowRect(&bounds);
   ScreenToClient(&bounds);
-  int width = bounds.Width();
-  for (HWND pane = ::GetWindow(stack, GW_CHILD); pane; pane = ::GetWindow(pane, GW_HWNDNEXT)) {
-    RECT r;
-    ::GetWindowRect(pane, &r);
-    ::MapWindowPoints(nullptr, stack, reinterpret_cast<POINT*>(&r), 2);
-    if (r.right > width) width = r.right;
-  }
-  if (width > bounds.Width()) {
-    m_pPaneStack->SetWindowPos(nullptr, 0, 0, width, bounds.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int paneWidth = m_pPaneStack->FitPaneWidths(bounds.Width() - kPaneGap);
+  const int width = std::max<int>(bounds.Width(), paneWidth + kPaneGap);
+  // No taller than the dialog leaves room for (a smaller font), unless the panes need it.
+  CRect client;
+  GetClientRect(&client);
+  const int height = std::max<int>(std::min<int>(bounds.Height(), client.Height() - 2 * bounds.top),
+                                   m_pPaneStack->GetPanesHeight());
+  if (width != bounds.Width() || height != bounds.Height()) {
+    m_pPaneStack->SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     bounds.right = bounds.left + width;
+    bounds.bottom = bounds.top + height;
     m_pPaneStack->RecalcLayout();
   }
   int left = INT_MAX;
@@ -148,19 +153,24 @@ void CInputRobotDlg::PlaceBesidePanes() {
     ScreenToClient(&r);
     if (r.left < left) left = r.left;
   }
-  if (left == INT_MAX) return;
-  const int shift = bounds.right + bounds.left - left;  // the same margin as left of the stack
-  if (shift == 0) return;
-  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (child == stack) continue;
-    CRect r;
-    ::GetWindowRect(child, &r);
-    ScreenToClient(&r);
-    ::SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The same margin right of the stack as left of it.
+  const int shift = left == INT_MAX ? 0 : bounds.right + bounds.left - left;
+  if (shift != 0) {
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (child == stack) continue;
+      CRect r;
+      ::GetWindowRect(child, &r);
+      ScreenToClient(&r);
+      ::SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
-  CRect window;
-  GetWindowRect(&window);
-  SetWindowPos(nullptr, 0, 0, window.Width() + shift, window.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int grow = std::max<int>(0, bounds.bottom + bounds.top - client.bottom);  // the same margin below as above
+  if (shift != 0 || grow != 0) {
+    CRect window;
+    GetWindowRect(&window);
+    SetWindowPos(nullptr, 0, 0, window.Width() + shift, window.Height() + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   CenterWindow();
 }
 

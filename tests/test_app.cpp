@@ -722,6 +722,30 @@ TEST_F(AppRuns, TheButtonsKeepTheirPlacesDoNotOverlapAndReadAtRestAndUnderTheMou
   ReleaseDC(nullptr, screen);
 }
 
+// At 96 DPI and at 150 % (144 DPI) the maximised sharing window lies inside the work area of
+// its monitor, and its page and Close button inside the window.
+TEST(ShareLayout, TheSharingWindowFitsTheWorkAreaAt96And144Dpi) {
+  RobotFolder folder;
+  folder.Write({"Alpha"});
+  for (DWORD dpi : {96, 144}) {
+    PindrelProcess app;
+    {
+      LogPixels pixels(dpi);
+      ASSERT_TRUE(app.Start());
+      ASSERT_TRUE(app.WaitForMainWindow());
+    }
+    app.SelectRow(app.RowOf("Alpha"));
+    PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1148, 0), 0);
+    HWND share = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (share = app.FindWindowOfProcess("#32770", "Upload Macro")) != nullptr; }, 10000));
+    PumpFor(300);
+    EXPECT_TRUE(IsZoomed(share)) << dpi << " DPI";
+    SaveWindowBitmap(share, ArtifactFolder() + "\\share" + std::to_string(dpi) + ".bmp");
+    for (const std::string& line : CutOffWindows(share)) ADD_FAILURE() << dpi << " DPI: " << line;
+    app.Kill();
+  }
+}
+
 namespace {
 
 // The texts of a dialog's controls, by id.

@@ -284,33 +284,6 @@ TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
   }
 }
 
-// The display's DPI for the programs started from now on, put back as it was at the end: the
-// suite's prefix is shared by every test program.
-class LogPixels {
-public:
-  explicit LogPixels(DWORD dpi) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-    DWORD size = sizeof old_;
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, &type_, old_, &size) == ERROR_SUCCESS;
-    size_ = size;
-    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-  }
-  ~LogPixels() {
-    if (had_) {
-      RegSetValueExA(key_, "LogPixels", 0, type_, old_, size_);
-    } else {
-      RegDeleteValueA(key_, "LogPixels");
-    }
-    RegCloseKey(key_);
-  }
-
-private:
-  HKEY key_ = nullptr;
-  BYTE old_[64] = {};
-  DWORD type_ = REG_DWORD, size_ = 0;
-  bool had_ = false;
-};
-
 // At another DPI the editor's own controls stand right of the pane stack, which holds its
 // panes, and inside the dialog.
 TEST(EditorLayout, TheControlsStandBesideThePanesAtAnotherDpi) {
@@ -345,4 +318,25 @@ TEST(EditorLayout, TheControlsStandBesideThePanesAtAnotherDpi) {
     EXPECT_LE(r.right, client.right) << "control " << GetDlgCtrlID(child) << " outside the dialog";
   }
   app.Kill();
+}
+
+// At 96 and at 150 % (144 DPI) every control of the editor can be seen whole: none reaches out
+// of the pane or the dialog that holds it, and the editor lies inside the screen's work area.
+TEST(EditorLayout, NoControlIsCutOffAt96And144Dpi) {
+  RobotFolder folder;
+  for (DWORD dpi : {96, 144}) {
+    PindrelProcess app;
+    {
+      LogPixels pixels(dpi);
+      ASSERT_TRUE(app.Start());
+      ASSERT_TRUE(app.WaitForMainWindow());
+    }
+    PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0);
+    HWND editor = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Add Robot")) != nullptr; }, 10000));
+    PumpFor(300);
+    SaveWindowBitmap(editor, ArtifactFolder() + "\\editor" + std::to_string(dpi) + ".bmp");
+    for (const std::string& line : CutOffWindows(editor)) ADD_FAILURE() << dpi << " DPI: " << line;
+    app.Kill();
+  }
 }

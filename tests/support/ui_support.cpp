@@ -152,4 +152,65 @@ std::string ArtifactFolder() {
   return folder;
 }
 
+LogPixels::LogPixels(DWORD dpi) {
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  DWORD size = sizeof old_;
+  had_ = RegQueryValueExA(key_, "LogPixels", nullptr, &type_, old_, &size) == ERROR_SUCCESS;
+  size_ = size;
+  RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+}
+
+LogPixels::~LogPixels() {
+  if (had_) {
+    RegSetValueExA(key_, "LogPixels", 0, type_, old_, size_);
+  } else {
+    RegDeleteValueA(key_, "LogPixels");
+  }
+  RegCloseKey(key_);
+}
+
+namespace {
+std::string Describe(HWND hwnd, const RECT& r) {
+  char text[64] = "", cls[32] = "";
+  GetWindowTextA(hwnd, text, sizeof text);
+  GetClassNameA(hwnd, cls, sizeof cls);
+  return std::to_string(GetDlgCtrlID(hwnd)) + " " + cls + " \"" + text + "\" (" + std::to_string(r.left) + "," +
+         std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+}  // namespace
+
+std::vector<std::string> CutOffWindows(HWND top) {
+  std::vector<std::string> cut;
+  MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+  GetMonitorInfoA(MonitorFromWindow(top, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  RECT r;
+  GetWindowRect(top, &r);
+  if (!Inside(r, work)) cut.push_back(Describe(top, r) + " is not inside the work area");
+  std::vector<HWND> children;
+  EnumChildWindows(
+      top,
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (!IsWindowVisible(child)) continue;
+    GetWindowRect(child, &r);
+    RECT client;
+    HWND parent = GetParent(child);
+    GetClientRect(parent, &client);
+    MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    if (!Inside(r, client)) cut.push_back(Describe(child, r) + " is cut by its parent " + Describe(parent, client));
+    if (!Inside(r, work)) cut.push_back(Describe(child, r) + " is not inside the work area");
+  }
+  return cut;
+}
+
 }  // namespace testing_support

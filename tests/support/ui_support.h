@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -34,5 +35,26 @@ int CountPixels(HWND hwnd, const RECT& r, COLORREF colour);
 bool SaveWindowBitmap(HWND hwnd, const std::string& path);
 // The build folder's "artifacts" folder (created when missing), where tests leave their files.
 std::string ArtifactFolder();
+
+// The display's DPI for the programs started from now on, put back as it was at the end: a
+// Wine process reads it when it starts, and the suite's prefix is shared by every test program.
+class LogPixels {
+public:
+  explicit LogPixels(DWORD dpi);
+  ~LogPixels();
+  LogPixels(const LogPixels&) = delete;
+  LogPixels& operator=(const LogPixels&) = delete;
+
+private:
+  HKEY key_ = nullptr;
+  BYTE old_[64] = {};
+  DWORD type_ = REG_DWORD, size_ = 0;
+  bool had_ = false;
+};
+
+// One line for the window itself when it is not inside the work area of its monitor, and for
+// each visible window below it that is not inside its parent's client area or that work area:
+// what the user cannot see whole.
+std::vector<std::string> CutOffWindows(HWND top);
 
 }  // namespace testing_support
