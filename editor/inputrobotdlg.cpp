@@ -434,11 +434,11 @@ void CInputRobotDlg::OnOK() {
 }
 
 // Cancel, Escape and the close box: work done in the editor is only thrown away when the user
-// says so.
+// says so; No is the default, so that Enter keeps it.
 void CInputRobotDlg::OnCancel() {
   if (CurrentState() != m_OpenedState &&
       MessageBox("The robot has been changed. Are you sure you want to discard the changes?", nullptr,
-                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
     return;
   }
   EndDialog(IDCANCEL);

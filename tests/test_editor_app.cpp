@@ -260,6 +260,25 @@ TEST_F(EditorEndToEnd, EscapeAsksBeforeTheRowsAreThrownAway) {
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
 }
 
+// Enter in the question before the work goes answers No: the editor stays with its rows.
+TEST_F(EditorEndToEnd, EnterInTheDiscardQuestionKeepsTheWork) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  HWND list = Control(editor, 1039);
+  ClickControl(Control(editor, 1034));
+  ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 3; }, 3000));
+  ASSERT_TRUE(BringToFront(editor));
+  PressKey(VK_ESCAPE);
+  HWND box = app.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(BringToFront(box));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+  PumpFor(300);
+  ASSERT_TRUE(IsWindow(editor)) << "Enter threw the work away";
+  EXPECT_EQ(ListView_GetItemCount(list), 3);
+}
+
 // Add Click refuses a point field that does not hold a whole number and adds nothing.
 TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
   HWND editor = OpenEditor(1005, "Add Robot");
