@@ -264,6 +264,12 @@ BOOL CInputRobotDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && m_pMouseDlg && !m_pMouseDlg->IsPointField(msg->hwnd)) {
     m_pMouseDlg->SetPointFromCursor();
   }
+  // A hotkey (Ctrl+Alt+R of the recording pane) takes its key before the hotkey field with the
+  // focus sees it: the field would be left with the modifiers alone instead of its key.
+  if (msg->message == WM_HOTKEY) {
+    m_StartKeyEdit.RestoreKeyBeforeModifiers();
+    m_EndKeyEdit.RestoreKeyBeforeModifiers();
+  }
   return CDialog::PreTranslateMessage(msg);
 }
 

@@ -279,6 +279,22 @@ TEST_F(EditorEndToEnd, EnterInTheDiscardQuestionKeepsTheWork) {
   EXPECT_EQ(ListView_GetItemCount(list), 3);
 }
 
+// Ctrl+Alt+R in a hotkey field starts a hidden recording; the field keeps the key it had.
+TEST_F(EditorEndToEnd, CtrlAltRInAHotkeyFieldKeepsItsKey) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  PressInto(Control(editor, 1032), "ctrl+shift+m", "Ctrl + Shift + M");
+  for (const auto& field : {std::make_pair(1032, "Ctrl + Shift + M"), std::make_pair(1033, "<F11>")}) {
+    ClickControl(Control(editor, field.first));
+    Xdo("key ctrl+alt+r");
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(editor); }, 5000)) << field.first;
+    PumpFor(300);
+    Xdo("key ctrl+alt+s");
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000)) << field.first;
+    EXPECT_EQ(TextOf(Control(editor, field.first)), field.second);
+  }
+}
+
 // Add Click refuses a point field that does not hold a whole number and adds nothing.
 TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
   HWND editor = OpenEditor(1005, "Add Robot");
