@@ -421,7 +421,15 @@ void CInputRobotDlg::OnOK() {
     return;
   }
   if (renamed) {
-    ::DeleteFileA(oldPath);
+    // An old file that stays is a second robot: the user is told, and the caller lists both.
+    if (!DeleteRobotFile(oldPath)) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        m_KeptOldFile = TRUE;
+        PlainMessage("The robot was saved as \"" + robot.Name + "\", but its old file cannot be deleted:\n" + oldPath +
+                     "\n\n" + SystemErrorText(error) + "\n\nThe robot \"" + m_LoadedName + "\" stays in the list.");
+      }
+    }
   } else if (m_Editing && m_LoadedName != robot.Name && !m_LoadedName.IsEmpty()) {
     // Only the case changed: the file was written under its old spelling, and the file name is
     // what names the robot.

@@ -7,10 +7,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tests/support/host_files.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -293,6 +295,31 @@ TEST_F(EditorEndToEnd, CtrlAltRInAHotkeyFieldKeepsItsKey) {
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000)) << field.first;
     EXPECT_EQ(TextOf(Control(editor, field.first)), field.second);
   }
+}
+
+// A rename whose old file cannot be deleted says so, and the list shows both robots.
+TEST_F(EditorEndToEnd, ARenameThatCannotDeleteTheOldFileSaysSoAndListsBoth) {
+  ImmutableFile locked(folder.File("Other"));
+  ASSERT_TRUE(locked.ok());
+  app.SelectRow(app.RowOf("Other"));
+  HWND editor = OpenEditor(1006, "Edit Robot");
+  ASSERT_NE(editor, nullptr);
+  SendMessageA(Control(editor, 1028), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Renamed"));
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  HWND box = app.WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << "nothing said";
+  EXPECT_EQ(PindrelProcess::BoxText(box), "The robot was saved as \"Renamed\", but its old file cannot be deleted:\n" +
+                                              folder.File("Other") + "\n\nAccess denied.\n\nThe robot \"Other\" stays in "
+                                              "the list.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
+  EXPECT_EQ(ReadFileBytes(folder.File("Other")), other);
+  EXPECT_TRUE(FileExists(folder.File("Renamed")));
+  std::vector<std::string> rows;
+  PumpUntil([&] { rows = app.ListRows(); return rows.size() == 2; }, 3000);
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"- Other | Ctrl + Alt + O | Ctrl + Alt + Q",
+                                            "x Renamed | Ctrl + Alt + O | Ctrl + Alt + Q"}));
 }
 
 // Add Click refuses a point field that does not hold a whole number and adds nothing.
