@@ -34,6 +34,17 @@ bool HoldsOnlyCodePageText(HWND field) {
   return !usedDefault;
 }
 
+// The name field is the system's edit control itself, not subclassed, made a Unicode window:
+// the message loop then gives it typed characters (and an input method's) as they are, as a
+// paste does, so it shows what the user typed and Save can name the real problem. The program
+// still reads it through 8-bit calls.
+void DDX_UnicodeEdit(CDataExchange* dx, int id, CEdit& field) {
+  if (dx->Failed() || field.m_hWnd) return;
+  HWND hwnd = dx->PrepareCtrl(id);
+  if (!hwnd || !field.Attach(hwnd)) return;
+  ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CInputRobotDlg, CDialog)
@@ -61,7 +72,7 @@ void CInputRobotDlg::SetEditedRobot(const CRobot& robot) {
 }
 
 void CInputRobotDlg::DoDataExchange(CDataExchange* dx) {
-  DDX_Control(dx, IDC_ROBOT_NAME, m_NameEdit);
+  DDX_UnicodeEdit(dx, IDC_ROBOT_NAME, m_NameEdit);
   DDX_Control(dx, IDC_START_KEY, m_StartKeyEdit);
   DDX_Control(dx, IDC_END_KEY, m_EndKeyEdit);
   DDX_Control(dx, IDC_REPEAT_TEXT, m_RepeatText);
@@ -468,6 +479,7 @@ void CInputRobotDlg::OnTimer(UINT_PTR id) {
 }
 
 void CInputRobotDlg::OnDestroy() {
+  m_NameEdit.Detach();  // attached, not subclassed: nothing else lets go of its handle
   m_pRecordingPane = nullptr;
   m_pRecording.reset();
   if (m_pMouseDlg) {

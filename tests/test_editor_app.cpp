@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,27 @@ std::string TextOf(HWND hwnd) {
   char text[256] = "";
   SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   return text;
+}
+
+// The text as the control holds it, characters outside the code page included.
+std::wstring WideTextOf(HWND hwnd) {
+  wchar_t text[256] = L"";
+  SendMessageW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Characters typed as a keyboard or an input method types them, each its own key press.
+void TypeUnicode(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = c;
+      key.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+  }
 }
 
 POINT CentreOf(HWND hwnd, double fx = 0.5, double fy = 0.5) {
@@ -294,6 +316,35 @@ TEST_F(EditorEndToEnd, CtrlAltRInAHotkeyFieldKeepsItsKey) {
     Xdo("key ctrl+alt+s");
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000)) << field.first;
     EXPECT_EQ(TextOf(Control(editor, field.first)), field.second);
+  }
+}
+
+// A name the code page cannot hold, typed or given by an input method, shows as it was typed, and
+// Save says what is wrong with it.
+TEST_F(EditorEndToEnd, ANameOutsideTheCodePageShowsAsTypedAndSaveSaysWhy) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  ClickControl(Control(editor, 1034));  // rows: Save goes on to the name
+  HWND name = Control(editor, 1028);
+  const std::wstring robo = L"\u30ed\u30dc";
+  const struct {
+    const char* way;
+    std::function<void()> give;
+  } ways[] = {
+      {"typed", [&] { ClickControl(name); TypeUnicode(robo); }},
+      {"input method", [&] { ClickControl(name); for (wchar_t c : robo) PostMessageW(name, WM_IME_CHAR, c, 1); }},
+  };
+  for (const auto& w : ways) {
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    w.give();
+    EXPECT_TRUE(PumpUntil([&] { return WideTextOf(name) == robo; }, 3000)) << w.way << ": " << TextOf(name);
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    HWND box = app.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << w.way;
+    EXPECT_EQ(PindrelProcess::BoxText(box), "Robot name contains characters that cannot be used in a robot name on this "
+                                            "system. Please choose another name.") << w.way;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
   }
 }
 
