@@ -77,6 +77,7 @@ void CQuorvexDlg::OnEditRobot() {
   }
   ShowWindow(SW_SHOWMINIMIZED);
   UnregisterHotkeys(FALSE);
+  CString focused = name;
   m_EditedRobot = name;
   if (!m_EditedRobot.IsEmpty()) {
     CStringArray names;
@@ -93,19 +94,25 @@ void CQuorvexDlg::OnEditRobot() {
         text.Format(AppText(IDS_JOBS_NOT_MOVED), m_EditedRobot.GetString(), editor.GetRobotName().GetString());
         Message(text);
       }
-      m_RobotList.SetItemText(row, 1, editor.GetRobotName());
-      m_RobotList.SetItemText(row, 2, editor.GetStartKey());
-      m_RobotList.SetItemText(row, 3, editor.GetEndKey());
-      if (entry >= 0) {
-        m_Robots[entry] = editor.GetRobot();
+      focused = editor.GetRobotName();
+      if (editor.KeptOldFile()) {
+        // The old file stayed beside the new one: the list shows both, as the next start would.
+        LoadRobotList();
       } else {
-        m_Robots.Add(editor.GetRobot());
+        m_RobotList.SetItemText(row, 1, editor.GetRobotName());
+        m_RobotList.SetItemText(row, 2, editor.GetStartKey());
+        m_RobotList.SetItemText(row, 3, editor.GetEndKey());
+        if (entry >= 0) {
+          m_Robots[entry] = editor.GetRobot();
+        } else {
+          m_Robots.Add(editor.GetRobot());
+        }
+        SetItemChecked(row, TRUE);
       }
-      SetItemChecked(row, TRUE);
     }
   }
   RegisterHotkeys(FALSE);
   m_EditedRobot.Empty();
   ShowWindow(SW_RESTORE);
-  FocusRobotRow(*this, m_RobotList, m_RobotList.GetItemText(row, 1));
+  FocusRobotRow(*this, m_RobotList, focused);
 }

@@ -36,6 +36,17 @@ bool HoldsOnlyCodePageText(HWND field) {
   return !usedDefault;
 }
 
+// The name field is the system's edit control itself, not subclassed, made a Unicode window:
+// the message loop then gives it typed characters (and an input method's) as they are, as a
+// paste does, so it shows what the user typed and Save can name the real problem. The program
+// still reads it through 8-bit calls.
+void DDX_UnicodeEdit(CDataExchange* dx, int id, CEdit& field) {
+  if (dx->Failed() || field.m_hWnd) return;
+  HWND hwnd = dx->PrepareCtrl(id);
+  if (!hwnd || !field.Attach(hwnd)) return;
+  ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CInputRobotDlg, CDialog)
@@ -63,7 +74,7 @@ void CInputRobotDlg::SetEditedRobot(const CRobot& robot) {
 }
 
 void CInputRobotDlg::DoDataExchange(CDataExchange* dx) {
-  DDX_Control(dx, IDC_ROBOT_NAME, m_NameEdit);
+  DDX_UnicodeEdit(dx, IDC_ROBOT_NAME, m_NameEdit);
   DDX_Control(dx, IDC_START_KEY, m_StartKeyEdit);
   DDX_Control(dx, IDC_END_KEY, m_EndKeyEdit);
   DDX_Control(dx, IDC_REPEAT_TEXT, m_RepeatText);
@@ -274,6 +285,12 @@ BOOL CInputRobotDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && m_pMouseDlg && !m_pMouseDlg->IsPointField(msg->hwnd)) {
     m_pMouseDlg->SetPointFromCursor();
   }
+  // A hotkey (Ctrl+Alt+R of the recording pane) takes its key before the hotkey field with the
+  // focus sees it: the field would be left with the modifiers alone instead of its key.
+  if (msg->message == WM_HOTKEY) {
+    m_StartKeyEdit.RestoreKeyBeforeModifiers();
+    m_EndKeyEdit.RestoreKeyBeforeModifiers();
+  }
   return CDialog::PreTranslateMessage(msg);
 }
 
@@ -425,7 +442,15 @@ void CInputRobotDlg::OnOK() {
     return;
   }
   if (renamed) {
-    ::DeleteFileA(oldPath);
+    // An old file that stays is a second robot: the user is told, and the caller lists both.
+    if (!DeleteRobotFile(oldPath)) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        m_KeptOldFile = TRUE;
+        PlainMessage("The robot was saved as \"" + robot.Name + "\", but its old file cannot be deleted:\n" + oldPath +
+                     "\n\n" + SystemErrorText(error) + "\n\nThe robot \"" + m_LoadedName + "\" stays in the list.");
+      }
+    }
   } else if (m_Editing && m_LoadedName != robot.Name && !m_LoadedName.IsEmpty()) {
     // Only the case changed: the file was written under its old spelling, and the file name is
     // what names the robot.
@@ -444,11 +469,11 @@ void CInputRobotDlg::OnOK() {
 }
 
 // Cancel, Escape and the close box: work done in the editor is only thrown away when the user
-// says so.
+// says so; No is the default, so that Enter keeps it.
 void CInputRobotDlg::OnCancel() {
   if (CurrentState() != m_OpenedState &&
       MessageBox("The robot has been changed. Are you sure you want to discard the changes?", nullptr,
-                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
     return;
   }
   EndDialog(IDCANCEL);
@@ -464,6 +489,7 @@ void CInputRobotDlg::OnTimer(UINT_PTR id) {
 }
 
 void CInputRobotDlg::OnDestroy() {
+  m_NameEdit.Detach();  // attached, not subclassed: nothing else lets go of its handle
   m_pRecordingPane = nullptr;
   m_pRecording.reset();
   if (m_pMouseDlg) {

@@ -32,6 +32,8 @@ public:
   CString GetStartKey() const { return m_StartKey; }
   CString GetEndKey() const { return m_EndKey; }
   CRobot GetRobot() const { return m_Robot; }
+  // After a rename: the old robot file could not be deleted, so the robot folder holds both.
+  BOOL KeptOldFile() const { return m_KeptOldFile; }
 
   // Inserts one action row before the first selected row, or at the end when none is selected.
   void AddAction(const CString& line);
@@ -95,6 +97,7 @@ private:
   CString m_RobotName, m_StartKey, m_EndKey;
   CRobot m_Robot;
   CString m_LoadedName;  // the name the edited robot had when it was loaded
+  BOOL m_KeptOldFile = FALSE;
   CString m_OpenedState;  // CurrentState() when the editor opened
   CStringArray m_RobotNames;
   // Statements the editor cannot show as an action: kept with their row (item data = index + 1)

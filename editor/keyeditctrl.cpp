@@ -37,8 +37,7 @@ BOOL CKeyEditCtrl::PreTranslateMessage(MSG* msg) {
     bool ctrl = down(VK_CONTROL), alt = down(VK_MENU);
     if (vk == VK_TAB && !ctrl && !alt) {
       // Tab and Shift+Tab leave the field for the next one with its key as it was.
-      if (m_ModifiersShown) SetWindowText(m_TextBeforeModifiers);
-      m_ModifiersShown = false;
+      RestoreKeyBeforeModifiers();
     } else {
       bool modifier = vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU;
       if (modifier && !m_ModifiersShown) m_TextBeforeModifiers = GetWindowText();
@@ -47,6 +46,11 @@ BOOL CKeyEditCtrl::PreTranslateMessage(MSG* msg) {
     }
   }
   return CEdit::PreTranslateMessage(msg);
+}
+
+void CKeyEditCtrl::RestoreKeyBeforeModifiers() {
+  if (m_ModifiersShown) SetWindowText(m_TextBeforeModifiers);
+  m_ModifiersShown = false;
 }
 
 // Typed characters never reach the field: it shows key names only.

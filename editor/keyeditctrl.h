@@ -13,6 +13,10 @@ public:
   static CString KeyText(UINT vk, BOOL restricted, bool ctrl, bool shift, bool alt);
   static bool IsRefusedKey(UINT vk);
 
+  // Back to the key the field had before the modifiers now shown were pressed: Tab leaves the
+  // field, or a hotkey of the system (Ctrl+Alt+R starts a recording) took the key they were for.
+  void RestoreKeyBeforeModifiers();
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:

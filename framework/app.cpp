@@ -50,15 +50,76 @@ BOOL AfxPreTranslateMessage(MSG* msg) {
   return app ? app->PreTranslateMessage(msg) : FALSE;
 }
 
+namespace {
+
+// Messages whose wParam is a character: the 8-bit calls give it as the code page's byte, "?"
+// where the code page has none.
+bool CarriesCharacter(UINT message) {
+  return message == WM_CHAR || message == WM_DEADCHAR || message == WM_SYSCHAR || message == WM_SYSDEADCHAR ||
+         message == WM_IME_CHAR;
+}
+
+bool IsWideCharacterMessage(const MSG& msg) {
+  return msg.hwnd && CarriesCharacter(msg.message) && ::IsWindowUnicode(msg.hwnd);
+}
+
+// The next message; FALSE for WM_QUIT. `wide`: taken through the wide call. The program is 8-bit
+// and takes its messages through GetMessageA, except while the focus is in a Unicode window (a
+// field that must see characters the code page lacks): then a character for such a window is
+// taken as it is, and the wait is not spent in GetMessageA, which would turn a character that
+// comes in meanwhile into "?".
+BOOL TakeMessage(MSG& msg, bool& wide) {
+  wide = false;
+  HWND focus = ::GetFocus();
+  if (!focus || !::IsWindowUnicode(focus)) return ::GetMessageA(&msg, nullptr, 0, 0) > 0;
+  for (;;) {
+    MSG next;
+    if (!::PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE)) {
+      ::WaitMessage();
+      continue;
+    }
+    // The message seen is taken by its window and number, so that none that came in meanwhile
+    // is taken in the other form.
+    wide = IsWideCharacterMessage(next);
+    BOOL taken = wide ? ::PeekMessageW(&msg, next.hwnd, next.message, next.message, PM_REMOVE)
+                      : ::PeekMessageA(&msg, next.hwnd, next.message, next.message, PM_REMOVE);
+    if (taken) return msg.message != WM_QUIT;
+  }
+}
+
+// A character for a Unicode window that came through the 8-bit call: the character its byte (or
+// the two bytes of an input method's character) stands for.
+void WidenCharacter(MSG& msg) {
+  char bytes[2];
+  int count = 0;
+  const WORD code = LOWORD(msg.wParam);
+  if (msg.message == WM_IME_CHAR && HIBYTE(code)) bytes[count++] = static_cast<char>(HIBYTE(code));
+  bytes[count++] = static_cast<char>(LOBYTE(code));
+  wchar_t character = 0;
+  if (::MultiByteToWideChar(CP_ACP, 0, bytes, count, &character, 1) == 1) {
+    msg.wParam = MAKEWPARAM(character, HIWORD(msg.wParam));
+  }
+}
+
+}  // namespace
+
+// Character messages of a Unicode window always leave here in their wide form.
 BOOL AfxPumpMessage() {
   MSG msg;
-  if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+  bool wide = false;
+  if (!TakeMessage(msg, wide)) {
     ::PostQuitMessage(static_cast<int>(msg.wParam));
     return FALSE;
   }
+  const bool forWideWindow = IsWideCharacterMessage(msg);
+  if (forWideWindow && !wide) WidenCharacter(msg);
   if (!AfxPreTranslateMessage(&msg)) {
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    if (forWideWindow) {
+      ::DispatchMessageW(&msg);
+    } else {
+      ::DispatchMessageA(&msg);
+    }
   }
   return TRUE;
 }

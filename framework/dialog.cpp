@@ -108,5 +108,7 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
   if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+  // The message loop gives a Unicode window its characters in their wide form.
+  if (::IsWindowUnicode(msg->hwnd)) return ::IsDialogMessageW(m_hWnd, msg);
   return ::IsDialogMessageA(m_hWnd, msg);
 }

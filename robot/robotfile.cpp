@@ -109,15 +109,30 @@ CString SystemErrorText(DWORD error) {
   return result;
 }
 
+namespace {
+// Wine deletes a file when the handle it opened for that closes, and loses a failure there (a
+// file the host does not let go of): the call succeeds and the file stays. That is a failure.
+BOOL DeletedAndGone(BOOL deleted, DWORD attributesAfter) {
+  if (!deleted) return FALSE;
+  if (attributesAfter == INVALID_FILE_ATTRIBUTES) return TRUE;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+}  // namespace
+
 BOOL DeleteRobotFile(const char* path) {
-  if (lstrlenA(path) <= kMaxRobotPath) return DeleteFileA(path);
+  if (lstrlenA(path) <= kMaxRobotPath) {
+    BOOL deleted = DeleteFileA(path);
+    return DeletedAndGone(deleted, deleted ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES);
+  }
   // A long path only through the wide call, as "\\?\" and the full path.
   int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
   if (length <= 0) return FALSE;
   std::wstring wide(static_cast<size_t>(length) - 1, L'\0');
   MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length);
   if (wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
-  return DeleteFileW(wide.c_str());
+  BOOL deleted = DeleteFileW(wide.c_str());
+  return DeletedAndGone(deleted, deleted ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES);
 }
 
 void AddWholeLine(CStringArray& lines, const CString& line) {

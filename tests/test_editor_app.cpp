@@ -7,10 +7,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/support/host_files.h"
 #include "tests/support/pindrel_process.h"
 #include "tests/support/robot_folder.h"
 #include "tests/support/test_support.h"
@@ -25,6 +28,27 @@ std::string TextOf(HWND hwnd) {
   char text[256] = "";
   SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   return text;
+}
+
+// The text as the control holds it, characters outside the code page included.
+std::wstring WideTextOf(HWND hwnd) {
+  wchar_t text[256] = L"";
+  SendMessageW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Characters typed as a keyboard or an input method types them, each its own key press.
+void TypeUnicode(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = c;
+      key.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+  }
 }
 
 POINT CentreOf(HWND hwnd, double fx = 0.5, double fy = 0.5) {
@@ -258,6 +282,95 @@ TEST_F(EditorEndToEnd, EscapeAsksBeforeTheRowsAreThrownAway) {
     }
   }
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
+}
+
+// Enter in the question before the work goes answers No: the editor stays with its rows.
+TEST_F(EditorEndToEnd, EnterInTheDiscardQuestionKeepsTheWork) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  HWND list = Control(editor, 1039);
+  ClickControl(Control(editor, 1034));
+  ASSERT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 3; }, 3000));
+  ASSERT_TRUE(BringToFront(editor));
+  PressKey(VK_ESCAPE);
+  HWND box = app.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(BringToFront(box));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+  PumpFor(300);
+  ASSERT_TRUE(IsWindow(editor)) << "Enter threw the work away";
+  EXPECT_EQ(ListView_GetItemCount(list), 3);
+}
+
+// Ctrl+Alt+R in a hotkey field starts a hidden recording; the field keeps the key it had.
+TEST_F(EditorEndToEnd, CtrlAltRInAHotkeyFieldKeepsItsKey) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  PressInto(Control(editor, 1032), "ctrl+shift+m", "Ctrl + Shift + M");
+  for (const auto& field : {std::make_pair(1032, "Ctrl + Shift + M"), std::make_pair(1033, "<F11>")}) {
+    ClickControl(Control(editor, field.first));
+    Xdo("key ctrl+alt+r");
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(editor); }, 5000)) << field.first;
+    PumpFor(300);
+    Xdo("key ctrl+alt+s");
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(editor) != FALSE; }, 5000)) << field.first;
+    EXPECT_EQ(TextOf(Control(editor, field.first)), field.second);
+  }
+}
+
+// A name the code page cannot hold, typed or given by an input method, shows as it was typed, and
+// Save says what is wrong with it.
+TEST_F(EditorEndToEnd, ANameOutsideTheCodePageShowsAsTypedAndSaveSaysWhy) {
+  HWND editor = OpenEditor(1005, "Add Robot");
+  ASSERT_NE(editor, nullptr);
+  ClickControl(Control(editor, 1034));  // rows: Save goes on to the name
+  HWND name = Control(editor, 1028);
+  const std::wstring robo = L"\u30ed\u30dc";
+  const struct {
+    const char* way;
+    std::function<void()> give;
+  } ways[] = {
+      {"typed", [&] { ClickControl(name); TypeUnicode(robo); }},
+      {"input method", [&] { ClickControl(name); for (wchar_t c : robo) PostMessageW(name, WM_IME_CHAR, c, 1); }},
+  };
+  for (const auto& w : ways) {
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    w.give();
+    EXPECT_TRUE(PumpUntil([&] { return WideTextOf(name) == robo; }, 3000)) << w.way << ": " << TextOf(name);
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    HWND box = app.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << w.way;
+    EXPECT_EQ(PindrelProcess::BoxText(box), "Robot name contains characters that cannot be used in a robot name on this "
+                                            "system. Please choose another name.") << w.way;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 3000));
+  }
+}
+
+// A rename whose old file cannot be deleted says so, and the list shows both robots.
+TEST_F(EditorEndToEnd, ARenameThatCannotDeleteTheOldFileSaysSoAndListsBoth) {
+  ImmutableFile locked(folder.File("Other"));
+  ASSERT_TRUE(locked.ok());
+  app.SelectRow(app.RowOf("Other"));
+  HWND editor = OpenEditor(1006, "Edit Robot");
+  ASSERT_NE(editor, nullptr);
+  SendMessageA(Control(editor, 1028), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Renamed"));
+  PostMessageA(editor, WM_COMMAND, IDOK, 0);
+  HWND box = app.WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << "nothing said";
+  EXPECT_EQ(PindrelProcess::BoxText(box), "The robot was saved as \"Renamed\", but its old file cannot be deleted:\n" +
+                                              folder.File("Other") + "\n\nAccess denied.\n\nThe robot \"Other\" stays in "
+                                              "the list.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(editor); }, 5000));
+  EXPECT_EQ(ReadFileBytes(folder.File("Other")), other);
+  EXPECT_TRUE(FileExists(folder.File("Renamed")));
+  std::vector<std::string> rows;
+  PumpUntil([&] { rows = app.ListRows(); return rows.size() == 2; }, 3000);
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"- Other | Ctrl + Alt + O | Ctrl + Alt + Q",
+                                            "x Renamed | Ctrl + Alt + O | Ctrl + Alt + Q"}));
 }
 
 // Add Click refuses a point field that does not hold a whole number and adds nothing.
