@@ -98,14 +98,28 @@ protected:
   // reaches the program without its Ctrl and Alt, because a robot frees the modifiers the user
   // holds before it types a key, so it is no hotkey. A press that arrives late lets one more key
   // through, so typing is looked at twice before the key is pressed again: a needless second
-  // press would start the robot whose start key it is.
+  // press would start the robot whose start key it is. A lost press types its own letter into the
+  // target; one such letter for each press after the first is left out of the text returned.
   std::string StopWith(const char* keys) {
     std::string typed;
-    for (int press = 0; press < 3; ++press) {
+    int presses = 0;
+    auto withoutLostPresses = [&] {
+      const std::string name(keys);
+      const size_t plus = name.rfind('+');
+      const std::string key = plus == std::string::npos ? name : name.substr(plus + 1);
+      for (int lost = presses - 1; lost > 0 && key.size() == 1; --lost) {
+        const size_t at = typed.rfind(key[0]);
+        if (at == std::string::npos) break;
+        typed.erase(at, 1);
+      }
+      return typed;
+    };
+    for (; presses < 3;) {
       Press(keys);
+      ++presses;
       for (int look = 0; look < 2; ++look) {
         typed = SettledTyped();
-        if (typed.find("still typing") == std::string::npos) return typed;
+        if (typed.find("still typing") == std::string::npos) return withoutLostPresses();
       }
     }
     return typed;
