@@ -160,6 +160,30 @@ TEST(SysutilMessageBox, RealBoxTimesOutAndClosesOnlyItself) {
   DestroyWindow(g_otherDialog);
 }
 
+// A box slower to come up than its time-out (a busy machine) still closes at the time-out.
+TEST(SysutilMessageBox, RealBoxCreatedAfterItsTimeoutStillClosesItself) {
+  MessageBoxSink previous = SetMessageBoxSink(nullptr);
+  g_rescued = false;
+  // Hooks are called newest first: this one runs after the box's own catcher has seen the box.
+  HHOOK slow = SetWindowsHookExA(
+      WH_CBT,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        char cls[16] = "";
+        if (code == HCBT_CREATEWND) GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls);
+        if (strcmp(cls, "#32770") == 0) Sleep(1300);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_NE(slow, nullptr);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, RescueBox);
+  int result = MessageBoxWithTimeout(nullptr, "Slow to come", "Timed", MB_OK, 1000);
+  KillTimer(nullptr, rescue);
+  UnhookWindowsHookEx(slow);
+  SetMessageBoxSink(std::move(previous));
+  EXPECT_EQ(result, -1);
+  EXPECT_FALSE(g_rescued) << "the box did not close at its time-out";
+}
+
 TEST(SysutilMessageBox, RealBoxAnsweredBeforeTheTimeout) {
   MessageBoxSink previous = SetMessageBoxSink(nullptr);
   g_boxSeen = nullptr;

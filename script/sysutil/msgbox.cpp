@@ -53,12 +53,14 @@ DWORD WINAPI MsgBoxTimeoutThread(LPVOID parameter) {
     // Unsigned difference: a wrap of the millisecond clock does not end the wait early.
     if (timeGetTime() - start >= call->timeoutMs && call->box.load()) {
       // The box must still be a window of the showing thread (its handle is not reused yet).
+      // On a busy machine it may come up after its time-out: until it is a dialog that can
+      // end, it is tried again, for as long as it is being shown.
+      call->windowFound = false;
       EnumThreadWindows(call->threadId, FindDialogWindowProc, reinterpret_cast<LPARAM>(call));
-      if (call->windowFound) {
+      if (call->windowFound && EndDialog(call->box.load(), 1)) {
         call->timedOut = true;
-        EndDialog(call->box.load(), 1);
+        return 0;
       }
-      return 0;
     }
     Sleep(10);
   }
