@@ -111,8 +111,9 @@ bool SetFileTimeEx(const char* path, const FILETIME& time, int which);
 // "a.b.c.d" from the file's version resource (buffer of at least 24 bytes); false without one.
 bool GetFileVersionText(const char* file, char* buffer);
 // Reads one line ending at LF, CR LF, a lone CR or the end of the file, keeping at most
-// size - 1 characters, without its end. False at the end of the file.
-bool ReadFileLine(char* buffer, int size, FILE* file);
+// size - 1 characters, without its end. False at the end of the file. With `consumed`, adds the
+// bytes it took from the file (the line's end included) to it.
+bool ReadFileLine(char* buffer, int size, FILE* file, long long* consumed = nullptr);
 
 // --- Directories ----------------------------------------------------------------------------
 
