@@ -629,6 +629,16 @@ TEST_F(FileBuiltins, SizesVersionsAndNames) {
   EXPECT_EQ(WithError("FILEGETLONGNAME", {S("Q:\\gone\\x.txt")}), "Q:\\gone\\x.txt|1");
 }
 
+// A device is no file: its size is refused as a missing file's is (Z:\dev\zero is a device of
+// the host under a name that is no device name: only its file type tells). A folder still has
+// the size its search entry gives.
+TEST_F(FileBuiltins, TheSizeOfADeviceIsRefused) {
+  if (GetDriveTypeA("Z:\\") == DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no host drive";
+  for (const char* device : {"Z:\\dev\\zero", "Z:\\dev\\zer?", "NUL", "\\\\.\\NUL"})
+    EXPECT_EQ(WithError("FILEGETSIZE", {S(device)}), "0|1") << device;
+  EXPECT_EQ(WithError("FILEGETSIZE", {S(temp.path())}), "0|0");
+}
+
 // ---- shortcuts and dialogs ---------------------------------------------------------------------
 
 TEST_F(FileBuiltins, AShortcutRoundTrips) {
