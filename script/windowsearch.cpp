@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "script/builtins/runstop.h"
 #include "script/interpreter.h"
 #include "script/sysutil/sysutil.h"
 
@@ -30,7 +31,9 @@ struct ChildTextEnum {
   const char* text;
   bool includeHidden;
   bool useGetWindowText;
+  CSilentThreads* silent;
   bool matched;
+  CScriptString childText;  // the text of the child in hand
 };
 
 struct ControlEnum {
@@ -40,6 +43,7 @@ struct ControlEnum {
 
 BOOL CALLBACK MatchWindowProc(HWND window, LPARAM parameter) {
   WindowEnum* e = reinterpret_cast<WindowEnum*>(parameter);
+  if (RunStopRequested()) return FALSE;  // the run ends: nothing is found
   if (!e->script->WindowTitleMatches(window) || !e->script->WindowTextMatches(window)) return TRUE;
   e->found = window;
   return FALSE;
@@ -47,20 +51,17 @@ BOOL CALLBACK MatchWindowProc(HWND window, LPARAM parameter) {
 
 BOOL CALLBACK MatchChildTextProc(HWND child, LPARAM parameter) {
   ChildTextEnum* e = reinterpret_cast<ChildTextEnum*>(parameter);
+  if (RunStopRequested()) return FALSE;
   if (!e->includeHidden && !IsWindowVisible(child)) return TRUE;
-  static char text[kChildTextLimit + 1];
-  text[0] = '\0';
+  CScriptString& text = e->childText;
   if (e->useGetWindowText) {
-    GetWindowTextA(child, text, sizeof text);
+    GetWindowTextA(child, text.GetBuffer(kChildTextLimit), kChildTextLimit + 1);
+    text.SetLength(-1);
   } else {
     // A child of another thread may hang even when its top-level window answers.
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             5000, &copied))
-      text[0] = '\0';
-    text[kChildTextLimit] = '\0';
+    e->silent->ReadText(child, text);
   }
-  if (text[0] && strstr(text, e->text)) {
+  if (!text.IsEmpty() && strstr(text, e->text)) {
     e->matched = true;
     return FALSE;
   }
@@ -131,6 +132,7 @@ BOOL CQuorvex_Script::FindWindowByTitle() {
   }
 
   Search.Found = false;
+  Search.Silent = CSilentThreads();
   WindowEnum e = {this, nullptr};
   if (WinSearchChildren == 1)
     EnumChildWindows(GetDesktopWindow(), MatchWindowProc, reinterpret_cast<LPARAM>(&e));
@@ -178,8 +180,8 @@ bool CQuorvex_Script::WindowTitleMatches(HWND window) {
 
 bool CQuorvex_Script::WindowTextMatches(HWND window) {
   if (Search.Text.IsEmpty()) return true;
-  if (WinTextMatchMode == 1 && IsWindowHung(window, 5000)) return false;
-  ChildTextEnum e = {Search.Text, WinDetectHiddenText == 1, WinTextMatchMode == 2, false};
+  if (WinTextMatchMode == 1 && !Search.Silent.Answers(window)) return false;
+  ChildTextEnum e = {Search.Text, WinDetectHiddenText == 1, WinTextMatchMode == 2, &Search.Silent, false, {}};
   EnumChildWindows(window, MatchChildTextProc, reinterpret_cast<LPARAM>(&e));
   return e.matched;
 }

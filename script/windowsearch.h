@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "script/scriptstring.h"
+#include "script/sysutil/sysutil.h"
 
 struct CWindowSearch {
   // The texts of the current call (the text is "" when the call gives none).
@@ -13,6 +14,8 @@ struct CWindowSearch {
   // of title match mode 4.
   HWND FoundWindow = nullptr;
   bool Found = false;
+  // The programs that did not answer during the search in progress: passed over from then on.
+  CSilentThreads Silent;
 
   // Control search: the id asked for, the instance count of the class pass, whether the text
   // pass ran, and the control found.

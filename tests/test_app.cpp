@@ -982,6 +982,26 @@ TEST_F(AppEndToEnd, HostileRobotFilesNeitherCrashNorLoseLinesAndLongRunsStop) {
   EXPECT_EQ(SettledTyped(), "") << "the line after the wait did not run";
 }
 
+// A program that answers late (busy, but never long enough to count as hung): a robot that
+// searches its window by text and reads its texts over and over stops at the end key within
+// about a line, not after seconds per window.
+TEST_F(AppEndToEnd, TheEndKeyStopsARunThatSearchesTheWindowsOfABusyProgram) {
+  TestTarget busy;
+  ASSERT_TRUE(busy.Start("Pindrel Busy Target", 520, 60));
+  folder.Write({"Searcher", "Ctrl + Alt + W", "Ctrl + Alt + Q", 1, 0, 1,
+                {"While 1", "WinExists(\"Pindrel Busy Target\", \"Ready\")", "WinGetText(\"Pindrel Busy Target\")",
+                 "WEnd"}});
+  StartApp();
+  ASSERT_TRUE(busy.Hang(180000, 2000));
+  Press("ctrl+alt+w");
+  ASSERT_TRUE(PumpUntil([&] { return !KeyTaken("Ctrl + Alt + W"); }, 5000)) << "the robot runs";
+  PumpFor(1500);  // the robot is well into its searches
+  const long long pressed = NowMicroseconds();
+  Press("ctrl+alt+q");
+  ASSERT_TRUE(PumpUntil([&] { return KeyTaken("Ctrl + Alt + W"); }, 150000)) << "the run ended";
+  EXPECT_LT((NowMicroseconds() - pressed) / 1000, 2000) << "milliseconds from the end key to the run's end";
+}
+
 namespace {
 
 // A click of the X pointer on the middle of a window.

@@ -277,6 +277,57 @@ TEST_F(FileBuiltins, ReadingANumberedLineRewindsFirst) {
   EXPECT_EQ(WithError("FILEREAD", {N(std::stoi(Open("w.txt", 1))), N(3)}), "|1");
 }
 
+// Lines by number in any order, between reads in order, reads of characters and changes to the
+// file: each answer, its @error and where the next read goes on are those of a read from the
+// start. Steps: a number (FILEREADLINE by number), "n" (the next line), "r<count>" (FILEREAD),
+// "a<text>" (FILEWRITE through the file's name), "w<bytes>" (another program rewrites the file;
+// the next line read by number is not the one after the last, which is read straight on as a
+// read in order is).
+TEST_F(FileBuiltins, LinesByNumberAnswerAsIfReadFromTheStart) {
+  struct Case {
+    const char* bytes;
+    std::vector<std::pair<std::string, std::string>> steps;
+  } cases[] = {
+      {"one\r\ntwo\r\nthree\r\n",
+       {{"1", "one|0"}, {"2", "two|0"}, {"3", "three|0"}, {"4", "|-1"}, {"n", "|-1"}, {"3", "three|0"}, {"n", "|-1"},
+        {"2", "two|0"}, {"n", "three|0"}, {"2", "two|0"}, {"2", "two|0"}, {"5", "|-1"}, {"0", "|0"}, {"n", "one|0"},
+        {"3", "three|0"}, {"-1", "|0"}, {"n", "one|0"}, {"r5", "two\r\n|0"}, {"n", "three|0"}, {"1", "one|0"},
+        {"r3", "two|0"}, {"2", "two|0"}, {"r3", "thr|0"}, {"n", "ee|0"}}},
+      {"a\nb\nc", {{"3", "c|0"}, {"n", "|-1"}, {"2", "b|0"}, {"n", "c|0"}, {"4", "|-1"}, {"3", "c|0"}, {"1", "a|0"}}},
+      {"a\rb\r\rc\r", {{"2", "b|0"}, {"3", "|0"}, {"4", "c|0"}, {"5", "|-1"}, {"4", "c|0"}, {"n", "|-1"},
+                        {"3", "|0"}, {"n", "c|0"}}},
+      {"x\r\n\r\ny\n\rz", {{"5", "z|0"}, {"4", "|0"}, {"n", "z|0"}, {"2", "|0"}, {"3", "y|0"}, {"6", "|-1"}}},
+      {"", {{"1", "|-1"}, {"n", "|-1"}, {"0", "|0"}, {"1", "|-1"}}},
+      {"a\nb", {{"2", "b|0"}, {"ac\r\n", ""}, {"2", "bc|0"}, {"3", "|-1"}, {"ad", ""}, {"3", "d|0"}, {"1", "a|0"}}},
+      {"a\r", {{"1", "a|0"}, {"2", "|-1"}, {"a\nb", ""}, {"2", "b|0"}, {"1", "a|0"}, {"n", "b|0"}}},
+      {"1\n2\n", {{"2", "2|0"}, {"a3\r\n", ""}, {"3", "3|0"}, {"n", "|-1"}, {"2", "2|0"}, {"a4", ""}, {"4", "4|0"}}},
+      {"1\n2\n3\n", {{"2", "2|0"}, {"w1\n20\n30\n", ""}, {"2", "20|0"}, {"3", "30|0"}, {"wx\n", ""}, {"3", "|-1"}}},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(File("numbered.txt"), c.bytes);
+    int handle = std::stoi(Open("numbered.txt", 0));
+    for (const auto& [step, answer] : c.steps) {
+      SCOPED_TRACE(std::string(c.bytes) + " step " + step);
+      if (step[0] == 'a') {
+        Call("FILEWRITE", {S(File("numbered.txt")), S(step.substr(1))});
+      } else if (step[0] == 'w') {
+        HANDLE file = CreateFileA(File("numbered.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, TRUNCATE_EXISTING, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, step.data() + 1, static_cast<DWORD>(step.size() - 1), &written, nullptr);
+        CloseHandle(file);
+      } else if (step[0] == 'r') {
+        EXPECT_EQ(WithError("FILEREAD", {N(handle), N(std::stoi(step.substr(1)))}), answer);
+      } else {
+        EXPECT_EQ(WithError("FILEREADLINE", step == "n" ? std::vector<CScriptValue>{N(handle)}
+                                                         : std::vector<CScriptValue>{N(handle), N(std::stoi(step))}),
+                  answer);
+      }
+    }
+    Call("FILECLOSE", {N(handle)});
+  }
+}
+
 TEST_F(FileBuiltins, ALongLineIsCutAt65534Characters) {
   WriteFileBytes(File("long.txt"), std::string(70000, 'x') + "\r\nnext");
   int handle = std::stoi(Open("long.txt", 0));
@@ -576,6 +627,16 @@ TEST_F(FileBuiltins, SizesVersionsAndNames) {
   EXPECT_EQ(WithError("FILEGETLONGNAME", {S(shortName)}), File("a long file name.text") + "|0");
   EXPECT_EQ(WithError("FILEGETSHORTNAME", {S(File("gone.txt"))}), File("gone.txt") + "|1");
   EXPECT_EQ(WithError("FILEGETLONGNAME", {S("Q:\\gone\\x.txt")}), "Q:\\gone\\x.txt|1");
+}
+
+// A device is no file: its size is refused as a missing file's is (Z:\dev\zero is a device of
+// the host under a name that is no device name: only its file type tells). A folder still has
+// the size its search entry gives.
+TEST_F(FileBuiltins, TheSizeOfADeviceIsRefused) {
+  if (GetDriveTypeA("Z:\\") == DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no host drive";
+  for (const char* device : {"Z:\\dev\\zero", "Z:\\dev\\zer?", "NUL", "\\\\.\\NUL"})
+    EXPECT_EQ(WithError("FILEGETSIZE", {S(device)}), "0|1") << device;
+  EXPECT_EQ(WithError("FILEGETSIZE", {S(temp.path())}), "0|0");
 }
 
 // ---- shortcuts and dialogs ---------------------------------------------------------------------

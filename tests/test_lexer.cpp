@@ -3,6 +3,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "script/lexer.h"
 #include "tests/support/script_harness.h"
@@ -217,6 +218,16 @@ TEST(BuiltinTable, SharedHandlers) {
     distinct.insert(std::string(reinterpret_cast<const char*>(&h), sizeof h));
   }
   EXPECT_EQ(distinct.size(), 212u);
+}
+
+// Only built-ins that look at their first argument and run no script code take a variable there
+// in place rather than a copy of it.
+TEST(BuiltinTable, OnlyUBoundAndIsArrayTakeTheirFirstArgumentInPlace) {
+  CQuorvex_Script script;
+  std::vector<std::string> inPlace;
+  for (int i = 0; i < script.GetBuiltinCount(); ++i)
+    if (script.GetBuiltin(i).readsInPlace) inPlace.push_back(script.GetBuiltin(i).name.GetText());
+  EXPECT_EQ(inPlace, (std::vector<std::string>{"ISARRAY", "UBOUND"}));
 }
 
 // Every built-in is built now: a handler's fatal report stands in for the stub's.

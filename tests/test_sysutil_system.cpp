@@ -201,12 +201,12 @@ TEST(SysutilWindows, TextsAndClassesOfChildren) {
   SendMessageA(target.Control(TestTarget::kEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("typed text"));
   SendMessageA(target.Control(TestTarget::kCombo), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("two"));
 
-  EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), false)),
+  EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), false).GetText()),
             (std::vector<std::string>{"typed text", "two", "two", "Press", "Ready"}));
   ShowWindow(target.Control(TestTarget::kButton), SW_HIDE);
-  EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), false)),
+  EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), false).GetText()),
             (std::vector<std::string>{"typed text", "two", "two", "Ready"}));
-  EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), true)),
+  EXPECT_EQ(SplitLines(GetWindowTextAll(target.hwnd(), true).GetText()),
             (std::vector<std::string>{"typed text", "two", "two", "Press", "Ready"}));
   EXPECT_EQ(std::string(GetWindowClassList(target.hwnd())),
             "Edit\nListBox\nComboBox\nEdit\nButton\nmsctls_statusbar32\n");

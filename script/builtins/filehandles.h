@@ -20,6 +20,17 @@ struct CFileHandle {
   int mode = kRead;
   std::string targetPath, tempPath;
   bool writeFailed = false;
+  // kFile: the last line FILEREADLINE read by number (0: none), where it starts, where the line
+  // after it starts, the file's size and last write time then, and whether the stream is still
+  // where that read left it with the line's end read whole. A later line goes on from there
+  // instead of reading the file from its start again (see ReadNumberedLine in files.cpp).
+  struct LineMark {
+    int line = 0;
+    long long start = 0, next = 0;
+    long long size = 0;
+    FILETIME written = {};
+    bool inPlace = false;
+  } numbered;
   // kSearch: the search and the first match, kept until FILEFINDNEXTFILE returns it.
   HANDLE search = INVALID_HANDLE_VALUE;
   std::string firstName;

@@ -1,5 +1,7 @@
 // The file-handle built-ins: opening and closing files, reading and writing lines and
 // characters, and file searches, over the interpreter's table of 64 handles.
+#include <io.h>
+
 #include <cstring>
 #include <string>
 
@@ -69,6 +71,10 @@ public:
     }
     record = handle;
     stream = handle->stream;
+    // Whatever this call does moves the stream: only a read by number that ends well puts it
+    // back where its mark says.
+    markInPlace = handle->numbered.inPlace;
+    handle->numbered.inPlace = false;
     return 1;
   }
   // Open for a read built-in: as Open, where a named file that does not open and a handle not
@@ -84,10 +90,64 @@ public:
 
   FILE* stream = nullptr;
   CFileHandle* record = nullptr;
+  bool markInPlace = false;  // the stream was where the record's line mark left it
 
 private:
   bool owned_ = false;
 };
+
+// The stream's file size and last write time, which change with every write to the file.
+bool ReadFileStamp(FILE* stream, CFileHandle::LineMark& mark) {
+  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  LARGE_INTEGER size;
+  if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size) ||
+      !GetFileTime(file, nullptr, nullptr, &mark.written))
+    return false;
+  mark.size = size.QuadPart;
+  return true;
+}
+
+// Reads line `wanted` (from 1) into `buffer` (kLineRoom bytes) and leaves the stream after it,
+// as reading the file from its start does; false past its end. A handle's record remembers the
+// line read last, so a later line goes on from there: a loop over the lines by number reads each
+// line once, not the whole file up to it every time. The line right after it is read straight
+// on, as a read in order would; a line that needs the stream moved is looked for from the mark
+// only while the file's size and time are those of the mark, else from the file's start.
+bool ReadNumberedLine(const CStreamArg& source, int wanted, char* buffer) {
+  FILE* stream = source.stream;
+  CFileHandle* record = source.record;
+  const CFileHandle::LineMark* mark =
+      record && record->numbered.line > 0 && wanted >= record->numbered.line ? &record->numbered : nullptr;
+  CFileHandle::LineMark now;
+  int line = 1;
+  long long position = 0;  // of the stream: where `line` starts
+  if (mark && wanted > mark->line && source.markInPlace) {
+    now = *mark;
+    line = mark->line + 1;
+    position = mark->next;
+  } else if (mark && ReadFileStamp(stream, now) && now.size == mark->size &&
+             CompareFileTime(&now.written, &mark->written) == 0) {
+    line = wanted == mark->line ? mark->line : mark->line + 1;
+    position = wanted == mark->line ? mark->start : mark->next;
+    _fseeki64(stream, position, SEEK_SET);
+  } else {
+    rewind(stream);
+    if (record && !ReadFileStamp(stream, now)) record = nullptr;  // no mark without the file's stamp
+  }
+  for (; line < wanted; ++line)
+    if (!ReadFileLine(buffer, kLineRoom, stream, &position)) return false;
+  const long long start = position;
+  if (!ReadFileLine(buffer, kLineRoom, stream, &position)) return false;
+  if (record) {
+    now.line = wanted;
+    now.start = start;
+    now.next = position;
+    // A line that ended at the end of the file may still grow: the next one is looked for anew.
+    now.inPlace = !feof(stream);
+    record->numbered = now;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -175,13 +235,13 @@ int CQuorvex_Script::F_FileReadLine(CValueList& args, CScriptValue& result) {
   char* buffer = line.GetBuffer(kLineRoom);
   if (args.GetCount() >= 2) {
     int wanted = args.GetAt(1).GetInt();
-    rewind(source.stream);
-    if (wanted <= 0) return 0;
-    for (int i = 0; i < wanted; ++i) {
-      if (!ReadFileLine(buffer, kLineRoom, source.stream)) {
-        SetError(-1);
-        return 0;
-      }
+    if (wanted <= 0) {
+      rewind(source.stream);
+      return 0;
+    }
+    if (!ReadNumberedLine(source, wanted, buffer)) {
+      SetError(-1);
+      return 0;
     }
   } else if (!ReadFileLine(buffer, kLineRoom, source.stream)) {
     SetError(-1);

@@ -16,6 +16,14 @@ namespace {
 
 bool IsDots(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
 
+// The path of a search's match: the pattern's folder and the match's name.
+std::string MatchPath(const char* pattern, const WIN32_FIND_DATAA& found) {
+  const char* name = pattern;
+  for (const char* p = pattern; *p; ++p)
+    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+  return std::string(pattern, name) + found.cFileName;
+}
+
 // Calls `action` with the full path of every match of `pattern` in `folder` (ending in a
 // backslash), then, with `recurse`, of every folder below it. `changed` counts the calls;
 // false at the first failed action.
@@ -196,14 +204,19 @@ int CQuorvex_Script::F_DirMove(CValueList& args, CScriptValue& result) {
 }
 
 int CQuorvex_Script::F_FileGetSize(CValueList& args, CScriptValue& result) {
+  const char* pattern = args.GetAt(0).GetString();
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(args.GetAt(0).GetString(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
+  HANDLE search = IsDevicePath(pattern) ? INVALID_HANDLE_VALUE : FindFirstFileA(pattern, &found);
+  bool matched = search != INVALID_HANDLE_VALUE;
+  if (matched) FindClose(search);
+  // A device has no size, whatever the search says of it: it fails as a missing file does.
+  if (matched && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    matched = IsDiskFileOrAbsent(MatchPath(pattern, found).c_str());
+  if (!matched) {
     result.SetInt(0);
     SetError(1);
     return 0;
   }
-  FindClose(search);
   result.SetNumber(static_cast<double>((static_cast<unsigned long long>(found.nFileSizeHigh) << 32) |
                                        found.nFileSizeLow));
   return 0;

@@ -322,17 +322,21 @@ bool GetFileVersionText(const char* file, char* buffer) {
   return true;
 }
 
-bool ReadFileLine(char* buffer, int size, FILE* file) {
+bool ReadFileLine(char* buffer, int size, FILE* file, long long* consumed) {
   if (size > 0) buffer[0] = '\0';
   int c = fgetc(file);
   if (c == EOF) return false;
+  long long taken = 1;
   int length = 0;
-  for (; c != EOF && c != '\n' && c != '\r'; c = fgetc(file))
+  for (; c != EOF && c != '\n' && c != '\r'; c = fgetc(file), ++taken)
     if (length < size - 1) buffer[length++] = static_cast<char>(c);
+  if (c == EOF) --taken;
   if (c == '\r') {
     int next = fgetc(file);
-    if (next != '\n' && next != EOF) ungetc(next, file);
+    if (next == '\n') ++taken;
+    else if (next != EOF) ungetc(next, file);
   }
   if (size > 0) buffer[length] = '\0';
+  if (consumed) *consumed += taken;
   return true;
 }

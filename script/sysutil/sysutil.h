@@ -6,6 +6,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "script/scriptstring.h"
 
 class CScriptValue;
 
@@ -111,8 +114,9 @@ bool SetFileTimeEx(const char* path, const FILETIME& time, int which);
 // "a.b.c.d" from the file's version resource (buffer of at least 24 bytes); false without one.
 bool GetFileVersionText(const char* file, char* buffer);
 // Reads one line ending at LF, CR LF, a lone CR or the end of the file, keeping at most
-// size - 1 characters, without its end. False at the end of the file.
-bool ReadFileLine(char* buffer, int size, FILE* file);
+// size - 1 characters, without its end. False at the end of the file. With `consumed`, adds the
+// bytes it took from the file (the line's end included) to it.
+bool ReadFileLine(char* buffer, int size, FILE* file, long long* consumed = nullptr);
 
 // --- Directories ----------------------------------------------------------------------------
 
@@ -152,15 +156,44 @@ void MouseWheelTurn(const char* direction);
 
 // --- Windows --------------------------------------------------------------------------------
 
-// True when the window does not answer WM_NULL within timeoutMs.
+// How long a window is given to answer a message that the engine sends it to read or search
+// windows: one that has not answered by then counts as hung. The message is sent again in short
+// slices meanwhile, and a stop request of the run in progress ends the wait early.
+constexpr UINT kWindowPatienceMs = 5000;
+
+// The threads that did not answer during one walk over windows: their other windows are passed
+// over without another message, so a program that does not answer costs one wait per walk, not
+// one per window.
+class CSilentThreads {
+public:
+  // SendMessageTimeoutA (abort if hung) with kWindowPatienceMs as above, unless the window's
+  // thread has not answered before; false when the message was not sent or not answered.
+  bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer);
+  // True when the window answers WM_NULL (as Send).
+  bool Answers(HWND window) {
+    DWORD_PTR answer;
+    return Send(window, WM_NULL, 0, 0, answer);
+  }
+  // The window's text through WM_GETTEXT (as Send), up to 32767 characters; false (and an
+  // empty text) when it did not answer.
+  bool ReadText(HWND window, CScriptString& text);
+
+private:
+  bool Knows(DWORD thread) const;
+  std::vector<DWORD> threads_;
+};
+
+// True when the window does not answer WM_NULL within timeoutMs (sent as CSilentThreads sends,
+// so a stop request ends the wait early: the window then counts as hung).
 bool IsWindowHung(HWND window, UINT timeoutMs);
 // Attaches (or detaches) this thread's input to the window's thread; not to a hung window.
 void AttachToWindowThread(HWND window, bool attach);
-// The texts of the window's children, one a line ("\n" after each), in a shared 32768-byte
-// buffer that the next call of either function overwrites.
-const char* GetWindowTextAll(HWND window, bool includeHidden);
-// The class names of the window's children, one a line, in the same shared buffer.
-const char* GetWindowClassList(HWND window);
+// The texts of the window's children, one a line ("\n" after each), up to 32767 characters.
+// Children that do not answer are passed over (CSilentThreads); the walk ends early on a stop
+// request of the run in progress.
+CScriptString GetWindowTextAll(HWND window, bool includeHidden);
+// The class names of the window's children, one a line, up to 32767 characters.
+CScriptString GetWindowClassList(HWND window);
 BOOL CALLBACK EnumWindowTextProc(HWND child, LPARAM parameter);
 BOOL CALLBACK EnumClassNamesProc(HWND child, LPARAM parameter);
 

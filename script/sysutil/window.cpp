@@ -1,71 +1,118 @@
 // Window helpers: hung windows, thread attachment, the texts and classes of child windows.
 #include "script/sysutil/sysutil.h"
 
-#include <cstring>
+#include <mmsystem.h>
+
+#include <algorithm>
+
+#include "script/builtins/runstop.h"
 
 namespace {
 
 constexpr int kTextLimit = 32767;
-char g_windowText[kTextLimit + 1];  // shared by GetWindowTextAll and GetWindowClassList
 
+// How long one send waits for an answer before the stop request is looked at and the message is
+// sent again.
+constexpr UINT kAnswerSliceMs = 50;
+
+// SendMessageTimeoutA (abort if hung) in short slices, sent again after each slice until the
+// window answers, `patienceMs` have passed, the window is gone or the system counts it hung, or
+// the run in progress is to stop. A window that answers late is still heard, and the end key is
+// not held back by one that does not answer. Only messages whose one effect is their answer are
+// sent this way: a copy answered after its sender gave up does no harm.
+bool SendPatiently(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer, UINT patienceMs) {
+  const DWORD start = timeGetTime();
+  for (;;) {
+    const DWORD sent = timeGetTime();
+    const DWORD left = patienceMs - std::min<DWORD>(sent - start, patienceMs);
+    const UINT slice = static_cast<UINT>(std::clamp<DWORD>(left, 1, kAnswerSliceMs));
+    if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, slice, &answer)) return true;
+    // Refused well before the slice was over: the window is gone, or already counts as hung.
+    if (timeGetTime() - sent < slice / 2) return false;
+    if (timeGetTime() - start >= patienceMs || RunStopRequested()) return false;
+  }
+}
+
+// The texts or class names of a window's children, one a line, up to kTextLimit characters.
 struct Collect {
   bool includeHidden;
-  int length;
+  CScriptString lines;
+  CSilentThreads silent;
 };
+
+void AppendLine(CScriptString& lines, const char* text, int length) {
+  int room = kTextLimit - lines.GetLength();
+  lines.AppendText(text, std::min(length, std::max(room, 0)));
+  if (lines.GetLength() < kTextLimit) lines.AppendChar('\n');
+}
 
 }  // namespace
 
+bool CSilentThreads::Knows(DWORD thread) const {
+  return std::find(threads_.begin(), threads_.end(), thread) != threads_.end();
+}
+
+bool CSilentThreads::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  if (Knows(thread)) return false;
+  if (SendPatiently(window, message, wParam, lParam, answer, kWindowPatienceMs)) return true;
+  if (thread) threads_.push_back(thread);
+  return false;
+}
+
+bool CSilentThreads::ReadText(HWND window, CScriptString& text) {
+  // A reply that comes after the send gave up is still written to the buffer the message named
+  // (in this process, a window of another thread writes to it directly): the buffer lives on.
+  static char buffer[kTextLimit + 1];
+  buffer[0] = '\0';
+  DWORD_PTR copied = 0;
+  if (!Send(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), copied)) {
+    text.Empty();
+    return false;
+  }
+  buffer[kTextLimit] = '\0';
+  text.AssignText(buffer);
+  return true;
+}
+
 bool IsWindowHung(HWND window, UINT timeoutMs) {
   DWORD_PTR answer;
-  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer) == 0;
+  return !SendPatiently(window, WM_NULL, 0, 0, answer, timeoutMs);
 }
 
 void AttachToWindowThread(HWND window, bool attach) {
-  if (attach && IsWindowHung(window, 5000)) return;
+  if (attach && IsWindowHung(window, kWindowPatienceMs)) return;
   AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), attach);
 }
 
 BOOL CALLBACK EnumWindowTextProc(HWND child, LPARAM parameter) {
   Collect* collect = reinterpret_cast<Collect*>(parameter);
-  if (IsWindowHung(child, 5000)) return TRUE;
+  if (RunStopRequested()) return FALSE;
   if (!collect->includeHidden && !IsWindowVisible(child)) return TRUE;
   // WM_GETTEXT rather than GetWindowText: it also reads controls of other programs.
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(child, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length) || length == 0)
-    return TRUE;
-  static char text[kTextLimit + 1];
-  DWORD_PTR copied = 0;
-  text[0] = '\0';
-  if (!SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                           &copied))
-    return TRUE;
-  text[kTextLimit] = '\0';
-  collect->length = AppendTextLimited(g_windowText, collect->length, text, kTextLimit);
-  collect->length = AppendTextLimited(g_windowText, collect->length, "\n", kTextLimit);
+  CScriptString text;
+  if (collect->silent.ReadText(child, text) && !text.IsEmpty())
+    AppendLine(collect->lines, text, text.GetLength());
   return TRUE;
 }
 
 BOOL CALLBACK EnumClassNamesProc(HWND child, LPARAM parameter) {
   Collect* collect = reinterpret_cast<Collect*>(parameter);
   char name[256] = "";
-  GetClassNameA(child, name, sizeof name);
-  collect->length = AppendTextLimited(g_windowText, collect->length, name, kTextLimit);
-  collect->length = AppendTextLimited(g_windowText, collect->length, "\n", kTextLimit);
+  int length = GetClassNameA(child, name, sizeof name);
+  AppendLine(collect->lines, name, length);
   return TRUE;
 }
 
-const char* GetWindowTextAll(HWND window, bool includeHidden) {
-  g_windowText[0] = '\0';
-  if (!window) return g_windowText;  // EnumChildWindows would walk every top-level window
-  Collect collect = {includeHidden, 0};
-  EnumChildWindows(window, EnumWindowTextProc, reinterpret_cast<LPARAM>(&collect));
-  return g_windowText;
+CScriptString GetWindowTextAll(HWND window, bool includeHidden) {
+  Collect collect = {includeHidden, {}, {}};
+  // No window: EnumChildWindows would walk every top-level window.
+  if (window) EnumChildWindows(window, EnumWindowTextProc, reinterpret_cast<LPARAM>(&collect));
+  return collect.lines;
 }
 
-const char* GetWindowClassList(HWND window) {
-  g_windowText[0] = '\0';
-  if (!window) return g_windowText;
-  Collect collect = {false, 0};
-  EnumChildWindows(window, EnumClassNamesProc, reinterpret_cast<LPARAM>(&collect));
-  return g_windowText;
+CScriptString GetWindowClassList(HWND window) {
+  Collect collect = {false, {}, {}};
+  if (window) EnumChildWindows(window, EnumClassNamesProc, reinterpret_cast<LPARAM>(&collect));
+  return collect.lines;
 }

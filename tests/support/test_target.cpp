@@ -98,4 +98,14 @@ void TestTarget::ClearLog() {
   skip_ = total;
 }
 
+bool TestTarget::Hang(DWORD ms, DWORD answerEveryMs) {
+  if (!PostMessageA(hwnd_, WM_APP + 1, ms, answerEveryMs)) return false;
+  return PumpUntil(
+      [&] {
+        DWORD_PTR answer;
+        return !SendMessageTimeoutA(hwnd_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer);
+      },
+      5000);
+}
+
 }  // namespace testing_support

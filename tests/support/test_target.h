@@ -50,6 +50,10 @@ public:
   // Waits (pumping this thread's queue) until `count` events of `message` have arrived.
   bool WaitForMessages(const std::string& message, size_t count, int timeoutMs = 5000) const;
   void ClearLog();
+  // Makes the target stop answering messages for `ms` milliseconds, as a hung program does, or
+  // with `answerEveryMs` answer only that often, as a busy one does; returns once it does not
+  // answer at once.
+  bool Hang(DWORD ms, DWORD answerEveryMs = 0);
 
 private:
   std::string log_;

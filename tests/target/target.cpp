@@ -7,6 +7,10 @@
 // With --extra the window also has a tab control and a check box, and logs the notifications
 // its controls send it: "<microseconds> <control> WM_COMMAND <notification code> 0".
 //
+// WM_APP+1 posted to the main window makes the program stop answering for wParam milliseconds,
+// as a hung program does; with lParam it looks at its messages every lParam milliseconds, as a
+// busy program does that answers late but never counts as hung.
+//
 // The log gets one line per message, written at once:
 //   <microseconds> <control> <message> <a> <b>
 // Mouse messages give the position in the main window's client coordinates (a, b);
@@ -116,6 +120,15 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         WriteLog(line);
       }
       break;
+    case WM_APP + 1: {
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < wp) {
+        Sleep(lp ? static_cast<DWORD>(lp) : static_cast<DWORD>(wp));
+        MSG peeked;
+        if (lp) PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE);  // answers what was sent meanwhile
+      }
+      return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
