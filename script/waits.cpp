@@ -35,7 +35,7 @@ void CQuorvex_Script::PollLongWait() {
     LONGLONG ms = remaining / ticksPerMs - 2;
     if (ms < wait) wait = static_cast<DWORD>(ms);
   }
-  if (AdlibOn && !AdlibRunning) {
+  if (AdlibOn && !Run.AdlibRunning) {
     DWORD since = timeGetTime() - AdlibLastTime;
     DWORD due = since >= AdlibPeriod ? 0 : AdlibPeriod - since;
     if (due < wait) wait = due;
@@ -83,42 +83,44 @@ void SleepToNextPoll(LONGLONG startTicks, DWORD timeout) {
 }  // namespace
 
 void CQuorvex_Script::EndWait() {
-  WaitState = WAIT_NONE;
+  Run.WaitState = WAIT_NONE;
   LeaveRun = 1;
 }
 
 bool CQuorvex_Script::PollWindowWait() {
-  if (WaitState < WAIT_DELAY || WaitState > WAIT_WINWAITNOTACTIVE) return false;
+  if (Run.WaitState < WAIT_DELAY || Run.WaitState > WAIT_WINWAITNOTACTIVE) return false;
   // The condition is tested before any sleep: a window already there ends the wait at once.
-  if (TimedOut(Wait.Start, Wait.StartTicks, Wait.Timeout)) {
-    if (WaitState != WAIT_DELAY) Wait.Result.SetInt(0);
+  CWait& wait = *Run.Wait;
+  if (TimedOut(wait.Start, wait.StartTicks, wait.Timeout)) {
+    if (Run.WaitState != WAIT_DELAY) wait.Result.SetInt(0);
     EndWait();
     return true;
   }
-  if (WaitState != WAIT_DELAY && WindowWaitCondition(WaitState)) {
+  if (Run.WaitState != WAIT_DELAY && WindowWaitCondition(Run.WaitState)) {
     EndWait();
     Pause(WinWaitDelay);
     return true;
   }
-  SleepToNextPoll(Wait.StartTicks, Wait.Timeout);
+  SleepToNextPoll(wait.StartTicks, wait.Timeout);
   return true;
 }
 
 bool CQuorvex_Script::PollProcessWait() {
-  if (WaitState != WAIT_PROCESSWAIT && WaitState != WAIT_PROCESSWAITCLOSE) return false;
-  if (TimedOut(Wait.Start, Wait.StartTicks, Wait.Timeout)) {
-    Wait.Result.SetInt(0);
+  if (Run.WaitState != WAIT_PROCESSWAIT && Run.WaitState != WAIT_PROCESSWAITCLOSE) return false;
+  CWait& wait = *Run.Wait;
+  if (TimedOut(wait.Start, wait.StartTicks, wait.Timeout)) {
+    wait.Result.SetInt(0);
     EndWait();
     return true;
   }
-  int met = ProcessWaitCondition(WaitState);
+  int met = ProcessWaitCondition(Run.WaitState);
   if (met < 0) return true;  // reported; the run has ended
   if (met) {
     EndWait();
     Pause(WinWaitDelay);
     return true;
   }
-  SleepToNextPoll(Wait.StartTicks, Wait.Timeout);
+  SleepToNextPoll(wait.StartTicks, wait.Timeout);
   return true;
 }
 
