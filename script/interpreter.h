@@ -233,13 +233,17 @@ public:
   // One poll of the waits 2 to 6 / 9 and 10; false when the wait state is not one of theirs.
   bool PollWindowWait();
   bool PollProcessWait();
-  // Ends a pending long wait (kills its timer, releases the resolution, clears the flag); each
-  // is done once even when the timer's thread and the run race. The timer's callback passes its
-  // own id (`firedTimer`): a one-shot timer that fired is not killed.
-  void EndWaitTimer(UINT firedTimer = 0);
+  // Ends a pending long wait: kills its timer unless it has fired, releases the resolution and
+  // clears the flag. Only the run's own thread calls it; the timer only signals that it fired.
+  void EndWaitTimer();
+  // Starts the timer of a long wait's next part (`delay` ms) under a new generation; false
+  // when the timer cannot take that delay.
+  bool ArmWaitLongTimer(UINT delay);
+  // Whether the timer of the long wait's current part has signalled.
+  bool WaitLongTimerFired() const;
   // One poll of a pending long wait: waits for messages until the nearest deadline (the wait's
   // end, the adlib function's next turn, at most 10 ms), the last 2 ms precisely, and ends the
-  // wait when its deadline has come.
+  // wait when its deadline has come. Starts the next part when a part's timer has fired early.
   void PollLongWait();
   // The condition of a window wait (3 to 6) / process wait (9, 10): 1 met, 0 not yet, -1 after
   // an error report. Built by the window and process families.
@@ -323,8 +327,13 @@ public:
   // ---- state that the shell and the built-in families share --------------------------------
   BOOL UseRecWin = 0;      // window association on for this run
   BOOL UseSimilarWin = 0;  // a window of the same program with another title is accepted
-  UINT WaitLongTimer = 0;  // pending long wait: multimedia timer id and raised resolution
-  UINT WaitLongResolution = 0;
+  // The long wait of WAITLONG, kept by the run's own thread alone: its timer only signals.
+  BYTE WaitLongPending = 0;         // a long wait holds the next line back
+  UINT WaitLongTimer = 0;           // the timer of its current part (0 none, or fired)
+  unsigned WaitLongGeneration = 0;  // that timer's number, which its signal carries
+  UINT WaitLongResolution = 0;      // the timer resolution raised for it
+  UINT WaitLongPart = 0;            // the longest part one timer waits
+  DWORD WaitLongEnd = 0;            // timeGetTime at its end
   // The performance-counter deadline of a pending long wait (0 none): the run loop ends the wait
   // there itself, whenever its timer fires.
   LONGLONG WaitLongDeadline = 0;
@@ -767,6 +776,3 @@ private:
 extern CQuorvex_Script g_Script;
 extern CQuorvex_ScriptFile g_ScriptFile;
 extern CScriptVariables g_ScriptVariables;
-
-// The long-wait flag: set while a long wait runs; cleared by its timer (another thread).
-extern volatile LONG g_WaitLongPending;

@@ -77,13 +77,12 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   while (!quitting_ && !LeaveRun) {
     // Most lines only count down to the next look at the clock.
     if (DrainDue || clockDue_.load(std::memory_order_relaxed) || --linesToClock_ <= 0 || Run.WaitState != WAIT_NONE ||
-        g_WaitLongPending || WaitLongDeadline) {
+        WaitLongPending) {
       if (DrainIfDue()) break;
     }
     if (Run.WaitState == WAIT_END) break;
     // Nothing to poll (the common case) is told by a few flags, without the calls.
-    const bool pending = Run.WaitState != WAIT_NONE || AdlibOn || hotKeyRead_ != hotKeyWrite_ || g_WaitLongPending ||
-                         WaitLongDeadline;
+    const bool pending = Run.WaitState != WAIT_NONE || AdlibOn || hotKeyRead_ != hotKeyWrite_ || WaitLongPending;
     if (pending && HandleWaitStates()) continue;
     if (UseRecWin && !StopRun && !Run.WindowCheckPending) {
       Run.WindowCheckPending = 1;
@@ -121,7 +120,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
 }
 
 bool CQuorvex_Script::DrainIfDue() {
-  bool waiting = Run.WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline;
+  bool waiting = Run.WaitState != WAIT_NONE || WaitLongPending;
   if (clockDue_.load(std::memory_order_relaxed)) {
     clockDue_.store(false, std::memory_order_relaxed);
     DrainDue = true;
@@ -226,7 +225,7 @@ bool CQuorvex_Script::RunAsideFunction(int firstLine) {
 bool CQuorvex_Script::HandleWaitStates() {
   if (StopRun) return false;
   if (HandleHotKey()) return true;
-  if (g_WaitLongPending || WaitLongDeadline) {
+  if (WaitLongPending) {
     PollLongWait();
     return true;
   }
