@@ -192,11 +192,11 @@ int CQuorvex_Script::FindBlockEnd(int line, int opener, int closer) {
     if (kept) kept->blockOpener = opener, kept->blockEnd = cached->second;
     return cached->second;
   }
-  const int savedLine = CurrentLine;
+  const int savedLine = Run.CurrentLine;
   int level = 0, end = 0;
   CTokenList tokens;
   for (int n = line + 1; const char* text = file_->GetLine(n); ++n) {
-    CurrentLine = n;
+    Run.CurrentLine = n;
     const CTokenList* lineTokens = LineTokens(n, text, tokens);
     if (!lineTokens) return -1;
     if ((*lineTokens)[0].kind != TOK_KEYWORD) continue;
@@ -208,7 +208,7 @@ int CQuorvex_Script::FindBlockEnd(int line, int opener, int closer) {
       break;
     }
   }
-  CurrentLine = savedLine;
+  Run.CurrentLine = savedLine;
   // The lines do not change while a script is prepared, so the partner line is found once.
   blockEnds_[key] = end;
   if (kept) kept->blockOpener = opener, kept->blockEnd = end;
@@ -255,7 +255,7 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
   if (kept && kept->branchEnd > 0) {
     // The If's own ElseIf and Else lines were found on its first run.
     for (int n : kept->branches) {
-      CurrentLine = n;
+      Run.CurrentLine = n;
       const CTokenList* scanned = LineTokens(n, file_->GetLine(n), scratch);
       if (!scanned || branch(n, *scanned)) return true;
     }
@@ -263,7 +263,7 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
   } else {
     std::vector<int> branches;
     for (int n = ifLine + 1; const char* text = file_->GetLine(n); ++n) {
-      CurrentLine = n;
+      Run.CurrentLine = n;
       const CTokenList* scanned = LineTokens(n, text, scratch);
       if (!scanned) return true;
       const CTokenList& scan = *scanned;
@@ -294,7 +294,7 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
       kept->branchEnd = endIf;
     }
   }
-  CurrentLine = ifLine;
+  Run.CurrentLine = ifLine;
   if (endIf && !chosen) chosen = endIf;
   CBlockRecord record;
   record.kind = BLOCK_IF;
@@ -307,7 +307,7 @@ bool CQuorvex_Script::DoIf(const CTokenList& tokens, int& index, int& nextLine, 
 
 bool CQuorvex_Script::DoElse(int& nextLine) {
   // The branch that ran is over: go to the EndIf.
-  if (ifStack_.GetCount() <= ifBase_)
+  if (ifStack_.GetCount() <= Run.IfBase)
     return FatalError("\"Else\" or \"ElseIf\" statement with no matching \"If\" statement.") != 0;
   nextLine = ifStack_.Top().endIfLine;
   return false;
@@ -315,12 +315,12 @@ bool CQuorvex_Script::DoElse(int& nextLine) {
 
 bool CQuorvex_Script::DoEndIf(const CTokenList& tokens, int index) {
   if (ExpectLineEnd(tokens, index)) return true;
-  if (ifStack_.GetCount() > ifBase_) ifStack_.Pop();
+  if (ifStack_.GetCount() > Run.IfBase) ifStack_.Pop();
   return false;
 }
 
 bool CQuorvex_Script::HasOpenLoop(int kind) {
-  return loopStack_.GetCount() > loopBase_ && loopStack_.Top().recursionDepth == Depth &&
+  return loopStack_.GetCount() > Run.LoopBase && loopStack_.Top().recursionDepth == Depth &&
          (kind < 0 || loopStack_.Top().kind == kind);
 }
 
@@ -521,7 +521,7 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
     // The Select's own Case lines were found on its first run.
     for (int n : kept->branches) {
       if (chosen) break;
-      CurrentLine = n;
+      Run.CurrentLine = n;
       const CTokenList* scanned = LineTokens(n, file_->GetLine(n), scratch);
       if (!scanned || branch(n, *scanned)) return true;
     }
@@ -529,7 +529,7 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
   } else {
     std::vector<int> branches;
     for (int n = selectLine + 1; const char* text = file_->GetLine(n); ++n) {
-      CurrentLine = n;
+      Run.CurrentLine = n;
       const CTokenList* scanned = LineTokens(n, text, scratch);
       if (!scanned) return true;
       const CTokenList& scan = *scanned;
@@ -552,7 +552,7 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
       kept->branchEnd = endSelect;
     }
   }
-  CurrentLine = selectLine;
+  Run.CurrentLine = selectLine;
   if (!endSelect || !sawCase)
     return FatalError("\"Select\" statement is missing \"EndSelect\" or \"Case\" statement.") != 0;
   CBlockRecord record;
@@ -566,7 +566,7 @@ bool CQuorvex_Script::DoSelect(const CTokenList& tokens, int index, int& nextLin
 
 bool CQuorvex_Script::DoCase(int& nextLine) {
   // The chosen branch is over: go to the EndSelect.
-  if (selectStack_.GetCount() <= selectBase_)
+  if (selectStack_.GetCount() <= Run.SelectBase)
     return FatalError("\"Case\" statement with no matching \"Select\" statement.") != 0;
   nextLine = selectStack_.Top().endSelectLine;
   return false;
@@ -574,7 +574,7 @@ bool CQuorvex_Script::DoCase(int& nextLine) {
 
 bool CQuorvex_Script::DoEndSelect(const CTokenList& tokens, int index) {
   if (ExpectLineEnd(tokens, index)) return true;
-  if (selectStack_.GetCount() > selectBase_) selectStack_.Pop();
+  if (selectStack_.GetCount() > Run.SelectBase) selectStack_.Pop();
   return false;
 }
 
@@ -593,7 +593,7 @@ bool CQuorvex_Script::DoReturn(const CTokenList& tokens, int& index) {
     CScriptValue value;
     if (EvaluateExpression(tokens, index, value)) return true;
     if (ExpectLineEnd(tokens, index)) return true;
-    if (returnSlot_) *returnSlot_ = std::move(value);
+    if (Run.ReturnSlot) *Run.ReturnSlot = std::move(value);
   }
   return false;
 }
@@ -605,7 +605,7 @@ bool CQuorvex_Script::DoExit(const CTokenList& tokens, int& index) {
     if (EvaluateExpression(tokens, index, value)) return true;
     if (ExpectLineEnd(tokens, index)) return true;
   }
-  WaitState = WAIT_END;
+  Run.WaitState = WAIT_END;
   return false;
 }
 
@@ -633,13 +633,13 @@ bool CQuorvex_Script::DoGoto(const CTokenList& tokens, int index, int& nextLine)
   if (tagStack_.IsEmpty()) return false;
   // Labels are only ever added while a script is prepared: the one found for this line holds
   // while no other was registered since.
-  CLineTokens* kept = KeptLine(CurrentLine);
+  CLineTokens* kept = KeptLine(Run.CurrentLine);
   int found = -1;
   if (kept && kept->gotoTags == tagStack_.GetCount()) {
     found = kept->gotoTag;
   } else {
     // The label is the text after the GOTO keyword and the blanks that follow it.
-    const char* text = file_->GetLine(CurrentLine);
+    const char* text = file_->GetLine(Run.CurrentLine);
     if (!text) text = "";
     int column = tokens[index].column + 4;
     text += static_cast<int>(strlen(text)) < column ? strlen(text) : column;
@@ -652,10 +652,10 @@ bool CQuorvex_Script::DoGoto(const CTokenList& tokens, int index, int& nextLine)
   const int tagLine = tagStack_.GetAt(found).tagLine;
   // Leaving blocks drops their records, so a script that loops by GOTO keeps flat stacks.
   auto inside = [tagLine](int from, int to) { return tagLine > from && (to == 0 || tagLine < to); };
-  while (ifStack_.GetCount() > ifBase_ && !inside(ifStack_.Top().ifLine, ifStack_.Top().endIfLine)) ifStack_.Pop();
-  while (loopStack_.GetCount() > loopBase_ && !inside(loopStack_.Top().loopStart, loopStack_.Top().loopEnd))
+  while (ifStack_.GetCount() > Run.IfBase && !inside(ifStack_.Top().ifLine, ifStack_.Top().endIfLine)) ifStack_.Pop();
+  while (loopStack_.GetCount() > Run.LoopBase && !inside(loopStack_.Top().loopStart, loopStack_.Top().loopEnd))
     loopStack_.Pop();
-  while (selectStack_.GetCount() > selectBase_ &&
+  while (selectStack_.GetCount() > Run.SelectBase &&
          !inside(selectStack_.Top().selectLine, selectStack_.Top().endSelectLine))
     selectStack_.Pop();
   nextLine = tagLine + 1;

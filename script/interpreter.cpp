@@ -20,7 +20,6 @@ CQuorvex_Script::~CQuorvex_Script() {
   for (int i = 0; i < kHotKeySlots; ++i)
     if (HotKeys[i]) UnregisterHotKey(nullptr, i);
   EndWaitTimer();
-  if (RunWaitProcess) CloseHandle(RunWaitProcess);
   EndWindowsAndProcesses();
 }
 
@@ -86,9 +85,9 @@ CScriptString ReportHead(CQuorvex_ScriptFile& file, int line) {
 }  // namespace
 
 int CQuorvex_Script::FatalError(const char* message, int column) {
-  CScriptString text = ReportHead(*file_, CurrentLine);
+  CScriptString text = ReportHead(*file_, Run.CurrentLine);
   if (column >= 0) {
-    const char* source = file_->GetLine(CurrentLine);
+    const char* source = file_->GetLine(Run.CurrentLine);
     if (!source) source = "";
     int length = static_cast<int>(strlen(source));
     text.AppendText(source, column < length ? column : length);
@@ -99,12 +98,12 @@ int CQuorvex_Script::FatalError(const char* message, int column) {
   lastErrorText_ = text;
   ++ErrorReports;
   ShowMessageBox(nullptr, text, "Internal Error", MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
-  WaitState = WAIT_END;
+  Run.WaitState = WAIT_END;
   return 1;
 }
 
 int CQuorvex_Script::FatalErrorDetail(const char* message, const char* detail) {
-  CScriptString text = ReportHead(*file_, CurrentLine);
+  CScriptString text = ReportHead(*file_, Run.CurrentLine);
   text.AppendText("\n\nError: ");
   text.AppendText(message);
   text.AppendText("\n\n");
@@ -112,7 +111,7 @@ int CQuorvex_Script::FatalErrorDetail(const char* message, const char* detail) {
   lastErrorText_ = text;
   ++ErrorReports;
   ShowMessageBox(nullptr, text, "Internal Error", MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
-  WaitState = WAIT_END;
+  Run.WaitState = WAIT_END;
   return 1;
 }
 

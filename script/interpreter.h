@@ -158,21 +158,92 @@ public:
   int GetSelectDepth() const { return selectStack_.GetCount(); }
   int GetTagCount() const { return tagStack_.GetCount(); }
 
-  // ---- waits (for built-ins that wait) ------------------------------------------------------
-  // Sets the wait state with its start time and time-out, then runs a nested run loop that
-  // executes no line until the poll of that state ends the wait. The return value of Execute.
-  int RunWait(int state, DWORD timeoutMs);
+  // ---- nested runs and waits ------------------------------------------------------------------
+  // A wait of a built-in (Delay, the window, process and RunWait waits): its clock, its result
+  // and what it watches. The built-in that waits owns it; the run frame points at it while the
+  // wait runs, so a wait that interrupts another never touches the other's.
+  struct CWait {
+    CWait() = default;
+    ~CWait() {
+      if (Process) CloseHandle(Process);  // the run was stopped before the process ended
+    }
+    CWait(const CWait&) = delete;
+    CWait& operator=(const CWait&) = delete;
+    DWORD Start = 0;            // timeGetTime at its start
+    DWORD Timeout = 0;          // its length in ms; 0 = none
+    LONGLONG StartTicks = 0;    // the performance counter at its start (0: no counter)
+    CScriptValue Result;        // 1, 0 after a time-out, RunWait's exit code
+    CScriptString Title, Text;  // the window a window wait watches
+    CScriptString ProcessName;  // the process a process wait watches
+    HANDLE Process = nullptr;   // the process RunWait waits for; closed when it has ended
+  };
+  // Everything a run keeps for itself while a nested run goes on (a user function's body, the
+  // adlib function or a script hotkey's run between two lines, a wait's nested loop). CNestedRun
+  // saves it whole when the nested run begins and gives it back whole when it ends. Plain values
+  // only, so that a call copies it cheaply.
+  struct CRunFrame {
+    int WaitState = WAIT_NONE;
+    CWait* Wait = nullptr;  // the wait of states 2 to 7 and 9, 10
+    int CurrentLine = 0;    // the line that errors are reported against
+    // The adlib function (or a script hotkey's) runs: it is not started again inside itself.
+    BYTE AdlibRunning = 0;
+    // The recorded-window check of the line that is due (wait state 8): the record's index in
+    // the line store and the tries.
+    BYTE WindowCheckPending = 0;
+    int CurrentWindowIndex = 0;
+    int WindowTries = 0, WindowTryLimit = 0;
+    // The user function that runs: where its Return goes, and the depths of the If, loop and
+    // Select stacks at its call (GOTO and the block ends never pop below them).
+    CScriptValue* ReturnSlot = nullptr;
+    int IfBase = 0, LoopBase = 0, SelectBase = 0;
+  };
+  CRunFrame Run;
+  // Saves the run frame for a nested run and puts it back when the nested run ends. The nested
+  // run starts at the same line, inside the same function and adlib run, with no wait and no
+  // window check of its own.
+  class CNestedRun {
+  public:
+    explicit CNestedRun(CQuorvex_Script& script) : script_(script), outer_(script.Run) {
+      CRunFrame& inner = script.Run;
+      inner.WaitState = WAIT_NONE;
+      inner.Wait = nullptr;
+      inner.WindowCheckPending = 0;
+      inner.CurrentWindowIndex = inner.WindowTries = inner.WindowTryLimit = 0;
+    }
+    ~CNestedRun() {
+      // The one exception: a run that ended inside (an error, Exit, the stop flag, a quit) ends
+      // the outer run too, so its end state stays.
+      const bool ended = Ended();
+      script_.Run = outer_;
+      if (ended) script_.Run.WaitState = WAIT_END;
+    }
+    CNestedRun(const CNestedRun&) = delete;
+    CNestedRun& operator=(const CNestedRun&) = delete;
+    bool Ended() const { return script_.Run.WaitState == WAIT_END || script_.quitting_; }
+
+  private:
+    CQuorvex_Script& script_;
+    const CRunFrame outer_;
+  };
+  // Runs a nested run loop for `wait` in wait state `state`: it executes no line until the poll
+  // of that state ends the wait. The wait's clock starts here and its result is preset to 1;
+  // `result` receives it. 0, or 1 after an error report (the return value of Execute).
+  int NestedWait(int state, CWait& wait, CScriptValue& result);
   bool HandleWaitStates();
   // One poll of the waits 2 to 6 / 9 and 10; false when the wait state is not one of theirs.
   bool PollWindowWait();
   bool PollProcessWait();
-  // Ends a pending long wait (kills its timer, releases the resolution, clears the flag); each
-  // is done once even when the timer's thread and the run race. The timer's callback passes its
-  // own id (`firedTimer`): a one-shot timer that fired is not killed.
-  void EndWaitTimer(UINT firedTimer = 0);
+  // Ends a pending long wait: kills its timer unless it has fired, releases the resolution and
+  // clears the flag. Only the run's own thread calls it; the timer only signals that it fired.
+  void EndWaitTimer();
+  // Starts the timer of a long wait's next part (`delay` ms) under a new generation; false
+  // when the timer cannot take that delay.
+  bool ArmWaitLongTimer(UINT delay);
+  // Whether the timer of the long wait's current part has signalled.
+  bool WaitLongTimerFired() const;
   // One poll of a pending long wait: waits for messages until the nearest deadline (the wait's
   // end, the adlib function's next turn, at most 10 ms), the last 2 ms precisely, and ends the
-  // wait when its deadline has come.
+  // wait when its deadline has come. Starts the next part when a part's timer has fired early.
   void PollLongWait();
   // The condition of a window wait (3 to 6) / process wait (9, 10): 1 met, 0 not yet, -1 after
   // an error report. Built by the window and process families.
@@ -180,10 +251,6 @@ public:
   int ProcessWaitCondition(int state);
   // Ends the wait in progress: the nested run loop returns to the built-in that waits.
   void EndWait();
-  // A wait of a window or process built-in: keeps the wait of any caller (an adlib or hotkey
-  // function may wait while a wait is in progress), runs the nested wait and gives its result.
-  // 0, or 1 after an error report.
-  int NestedWait(int state, DWORD timeoutMs, CScriptValue& result);
   bool CheckLineWindow(int line);
   bool ActivateRecWindow();
   bool HandleAdlib();
@@ -223,22 +290,22 @@ public:
   CWindowSearch Search;
 
   // ---- windows, controls and processes (script/builtins/windows.cpp, controls.cpp, processes.cpp)
-  // Sets the window search of a window wait (title, text); its time-out in ms (argument 2 in
-  // seconds when exactly three arguments are given; 0 none).
-  DWORD SetWindowWait(const CValueList& args);
+  // Sets the window search of a window wait, the window it watches (title, text) and its
+  // time-out (argument 2 in seconds when exactly three arguments are given; else none).
+  void SetWindowWait(const CValueList& args, CWait& wait);
   // "Edit2": the class and instance number of the window's focused control; false when the
   // window has none.
   bool GetFocusControlName(HWND window, CScriptString& name);
-  // Sets the process of a process wait; its time-out in ms (argument 1 in seconds when given).
-  DWORD StartProcessWait(const CValueList& args);
+  // Sets the process a process wait watches and its time-out (argument 1 in seconds when
+  // given).
+  void StartProcessWait(const CValueList& args, CWait& wait);
   // RUN (0), RUNWAIT (1) and RUNREADYINPUT (2): starts the program; 0, or 1 after a report.
-  int RunCommon(int kind, CValueList& args, CScriptValue& result);
+  // RUNWAIT's process is kept in `wait`.
+  int RunCommon(int kind, CValueList& args, CScriptValue& result, CWait* wait = nullptr);
   // Destroys the TOOLTIP window and forgets the RunAs credentials (the destructor's part).
   void EndWindowsAndProcesses();
   // RunAs off; the credentials are wiped.
   void ForgetRunAs();
-  CScriptString WaitTitle, WaitText;  // the window a window wait watches
-  CScriptString ProcessWaitName;      // the process a process wait watches
   HWND ToolTipWindow = nullptr;
   // RUNASSET: credentials for the programs started afterwards (CreateProcessWithLogonW).
   BYTE RunAsActive = 0;
@@ -260,8 +327,13 @@ public:
   // ---- state that the shell and the built-in families share --------------------------------
   BOOL UseRecWin = 0;      // window association on for this run
   BOOL UseSimilarWin = 0;  // a window of the same program with another title is accepted
-  UINT WaitLongTimer = 0;  // pending long wait: multimedia timer id and raised resolution
-  UINT WaitLongResolution = 0;
+  // The long wait of WAITLONG, kept by the run's own thread alone: its timer only signals.
+  BYTE WaitLongPending = 0;         // a long wait holds the next line back
+  UINT WaitLongTimer = 0;           // the timer of its current part (0 none, or fired)
+  unsigned WaitLongGeneration = 0;  // that timer's number, which its signal carries
+  UINT WaitLongResolution = 0;      // the timer resolution raised for it
+  UINT WaitLongPart = 0;            // the longest part one timer waits
+  DWORD WaitLongEnd = 0;            // timeGetTime at its end
   // The performance-counter deadline of a pending long wait (0 none): the run loop ends the wait
   // there itself, whenever its timer fires.
   LONGLONG WaitLongDeadline = 0;
@@ -269,29 +341,12 @@ public:
   int RunAtBackground = 0;
   int UserCursorX = 0, UserCursorY = 0;
   CScriptString ScriptName, ScriptFullPath, ScriptDir;
-  int Depth = 0;        // nested runs in progress
-  int CurrentLine = 0;  // the line that errors are reported against
-  int WaitState = WAIT_NONE;
-  // The clock and result of the wait in progress. A function that runs inside a wait (adlib,
-  // script hotkey) and a wait inside such a function save it whole and give it back when they
-  // end, so that the outer wait goes on with its own: whatever a wait must keep goes in here.
-  struct CWaitFrame {
-    DWORD Start = 0;        // timeGetTime at the start of a wait
-    DWORD Timeout = 0;      // its length in ms; 0 = none
-    LONGLONG StartTicks = 0;  // the performance counter at the start of a wait (0: no counter)
-    CScriptValue Result;    // result of a wait (1, 0 after a time-out, RunWait's exit code)
-  };
-  CWaitFrame Wait;
-  BYTE LeaveRun = 0;        // the innermost run loop returns before the next line
-  HANDLE RunWaitProcess = nullptr;
+  int Depth = 0;       // nested runs in progress
+  BYTE LeaveRun = 0;   // the innermost run loop returns before the next line
   CScriptString AdlibFunction;
-  BYTE AdlibOn = 0, AdlibRunning = 0;
+  BYTE AdlibOn = 0;
   DWORD AdlibLastTime = 0, AdlibPeriod = 0;
-  BYTE WindowCheckPending = 0;
   BYTE AfterRun = 0;  // set by Run, RunWait and RunReadyInput: the next window check waits longer
-  int WindowTries = 0, WindowTryLimit = 0;
-  int CurrentWindowIndex = 0;
-  RecWinInfo CurrentWindow;
   // Script hotkeys (HotKeySet): slot i is registered with id i and no window.
   enum { kHotKeySlots = 64 };
   struct CScriptHotkey {
@@ -340,8 +395,8 @@ public:
   // A handler is called with its arguments already counted, the result preset to 1 and @error
   // to 0. Ordinary failures: SetError(n) (and a result of 0 or "" where the family says so),
   // return 0. Fatal misuse: return FatalError(message), which reports and ends the run. A
-  // waiting built-in presets Wait.Result, calls RunWait(state, timeout) and returns Wait.Result
-  // as its result; the poll of its state (PollWindowWait, PollProcessWait) ends the wait with
+  // waiting built-in fills a CWait (time-out, what it watches) and calls NestedWait(state, wait,
+  // result); the poll of its state (PollWindowWait, PollProcessWait) ends the wait with
   // EndWait().
   // Keystrokes.
   int F_Send(CValueList& args, CScriptValue& result);
@@ -698,9 +753,6 @@ private:
   friend class CPooledEvalStacks;  // takes and returns evalStacks_
   bool tagsScanned_ = false;
   std::unordered_set<int> tagLines_;  // lines registered as GOTO labels of this script
-  // Depths of the block stacks when the running user function was called: GOTO never pops below.
-  int ifBase_ = 0, loopBase_ = 0, selectBase_ = 0;
-  CScriptValue* returnSlot_ = nullptr;  // the Return value of the user function that runs
   int error_ = 0;                       // @error
   BYTE quitting_ = 0;
   WPARAM quitCode_ = 0;
@@ -724,6 +776,3 @@ private:
 extern CQuorvex_Script g_Script;
 extern CQuorvex_ScriptFile g_ScriptFile;
 extern CScriptVariables g_ScriptVariables;
-
-// The long-wait flag: set while a long wait runs; cleared by its timer (another thread).
-extern volatile LONG g_WaitLongPending;

@@ -31,7 +31,7 @@ int CQuorvex_Script::PrepareScript(const char* path) {
 int CQuorvex_Script::BuildFunctionTable() {
   CTokenList tokens;
   for (int line = 1; const char* text = file_->GetLine(line); ++line) {
-    CurrentLine = line;
+    Run.CurrentLine = line;
     if (Tokenize(text, tokens)) return 1;
     if (tokens[0].kind != TOK_KEYWORD || tokens[0].value.GetInt() != KW_FUNC) continue;
     const CScriptToken& name = tokens[1];
@@ -82,11 +82,11 @@ int CQuorvex_Script::FindEndFunc(int funcLine, int& endFuncLine) {
   CTokenList tokens;
   int line = funcLine + 1;
   for (; const char* text = file_->GetLine(line); ++line) {
-    CurrentLine = line;
+    Run.CurrentLine = line;
     if (Tokenize(text, tokens)) return 1;
     if (tokens[0].kind != TOK_KEYWORD) continue;
     if (tokens[0].value.GetInt() == KW_FUNC) {
-      CurrentLine = funcLine;  // the report names the Func that is not closed
+      Run.CurrentLine = funcLine;  // the report names the Func that is not closed
       return FatalError("Func statement has no matching EndFunc.");
     }
     if (tokens[0].value.GetInt() == KW_ENDFUNC) {
@@ -101,7 +101,7 @@ int CQuorvex_Script::FindEndFunc(int funcLine, int& endFuncLine) {
 int CQuorvex_Script::VerifyFunctionCalls() {
   CTokenList tokens;
   for (int line = 1; const char* text = file_->GetLine(line); ++line) {
-    CurrentLine = line;
+    Run.CurrentLine = line;
     if (Tokenize(text, tokens)) return 1;
     for (int i = 0; i < tokens.GetCount(); ++i) {
       const CScriptToken& t = tokens[i];

@@ -44,12 +44,10 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   CRunInProgress running(*this);  // long built-ins of this run can drain the queue and stop
   if (outermost) {
     // A run starts from a clean state, whatever an earlier run left behind.
-    WaitState = WAIT_NONE;
+    Run = CRunFrame();
     ifStack_.Clear();
     loopStack_.Clear();
     selectStack_.Clear();
-    ifBase_ = loopBase_ = selectBase_ = 0;
-    returnSlot_ = nullptr;
     Depth = 0;
     while (variables_->GetScopeDepth() > 0) variables_->PopScope();
   } else {
@@ -78,30 +76,30 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
   int nextLine = startLine;
   while (!quitting_ && !LeaveRun) {
     // Most lines only count down to the next look at the clock.
-    if (DrainDue || clockDue_.load(std::memory_order_relaxed) || --linesToClock_ <= 0 || WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline) {
+    if (DrainDue || clockDue_.load(std::memory_order_relaxed) || --linesToClock_ <= 0 || Run.WaitState != WAIT_NONE ||
+        WaitLongPending) {
       if (DrainIfDue()) break;
     }
-    if (WaitState == WAIT_END) break;
+    if (Run.WaitState == WAIT_END) break;
     // Nothing to poll (the common case) is told by a few flags, without the calls.
-    const bool pending = WaitState != WAIT_NONE || AdlibOn || hotKeyRead_ != hotKeyWrite_ || g_WaitLongPending ||
-                         WaitLongDeadline;
+    const bool pending = Run.WaitState != WAIT_NONE || AdlibOn || hotKeyRead_ != hotKeyWrite_ || WaitLongPending;
     if (pending && HandleWaitStates()) continue;
-    if (UseRecWin && !StopRun && !WindowCheckPending) {
-      WindowCheckPending = 1;
+    if (UseRecWin && !StopRun && !Run.WindowCheckPending) {
+      Run.WindowCheckPending = 1;
       if (!CheckLineWindow(nextLine)) continue;  // the recorded-window wait runs
     }
-    WindowCheckPending = 0;
-    CurrentLine = nextLine;
+    Run.WindowCheckPending = 0;
+    Run.CurrentLine = nextLine;
     const char* text = file_->GetLine(nextLine);
     ++nextLine;
     if (!text || StopRun) {
       EndWaitTimer();
-      WaitState = WAIT_END;
+      Run.WaitState = WAIT_END;
       continue;
     }
     if (Stats) ++Stats->lines;
     try {
-      if (const CTokenList* lineTokens = LineTokens(CurrentLine, text, tokens)) ExecuteLine(*lineTokens, nextLine);
+      if (const CTokenList* lineTokens = LineTokens(Run.CurrentLine, text, tokens)) ExecuteLine(*lineTokens, nextLine);
     } catch (const std::bad_alloc&) {
       FatalError("Not enough memory to run this line.");
     } catch (const CTextTooLong&) {
@@ -122,7 +120,7 @@ int CQuorvex_Script::Execute(int startLine, int outermost) {
 }
 
 bool CQuorvex_Script::DrainIfDue() {
-  bool waiting = WaitState != WAIT_NONE || g_WaitLongPending || WaitLongDeadline;
+  bool waiting = Run.WaitState != WAIT_NONE || WaitLongPending;
   if (clockDue_.load(std::memory_order_relaxed)) {
     clockDue_.store(false, std::memory_order_relaxed);
     DrainDue = true;
@@ -169,7 +167,7 @@ bool CQuorvex_Script::DrainMessages() {
     if (msg.message == WM_QUIT) {
       quitting_ = 1;
       quitCode_ = msg.wParam;
-      WaitState = WAIT_END;
+      Run.WaitState = WAIT_END;
       return true;
     }
     // A script hotkey (registered without a window) runs its function before the next line.
@@ -202,7 +200,7 @@ bool CQuorvex_Script::HandleHotKey() {
 }
 
 bool CQuorvex_Script::HandleAdlib() {
-  if (!AdlibOn || AdlibRunning) return false;
+  if (!AdlibOn || Run.AdlibRunning) return false;
   DWORD now = timeGetTime();
   DWORD elapsed = now - AdlibLastTime;
   if (now < AdlibLastTime) --elapsed;  // the clock has wrapped
@@ -214,67 +212,62 @@ bool CQuorvex_Script::HandleAdlib() {
 }
 
 bool CQuorvex_Script::RunAsideFunction(int firstLine) {
-  // A function that runs between two lines (adlib, script hotkey): the line that was due runs
-  // next, unless the run ended inside the function.
-  int savedWait = WaitState;
-  // A wait inside the function must not shorten or lengthen the wait it interrupted.
-  CWaitFrame saved = Wait;
-  WaitState = WAIT_NONE;
-  AdlibRunning = 1;
+  // A function that runs between two lines (adlib, script hotkey), perhaps inside a wait: the
+  // wait, or the line that was due, goes on afterwards as it was, unless the run ended inside
+  // the function. No adlib function starts while it runs.
+  CNestedRun aside(*this);
+  Run.AdlibRunning = 1;
   CScriptValue result, preset;
   CallUserFunctionAt(firstLine, result, preset, true);
-  AdlibRunning = 0;
-  if (WaitState == WAIT_END) return true;
-  WaitState = savedWait;
-  Wait = std::move(saved);
-  return false;
+  return aside.Ended();
 }
 
 bool CQuorvex_Script::HandleWaitStates() {
   if (StopRun) return false;
   if (HandleHotKey()) return true;
-  if (g_WaitLongPending || WaitLongDeadline) {
+  if (WaitLongPending) {
     PollLongWait();
     return true;
   }
   if (HandleAdlib()) return true;
-  if (WaitState == WAIT_RECWINDOW) {
-    if (WindowTries < WindowTryLimit) {
+  if (Run.WaitState == WAIT_RECWINDOW) {
+    if (Run.WindowTries < Run.WindowTryLimit) {
       if (!ActivateRecWindow()) {
         Sleep(WindowTryInterval);
-        ++WindowTries;
+        ++Run.WindowTries;
         return true;
       }
-      WaitState = WAIT_NONE;
+      Run.WaitState = WAIT_NONE;
       return false;
     }
     CScriptString text("Cannot find window or application titled '");
-    text.AppendText(CurrentWindow.WinTitle);
+    text.AppendText(file_->Records[Run.CurrentWindowIndex].WinTitle);
     text.AppendText("' that was open during recording.\n\n");
     text.AppendText(UseSimilarWin ? "If inputs do not associate with any window, edit the robot and uncheck the option "
                                     "'Enable RecWin Technology for this robot'."
                                   : "If the window title changes every time you run the robot, edit the robot and "
                                     "check the option 'Enable to run with other similar files or window titles'.");
     ShowMessageBox(nullptr, text, "Vantorel Pindrel Error", MB_ICONERROR);
-    WaitState = WAIT_NONE;
+    Run.WaitState = WAIT_NONE;
     StopRun = 1;
     return false;
   }
-  if (WaitState == WAIT_RUNWAIT) {
+  if (Run.WaitState == WAIT_RUNWAIT) {
     // The wait ends when the process has ended, whatever its exit code (259 included).
-    if (RunWaitProcess && WaitForSingleObject(RunWaitProcess, 0) == WAIT_TIMEOUT) {
+    CWait& wait = *Run.Wait;
+    if (wait.Process && WaitForSingleObject(wait.Process, 0) == WAIT_TIMEOUT) {
       Sleep(10);
       return true;
     }
     DWORD code = 0;
-    if (RunWaitProcess) {
-      GetExitCodeProcess(RunWaitProcess, &code);
-      CloseHandle(RunWaitProcess);
-      RunWaitProcess = nullptr;
+    if (wait.Process) {
+      GetExitCodeProcess(wait.Process, &code);
+      CloseHandle(wait.Process);
+      wait.Process = nullptr;
     }
-    Wait.Result.SetInt(static_cast<int>(code));
+    wait.Result.SetInt(static_cast<int>(code));
     LeaveRun = 1;
-    WaitState = WAIT_NONE;
+    Run.WaitState = WAIT_NONE;
     return true;
   }
   if (PollProcessWait()) return true;
@@ -285,31 +278,34 @@ bool CQuorvex_Script::CheckLineWindow(int line) {
   int record;
   if (!file_->GetLineRecord(line, record)) return true;
   if (record < 0 || record >= static_cast<int>(file_->Records.size())) return true;
-  CurrentWindowIndex = record;
-  CurrentWindow = file_->Records[record];
-  WindowTryLimit = WindowTryCount;
+  Run.CurrentWindowIndex = record;
+  Run.WindowTryLimit = WindowTryCount;
   if (AfterRun) {
     AfterRun = 0;
-    WindowTryLimit = WindowTryCountAfterRun;
+    Run.WindowTryLimit = WindowTryCountAfterRun;
   }
-  WindowTries = 0;
+  Run.WindowTries = 0;
   if (ActivateRecWindow()) return true;
-  WaitState = WAIT_RECWINDOW;
+  Run.WaitState = WAIT_RECWINDOW;
   Sleep(WindowTryInterval);
-  WindowTries = 1;
+  Run.WindowTries = 1;
   return false;
 }
 
 bool CQuorvex_Script::ActivateRecWindow() {
   std::vector<RecWinInfo>& records = file_->Records;
-  if (CurrentWindowIndex < 0 || CurrentWindowIndex >= static_cast<int>(records.size())) return false;
+  const int index = Run.CurrentWindowIndex;
+  if (index < 0 || index >= static_cast<int>(records.size())) return false;
+  // A copy of the record: a search that finds nothing leaves it as it was, so each try starts
+  // from the line store's record.
+  RecWinInfo current = records[index];
   CActiveWinPath service;
   // Earlier records of the same program: the same index is the same window; another index is
   // another window, never to be bound to this record.
-  for (int i = 0; i < CurrentWindowIndex; ++i) {
+  for (int i = 0; i < index; ++i) {
     const RecWinInfo& other = records[i];
-    if (other.WinPath.CompareNoCase(CurrentWindow.WinPath) != 0) continue;
-    if (other.WinIndex == CurrentWindow.WinIndex) {
+    if (other.WinPath.CompareNoCase(current.WinPath) != 0) continue;
+    if (other.WinIndex == current.WinIndex) {
       service.m_hFoundWnd = other.hWnd;
       break;
     }
@@ -317,25 +313,31 @@ bool CQuorvex_Script::ActivateRecWindow() {
     for (HWND h : service.m_ExcludeList) listed = listed || h == other.hWnd;
     if (!listed) service.m_ExcludeList.Add(other.hWnd);
   }
-  if (service.ActivateRecordedWindow(CurrentWindow, TRUE)) {
-    records[CurrentWindowIndex].hWnd = CurrentWindow.hWnd ? CurrentWindow.hWnd : service.m_hFoundWnd;
+  if (service.ActivateRecordedWindow(current, TRUE)) {
+    records[index].hWnd = current.hWnd ? current.hWnd : service.m_hFoundWnd;
     Pause(WinWaitDelay);
     return true;
   }
-  if (UseSimilarWin && service.ActivateRecordedWindow(CurrentWindow, FALSE)) {
-    records[CurrentWindowIndex] = CurrentWindow;
+  if (UseSimilarWin && service.ActivateRecordedWindow(current, FALSE)) {
+    records[index] = current;
     Pause(WinWaitDelay);
     return true;
   }
   return false;
 }
 
-int CQuorvex_Script::RunWait(int state, DWORD timeoutMs) {
-  WaitState = state;
-  Wait.Start = timeGetTime();
-  Wait.StartTicks = PerfTicksPerMs() ? PerfCounterNow() : 0;
-  Wait.Timeout = timeoutMs;
-  return Execute(0, 0);
+int CQuorvex_Script::NestedWait(int state, CWait& wait, CScriptValue& result) {
+  // A function that runs while this wait is in progress (adlib, script hotkey) may wait itself:
+  // its wait has a frame and a CWait of its own, and this one goes on afterwards with its own.
+  CNestedRun nested(*this);
+  wait.Start = timeGetTime();
+  wait.StartTicks = PerfTicksPerMs() ? PerfCounterNow() : 0;
+  wait.Result.SetInt(1);
+  Run.Wait = &wait;
+  Run.WaitState = state;
+  int failed = Execute(0, 0);
+  result = wait.Result;
+  return failed;
 }
 
 void CQuorvex_Script::MouseClickAt(int x, int y) {

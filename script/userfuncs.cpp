@@ -143,31 +143,22 @@ int CQuorvex_Script::RunFunctionBody(int firstLine, CScriptValue& result, const 
   // Each call has its own return slot, so a nested call or a built-in's result never leaks into
   // a function that ends at EndFunc.
   CScriptValue slot(preset);
-  CScriptValue* savedSlot = returnSlot_;
-  returnSlot_ = &slot;
-  const int savedWait = WaitState;
-  const int savedLine = CurrentLine;
-  const int ifDepth = ifStack_.GetCount(), loopDepth = loopStack_.GetCount(), selectDepth = selectStack_.GetCount();
-  const int savedIfBase = ifBase_, savedLoopBase = loopBase_, savedSelectBase = selectBase_;
-  ifBase_ = ifDepth;
-  loopBase_ = loopDepth;
-  selectBase_ = selectDepth;
-  WaitState = WAIT_NONE;
-
-  int rc = Execute(firstLine, 0);
-
-  ifStack_.PopTo(ifDepth);
-  loopStack_.PopTo(loopDepth);
-  selectStack_.PopTo(selectDepth);
-  ifBase_ = savedIfBase;
-  loopBase_ = savedLoopBase;
-  selectBase_ = savedSelectBase;
-  returnSlot_ = savedSlot;
-  CurrentLine = savedLine;
-  // The run ended inside the function (an error, Exit, the stop flag, a quit): the caller's
-  // line stops too.
-  bool ended = rc != 0 || WaitState == WAIT_END || quitting_;
-  if (!ended) WaitState = savedWait;
+  bool ended;
+  {
+    CNestedRun call(*this);
+    Run.ReturnSlot = &slot;
+    Run.IfBase = ifStack_.GetCount();
+    Run.LoopBase = loopStack_.GetCount();
+    Run.SelectBase = selectStack_.GetCount();
+    int rc = Execute(firstLine, 0);
+    // Blocks the function left open (Return inside a loop, an error) go with it.
+    ifStack_.PopTo(Run.IfBase);
+    loopStack_.PopTo(Run.LoopBase);
+    selectStack_.PopTo(Run.SelectBase);
+    // The run ended inside the function (an error, Exit, the stop flag, a quit): the caller's
+    // line stops too.
+    ended = rc != 0 || call.Ended();
+  }
   result = std::move(slot);
   return ended ? 1 : 0;
 }

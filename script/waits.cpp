@@ -1,28 +1,75 @@
-// Waits of the run loop: the end of a long wait, and the polls of the timed waits.
+// Waits of the run loop: the long wait with its timer, and the polls of the timed waits.
 #include "script/interpreter.h"
-#include "script/sysutil/sysutil.h"
 
 #include <mmsystem.h>
 
-volatile LONG g_WaitLongPending = 0;
+#include <atomic>
 
-void CQuorvex_Script::EndWaitTimer(UINT firedTimer) {
-  // Whoever takes a resource out of its member releases it; the flag that lets the next line
-  // run is cleared last, so a new long wait never meets the end of an old one.
-  volatile LONG* timer = reinterpret_cast<volatile LONG*>(&WaitLongTimer);
-  if (firedTimer) {
-    // The timer's thread; the run itself still ends the wait at its deadline.
-    InterlockedCompareExchange(timer, 0, static_cast<LONG>(firedTimer));
-  } else {
-    WaitLongDeadline = 0;
-    if (UINT id = static_cast<UINT>(InterlockedExchange(timer, 0))) timeKillEvent(id);
+#include "script/builtins/robotkeys.h"
+#include "script/sysutil/sysutil.h"
+
+namespace {
+
+// The signals of the long-wait timers. A timer only stores its generation in the slot of that
+// generation; the run's own thread sees it there and does the rest. Process-wide, so that a
+// callback that comes late never reaches into an interpreter.
+constexpr unsigned kSignalSlots = 64;
+std::atomic<unsigned> g_WaitLongSignals[kSignalSlots];
+std::atomic<unsigned> g_WaitLongGenerations{0};
+
+void CALLBACK WaitLongTimerProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  const unsigned fired = static_cast<unsigned>(user);
+  std::atomic<unsigned>& slot = g_WaitLongSignals[fired % kSignalSlots];
+  unsigned seen = slot.load(std::memory_order_relaxed);
+  // A timer of an earlier wait that comes late never hides a newer one's signal.
+  while (static_cast<int>(fired - seen) > 0 &&
+         !slot.compare_exchange_weak(seen, fired, std::memory_order_release, std::memory_order_relaxed)) {
   }
-  if (UINT resolution = static_cast<UINT>(InterlockedExchange(reinterpret_cast<volatile LONG*>(&WaitLongResolution), 0)))
-    timeEndPeriod(resolution);
-  InterlockedExchange(&g_WaitLongPending, 0);
+}
+
+// Killed synchronously: once the run has killed it, its callback does not run any more.
+constexpr UINT kTimerFlags = TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS;
+
+}  // namespace
+
+bool CQuorvex_Script::ArmWaitLongTimer(UINT delay) {
+  unsigned generation = g_WaitLongGenerations.fetch_add(1, std::memory_order_relaxed) + 1;
+  if (generation == 0) generation = g_WaitLongGenerations.fetch_add(1, std::memory_order_relaxed) + 1;  // 0 is none
+  UINT resolution = WaitLongResolution ? WaitLongResolution : 1;
+  UINT timer = g_WaitLongSetTimer(delay, resolution, WaitLongTimerProc, generation, kTimerFlags);
+  if (!timer) return false;
+  WaitLongTimer = timer;
+  WaitLongGeneration = generation;
+  return true;
+}
+
+bool CQuorvex_Script::WaitLongTimerFired() const {
+  return WaitLongTimer &&
+         g_WaitLongSignals[WaitLongGeneration % kSignalSlots].load(std::memory_order_acquire) == WaitLongGeneration;
+}
+
+void CQuorvex_Script::EndWaitTimer() {
+  // A one-shot timer that has fired is gone, and its id may be another timer's by now.
+  if (WaitLongTimer && !WaitLongTimerFired()) timeKillEvent(WaitLongTimer);
+  WaitLongTimer = 0;
+  if (WaitLongResolution) timeEndPeriod(WaitLongResolution);
+  WaitLongResolution = 0;
+  WaitLongDeadline = 0;
+  WaitLongPending = 0;
 }
 
 void CQuorvex_Script::PollLongWait() {
+  if (WaitLongTimerFired()) {
+    // A part has passed: the next one, while the wait has time left. Without the performance
+    // counter the timer's end is the wait's end.
+    WaitLongTimer = 0;
+    const LONG left = static_cast<LONG>(WaitLongEnd - timeGetTime());
+    const UINT next = left > 0 && static_cast<UINT>(left) < WaitLongPart ? static_cast<UINT>(left) : WaitLongPart;
+    if ((left <= 0 || !ArmWaitLongTimer(next)) && !WaitLongDeadline) {
+      EndWaitTimer();
+      return;
+    }
+  }
   LONGLONG ticksPerMs = PerfTicksPerMs();
   LONGLONG remaining = WaitLongDeadline && ticksPerMs ? WaitLongDeadline - PerfCounterNow() : 0;
   if (WaitLongDeadline && remaining <= 2 * ticksPerMs) {
@@ -35,7 +82,7 @@ void CQuorvex_Script::PollLongWait() {
     LONGLONG ms = remaining / ticksPerMs - 2;
     if (ms < wait) wait = static_cast<DWORD>(ms);
   }
-  if (AdlibOn && !AdlibRunning) {
+  if (AdlibOn && !Run.AdlibRunning) {
     DWORD since = timeGetTime() - AdlibLastTime;
     DWORD due = since >= AdlibPeriod ? 0 : AdlibPeriod - since;
     if (due < wait) wait = due;
@@ -83,42 +130,44 @@ void SleepToNextPoll(LONGLONG startTicks, DWORD timeout) {
 }  // namespace
 
 void CQuorvex_Script::EndWait() {
-  WaitState = WAIT_NONE;
+  Run.WaitState = WAIT_NONE;
   LeaveRun = 1;
 }
 
 bool CQuorvex_Script::PollWindowWait() {
-  if (WaitState < WAIT_DELAY || WaitState > WAIT_WINWAITNOTACTIVE) return false;
+  if (Run.WaitState < WAIT_DELAY || Run.WaitState > WAIT_WINWAITNOTACTIVE) return false;
   // The condition is tested before any sleep: a window already there ends the wait at once.
-  if (TimedOut(Wait.Start, Wait.StartTicks, Wait.Timeout)) {
-    if (WaitState != WAIT_DELAY) Wait.Result.SetInt(0);
+  CWait& wait = *Run.Wait;
+  if (TimedOut(wait.Start, wait.StartTicks, wait.Timeout)) {
+    if (Run.WaitState != WAIT_DELAY) wait.Result.SetInt(0);
     EndWait();
     return true;
   }
-  if (WaitState != WAIT_DELAY && WindowWaitCondition(WaitState)) {
+  if (Run.WaitState != WAIT_DELAY && WindowWaitCondition(Run.WaitState)) {
     EndWait();
     Pause(WinWaitDelay);
     return true;
   }
-  SleepToNextPoll(Wait.StartTicks, Wait.Timeout);
+  SleepToNextPoll(wait.StartTicks, wait.Timeout);
   return true;
 }
 
 bool CQuorvex_Script::PollProcessWait() {
-  if (WaitState != WAIT_PROCESSWAIT && WaitState != WAIT_PROCESSWAITCLOSE) return false;
-  if (TimedOut(Wait.Start, Wait.StartTicks, Wait.Timeout)) {
-    Wait.Result.SetInt(0);
+  if (Run.WaitState != WAIT_PROCESSWAIT && Run.WaitState != WAIT_PROCESSWAITCLOSE) return false;
+  CWait& wait = *Run.Wait;
+  if (TimedOut(wait.Start, wait.StartTicks, wait.Timeout)) {
+    wait.Result.SetInt(0);
     EndWait();
     return true;
   }
-  int met = ProcessWaitCondition(WaitState);
+  int met = ProcessWaitCondition(Run.WaitState);
   if (met < 0) return true;  // reported; the run has ended
   if (met) {
     EndWait();
     Pause(WinWaitDelay);
     return true;
   }
-  SleepToNextPoll(Wait.StartTicks, Wait.Timeout);
+  SleepToNextPoll(wait.StartTicks, wait.Timeout);
   return true;
 }
 

@@ -1335,6 +1335,28 @@ TEST_F(AppEndToEnd, AScriptHotkeyPressedThroughXRunsItsFunctionAndIsFreedAfterTh
   EXPECT_TRUE(PumpUntil([&] { return !KeyTaken("Ctrl + Alt + H"); }, 3000)) << "freed when the run ended";
 }
 
+TEST_F(AppEndToEnd, ScriptHotkeysPressedWhileTheAdlibFunctionWaitsNeverLetItRunInsideItself) {
+  folder.Write({"Adlib", "None", "None", 0, 0, 1,
+                {"Global $depth = 0, $deepest = 0, $keys = 0, $done = 0", "HotKeySet(\"^!h\", \"OnKey\")",
+                 "HotKeySet(\"^!j\", \"OnDone\")", "AdlibEnable(\"Tick\", 50)", "ClipPut(\"waiting\")",
+                 "$t = TimerInit()", "While $done = 0 And TimerDiff($t) < 60000", "  Delay(50)", "Wend",
+                 "AdlibDisable()", "ClipPut(\"deepest \" & $deepest & \" keys \" & $keys)", "Func Tick()",
+                 "  $depth = $depth + 1", "  If $depth > $deepest Then $deepest = $depth",
+                 "  WinWait(\"No Such Window Pindrel\", \"\", 1)", "  $depth = $depth - 1", "EndFunc",
+                 "Func OnKey()", "  $keys = $keys + 1", "EndFunc", "Func OnDone()", "  $done = 1", "EndFunc"}});
+  StartApp();
+  EmptyTheClipboard();
+  PindrelProcess second;
+  ASSERT_TRUE(second.Start("-a Adlib"));
+  ASSERT_TRUE(WaitForClipboard("waiting"));
+  // Nearly every press lands while the adlib function waits for its window.
+  for (int press = 0; press < 14; ++press) Press("ctrl+alt+h");
+  PumpFor(1500);  // ticks that would nest have had their chance
+  Press("ctrl+alt+j");
+  EXPECT_TRUE(WaitForClipboard("deepest 1 keys 14", 60000)) << "clipboard: " << ClipboardText();
+  EXPECT_EQ(second.WaitForExit(20000), 18);
+}
+
 TEST_F(AppEndToEnd, ARobotDownloadsAFileFromALocalServer) {
   LocalHttpServer server;
   ASSERT_GT(server.port(), 0);

@@ -202,7 +202,7 @@ TEST_F(Builtins, DelayKeepsTheQueueDrainedAndStopsAtTheEndKey) {
   EXPECT_EQ(h.Global("BEFORE"), "1");
   EXPECT_EQ(h.Global("AFTER"), "<undeclared>");
   EXPECT_LT(took, 10000u);
-  EXPECT_EQ(script().WaitState, WAIT_END);
+  EXPECT_EQ(script().Run.WaitState, WAIT_END);
 }
 
 TEST_F(Builtins, AdlibRunsAtItsPeriodUntilDisabledAndNeverOutlivesTheRun) {

@@ -81,7 +81,7 @@ bool RecordShutdown(UINT flags) {
 TEST_F(ProcessBuiltins, RunWaitGivesTheExitCodeWhateverItIs) {
   for (const char* code : {"0", "3", "259", "-1"}) {
     EXPECT_EQ(Do("RunWait(" + Launch(code) + ")"), std::string(code) + "|0") << code;
-    EXPECT_EQ(h.script().RunWaitProcess, nullptr);
+    EXPECT_EQ(h.script().Run.Wait, nullptr);  // the wait and its process are gone
     EXPECT_EQ(h.script().Depth, 0);
   }
   EXPECT_EQ(h.script().AfterRun, 1) << "the next recorded window may take longer to appear";

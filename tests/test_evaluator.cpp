@@ -307,7 +307,7 @@ TEST(Evaluator, ShortcutsAnswerAsTheGeneralEvaluation) {
       size_t boxes = h.boxes().size();
       CScriptValue value;
       bool failed = step(tokens, index, value);
-      h.script().WaitState = WAIT_NONE;  // an error report ends only this step
+      h.script().Run.WaitState = WAIT_NONE;  // an error report ends only this step
       return line + ": " + outcome(boxes, failed, value) + (failed ? "" : " at " + std::to_string(index));
     };
     for (const Case& c : cases) {

@@ -120,7 +120,7 @@ TEST(Lexer, ErrorsAndTheirReports) {
     EXPECT_EQ(h.boxes()[0].text, expected);
     EXPECT_EQ(h.boxes()[0].caption, "Internal Error");
     EXPECT_EQ(h.boxes()[0].type, static_cast<UINT>(MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND));
-    EXPECT_EQ(h.script().WaitState, WAIT_END);
+    EXPECT_EQ(h.script().Run.WaitState, WAIT_END);
   }
 }
 
@@ -132,7 +132,7 @@ TEST(Lexer, ReportNamesIncludeFileAndSourceLine) {
   h.file().AddLine(7, "; comment", include);
   h.file().AddLine(9, "x = 1 +", include);  // replaces the comment line
   h.file().BuildLineArray();
-  h.script().CurrentLine = 1;
+  h.script().Run.CurrentLine = 1;
   h.script().FatalError("Error in expression.", 7);
   EXPECT_EQ(h.LastBox(), "Line 9  (File \"" + path + "\"):\n\nx = 1 +\nx = 1 +^ ERROR\n\nError: Error in expression.");
   h.script().FatalErrorDetail("Unable to execute the external program.", "The system cannot find the file.");
@@ -234,7 +234,7 @@ TEST(BuiltinTable, OnlyUBoundAndIsArrayTakeTheirFirstArgumentInPlace) {
 TEST(BuiltinTable, FatalHandlerEndsTheRunAfterThePresets) {
   ScriptHarness h;
   h.Load("x");
-  h.script().CurrentLine = 1;
+  h.script().Run.CurrentLine = 1;
   h.script().SetError(5);
   CValueList args;
   CScriptValue name, value;
@@ -248,5 +248,5 @@ TEST(BuiltinTable, FatalHandlerEndsTheRunAfterThePresets) {
   EXPECT_EQ(h.LastError(), "Unknown option or bad parameter specified.");
   EXPECT_EQ(result.GetNumber(), 1);  // preset before the handler ran
   EXPECT_EQ(h.script().GetError(), 0);
-  EXPECT_EQ(h.script().WaitState, WAIT_END);
+  EXPECT_EQ(h.script().Run.WaitState, WAIT_END);
 }

@@ -53,9 +53,35 @@ DWORD RunTimed(ScriptHarness& harness, const std::string& text, UINT stopAfterMs
 
 // No flag, no timer, no raised resolution.
 void ExpectLongWaitAtRest(const CQuorvex_Script& script) {
-  EXPECT_EQ(g_WaitLongPending, 0);
+  EXPECT_EQ(script.WaitLongPending, 0);
   EXPECT_EQ(script.WaitLongTimer, 0u);
   EXPECT_EQ(script.WaitLongResolution, 0u);
+}
+
+// The first long-wait timer started while `g_captureTimer` is set: its callback is called again by
+// hand, later, as a callback that comes late would be.
+bool g_captureTimer = false;
+LPTIMECALLBACK g_lateCallback = nullptr;
+UINT g_lateTimer = 0;
+DWORD_PTR g_lateUser = 0;
+MMRESULT WINAPI CapturingSetTimer(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) {
+  MMRESULT timer = timeSetEvent(delay, resolution, callback, user, flags);
+  if (g_captureTimer) {
+    g_captureTimer = false;
+    g_lateCallback = callback;
+    g_lateTimer = timer;
+    g_lateUser = user;
+  }
+  return timer;
+}
+
+// What the wait in progress held just after the late callback came.
+bool g_pendingAfterLate = false, g_resolutionAfterLate = false;
+void CALLBACK FireLateCallback(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_lateCallback(g_lateTimer, 0, g_lateUser, 0, 0);
+  g_pendingAfterLate = g_stopScript->WaitLongPending != 0;
+  g_resolutionAfterLate = g_stopScript->WaitLongResolution != 0;
 }
 
 }  // namespace
@@ -128,16 +154,17 @@ TEST(RobotKeys, LongWaits) {
   RunTimed(harness, "For $i = 1 To 100\nWAITLONG(1)\nNext\n$done = $i");
   EXPECT_EQ(harness.Global("DONE"), "101");
   ExpectLongWaitAtRest(harness.script());
-  // Ended twice (by its timer and by the run), a wait is released once.
-  harness.script().EndWaitTimer(12345);
+  // Ended twice, a wait is released once.
+  harness.script().EndWaitTimer();
   harness.script().EndWaitTimer();
   ExpectLongWaitAtRest(harness.script());
 }
 
 TEST(RobotKeys, LongWaitEndsAtItsOwnDeadlineWhenItsTimerFiredEarly) {
-  // The timer has fired (no flag) but the deadline of the performance counter is still ahead:
-  // the next line waits for the deadline, and the wait is over afterwards.
+  // The timer has fired (none is left) but the deadline of the performance counter is still
+  // ahead: the next line waits for the deadline, and the wait is over afterwards.
   ScriptHarness harness;
+  harness.script().WaitLongPending = 1;
   harness.script().WaitLongDeadline = PerfCounterNow() + 60 * PerfTicksPerMs();
   EXPECT_GE(RunTimed(harness, "$after = 1"), 59u);
   EXPECT_EQ(harness.Global("AFTER"), "1");
@@ -158,6 +185,27 @@ TEST(RobotKeys, LongWaitBeyondOneTimerRunsInParts) {
   EXPECT_EQ(harness.Global("AFTER"), "1");
   ExpectLongWaitAtRest(harness.script());
   g_WaitLongPartLimit = saved;
+}
+
+TEST(RobotKeys, ATimerOfAnEarlierWaitThatFiresLateNeitherEndsNorLengthensTheNext) {
+  ScriptHarness harness;
+  g_WaitLongSetTimer = CapturingSetTimer;
+  g_captureTimer = true;
+  RunTimed(harness, "WAITLONG(30)");
+  ASSERT_NE(g_lateCallback, nullptr);
+  // The next wait is 100 ms old when the earlier one's timer fires again.
+  g_stopScript = &harness.script();
+  SetTimer(nullptr, 0, 100, FireLateCallback);
+  DWORD start = timeGetTime();
+  harness.Run("WAITLONG(300)\n$after = 1");
+  DWORD took = timeGetTime() - start;
+  g_WaitLongSetTimer = timeSetEvent;
+  EXPECT_TRUE(g_pendingAfterLate);
+  EXPECT_TRUE(g_resolutionAfterLate);
+  EXPECT_GE(took, 299u);
+  EXPECT_LT(took, 1000u);
+  EXPECT_EQ(harness.Global("AFTER"), "1");
+  ExpectLongWaitAtRest(harness.script());
 }
 
 TEST(RobotKeys, RunEndReleasesWhatTheScriptLeftDown) {

@@ -86,7 +86,7 @@ void DropQuit() {
 TEST(RunLoop, LastLineEndsTheRunAndDepthStays) {
   ScriptHarness h;
   ASSERT_TRUE(h.Run("$a = 1\n$b = 2"));
-  EXPECT_EQ(h.script().WaitState, WAIT_END);
+  EXPECT_EQ(h.script().Run.WaitState, WAIT_END);
   EXPECT_EQ(h.script().Depth, 0);
   // Exit ends the run after its line, also from inside a function.
   ASSERT_TRUE(h.Run("Func F()\n  Exit\nEndFunc\n$c = 1\nF()\n$d = 1"));
@@ -101,23 +101,28 @@ TEST(RunLoop, DelayWaitDrainsMessagesAndHonoursTheStopFlag) {
   CountingWindow window("Pindrel run loop");
   CountingWindow::received = 0;
   PostMessageA(window.hwnd(), WM_USER, 0, 0);
+  CQuorvex_Script::CWait delay;
+  delay.Timeout = 300;
+  CScriptValue result;
   DWORD start = timeGetTime();
-  EXPECT_EQ(h.script().RunWait(WAIT_DELAY, 300), 0);
+  EXPECT_EQ(h.script().NestedWait(WAIT_DELAY, delay, result), 0);
   DWORD elapsed = timeGetTime() - start;
   EXPECT_GE(elapsed, 300u);
   EXPECT_EQ(CountingWindow::received, 1);  // dispatched during the wait
-  EXPECT_EQ(h.script().WaitState, WAIT_NONE);
+  EXPECT_EQ(h.script().Run.WaitState, WAIT_NONE);
   EXPECT_EQ(h.script().Depth, 0);
 
   // A stop requested during a wait ends the run at the next poll.
   g_timerScript = &h.script();
   UINT_PTR timer = SetTimer(nullptr, 0, 100, StopFromTimer);
   start = timeGetTime();
-  h.script().RunWait(WAIT_DELAY, 10000);
+  CQuorvex_Script::CWait longDelay;
+  longDelay.Timeout = 10000;
+  h.script().NestedWait(WAIT_DELAY, longDelay, result);
   KillTimer(nullptr, timer);
   g_timerScript = nullptr;
   EXPECT_LT(timeGetTime() - start, 5000u);
-  EXPECT_EQ(h.script().WaitState, WAIT_END);
+  EXPECT_EQ(h.script().Run.WaitState, WAIT_END);
   EXPECT_EQ(h.script().Depth, 0);
 }
 
@@ -131,12 +136,13 @@ TEST(RunLoop, RunWaitEndsWithTheProcessWhateverItsExitCode) {
     std::string command = "cmd.exe /c exit " + std::to_string(code);
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
     CloseHandle(pi.hThread);
-    h.script().RunWaitProcess = pi.hProcess;
-    h.script().Wait.Result.SetInt(1);
-    EXPECT_EQ(h.script().RunWait(WAIT_RUNWAIT, 0), 0);
-    EXPECT_EQ(h.script().Wait.Result.GetInt(), code);
-    EXPECT_EQ(h.script().RunWaitProcess, nullptr);  // its handle is closed
-    EXPECT_EQ(h.script().WaitState, WAIT_NONE);
+    CQuorvex_Script::CWait wait;
+    wait.Process = pi.hProcess;
+    CScriptValue result;
+    EXPECT_EQ(h.script().NestedWait(WAIT_RUNWAIT, wait, result), 0);
+    EXPECT_EQ(result.GetInt(), code);
+    EXPECT_EQ(wait.Process, nullptr);  // its handle is closed
+    EXPECT_EQ(h.script().Run.WaitState, WAIT_NONE);
   }
 }
 
@@ -176,7 +182,7 @@ TEST(RunLoop, AdlibFunctionRunsBetweenLines) {
   EXPECT_GE(std::stoi(h.Global("TICKS")), 3);
   EXPECT_EQ(h.Global("LOCAL"), "<undeclared>");
   EXPECT_GT(std::stoi(h.Global("SPINS")), 0);
-  EXPECT_EQ(h.script().AdlibRunning, 0);
+  EXPECT_EQ(h.script().Run.AdlibRunning, 0);
 }
 
 TEST(RunLoop, ScriptHotkeyRunsItsFunction) {
@@ -278,7 +284,7 @@ TEST(RunLoop, MissingRecordedWindowStopsTheRunWithItsBox) {
     EXPECT_EQ(h.Global("X"), "<undeclared>");
     EXPECT_EQ(h.Global("AFTER"), "<undeclared>");
     EXPECT_EQ(h.script().StopRun, 1);
-    EXPECT_EQ(h.script().WindowTries, 3);
+    EXPECT_EQ(h.script().Run.WindowTries, 3);
   }
   // After a Run the wait allows more tries.
   ScriptHarness h;
@@ -292,7 +298,7 @@ TEST(RunLoop, MissingRecordedWindowStopsTheRunWithItsBox) {
   h.script().AfterRun = 1;
   ASSERT_EQ(h.script().PrepareScript("robot.txt"), 0);
   h.script().Execute(1, 1);
-  EXPECT_EQ(h.script().WindowTries, 5);
+  EXPECT_EQ(h.script().Run.WindowTries, 5);
   EXPECT_EQ(h.script().AfterRun, 0);
 }
 
@@ -398,7 +404,7 @@ TEST(RunLoop, TightLoopDrainsAboutOnceAMillisecondAndStillStops) {
   KillTimer(nullptr, timer);
   g_timerScript = nullptr;
   EXPECT_LT(timeGetTime() - start, 5000u);
-  EXPECT_EQ(h.script().WaitState, WAIT_END);
+  EXPECT_EQ(h.script().Run.WaitState, WAIT_END);
 
   // A message waiting when a built-in that touches windows runs is handled before it.
   CountingWindow window("Pindrel drain");

@@ -51,7 +51,7 @@ T Entry(HMODULE module, const char* name) {
 
 // ---- RUN, RUNWAIT, RUNREADYINPUT ----------------------------------------------------------------
 
-int CQuorvex_Script::RunCommon(int kind, CValueList& args, CScriptValue& result) {
+int CQuorvex_Script::RunCommon(int kind, CValueList& args, CScriptValue& result, CWait* wait) {
   // "'C:\path\program.exe' arguments": the program between the first and the last single quote.
   std::string text = args.GetAt(0).GetString();
   if (text.empty() || text[0] != '\'') return FatalError("Invalid program to launch");
@@ -82,8 +82,8 @@ int CQuorvex_Script::RunCommon(int kind, CValueList& args, CScriptValue& result)
     if (!ShellExecuteExA(&info))
       return FatalErrorDetail("Unable to execute the external program.", FormatLastErrorText());
     AfterRun = 1;
-    if (kind == 1)
-      RunWaitProcess = info.hProcess;
+    if (kind == 1 && wait)
+      wait->Process = info.hProcess;
     else if (info.hProcess)
       CloseHandle(info.hProcess);
     return 0;
@@ -123,8 +123,8 @@ int CQuorvex_Script::RunCommon(int kind, CValueList& args, CScriptValue& result)
   }
   AfterRun = 1;
   CloseHandle(started.hThread);
-  if (kind == 1) {
-    RunWaitProcess = started.hProcess;
+  if (kind == 1 && wait) {
+    wait->Process = started.hProcess;
     return 0;
   }
   if (kind == 2) WaitForInputIdle(started.hProcess, INFINITE);
@@ -142,20 +142,14 @@ int CQuorvex_Script::F_RunReadyInput(CValueList& args, CScriptValue& result) { r
 // RUNWAIT: as RUN, then waits for the program to end; its exit code. A document that started no
 // process has nothing to wait for: 0.
 int CQuorvex_Script::F_RunWait(CValueList& args, CScriptValue& result) {
-  // A function run during another RUNWAIT (adlib, script hotkey) keeps the outer wait's process.
-  HANDLE outer = RunWaitProcess;
-  RunWaitProcess = nullptr;
-  int failed = RunCommon(1, args, result);
-  if (!failed && !GetError()) {
-    if (!RunWaitProcess) {
-      result.SetInt(0);
-    } else {
-      failed = NestedWait(WAIT_RUNWAIT, 0, result);
-    }
+  CWait wait;  // closes the process when the run is stopped before it ends
+  int failed = RunCommon(1, args, result, &wait);
+  if (failed || GetError()) return failed;
+  if (!wait.Process) {
+    result.SetInt(0);
+    return 0;
   }
-  if (RunWaitProcess) CloseHandle(RunWaitProcess);  // the run was stopped during the wait
-  RunWaitProcess = outer;
-  return failed;
+  return NestedWait(WAIT_RUNWAIT, wait, result);
 }
 
 // RUNASSET([user, domain, password [, logon option]]): on Windows 2000 and XP only.
@@ -248,18 +242,19 @@ int CQuorvex_Script::F_ProcessSetPriority(CValueList& args, CScriptValue& result
   return 0;
 }
 
-DWORD CQuorvex_Script::StartProcessWait(const CValueList& args) {
-  ProcessWaitName.AssignText(args.GetAt(0).GetString());
-  if (args.GetCount() < 2) return 0;
-  int seconds = args.GetAt(1).GetInt();
-  if (seconds <= 0) return 0;
-  return seconds > 0x7FFFFFFF / 1000 ? 0x7FFFFFFF : static_cast<DWORD>(seconds) * 1000;
+void CQuorvex_Script::StartProcessWait(const CValueList& args, CWait& wait) {
+  wait.ProcessName.AssignText(args.GetAt(0).GetString());
+  int seconds = args.GetCount() < 2 ? 0 : args.GetAt(1).GetInt();
+  if (seconds <= 0)
+    wait.Timeout = 0;
+  else
+    wait.Timeout = seconds > 0x7FFFFFFF / 1000 ? 0x7FFFFFFF : static_cast<DWORD>(seconds) * 1000;
 }
 
 int CQuorvex_Script::ProcessWaitCondition(int state) {
   DWORD id;
   bool found;
-  if (!ProcessFind(ProcessWaitName, id, found)) {
+  if (!ProcessFind(Run.Wait->ProcessName, id, found)) {
     FatalError(kProcessListError);
     return -1;
   }
@@ -268,10 +263,9 @@ int CQuorvex_Script::ProcessWaitCondition(int state) {
 
 namespace {
 int ProcessWaitBuiltin(CQuorvex_Script& script, int state, CValueList& args, CScriptValue& result) {
-  CScriptString outer = script.ProcessWaitName;  // of a wait this one interrupts
-  int failed = script.NestedWait(state, script.StartProcessWait(args), result);
-  script.ProcessWaitName = outer;
-  return failed;
+  CQuorvex_Script::CWait wait;
+  script.StartProcessWait(args, wait);
+  return script.NestedWait(state, wait, result);
 }
 }  // namespace
 

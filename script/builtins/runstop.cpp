@@ -52,7 +52,7 @@ bool RunStopRequested() {
     TlsSetValue(Slots().lastDrain, reinterpret_cast<void*>(static_cast<ULONG_PTR>(now)));
     script->DrainMessages();
   }
-  return script->StopRun || script->IsQuitting() || script->WaitState == WAIT_END;
+  return script->StopRun || script->IsQuitting() || script->Run.WaitState == WAIT_END;
 }
 
 bool WaitUnlessStopped(int milliseconds) {

@@ -42,11 +42,13 @@ int CQuorvex_Script::F_TimerDiff(CValueList& args, CScriptValue& result) {
 }
 
 // DELAY(ms): a wait of the run loop, which keeps the queue drained and honours the stop flag.
-int CQuorvex_Script::F_Delay(CValueList& args, CScriptValue&) {
+int CQuorvex_Script::F_Delay(CValueList& args, CScriptValue& result) {
   int ms = args.GetAt(0).GetInt();
   if (ms <= 0) {
     Sleep(0);
     return 0;
   }
-  return RunWait(WAIT_DELAY, static_cast<DWORD>(ms));
+  CWait wait;
+  wait.Timeout = static_cast<DWORD>(ms);
+  return NestedWait(WAIT_DELAY, wait, result);  // a delay's result stays 1
 }

@@ -28,28 +28,17 @@ DWORD SecondsToTimeout(const CScriptValue& value) {
 
 // ---- waits -------------------------------------------------------------------------------------
 
-DWORD CQuorvex_Script::SetWindowWait(const CValueList& args) {
+void CQuorvex_Script::SetWindowWait(const CValueList& args, CWait& wait) {
   SetWindowSearch(args);
-  WaitTitle = Search.Title;
-  WaitText = Search.Text;
-  return args.GetCount() == 3 ? SecondsToTimeout(args.GetAt(2)) : 0;
-}
-
-int CQuorvex_Script::NestedWait(int state, DWORD timeoutMs, CScriptValue& result) {
-  // A function that runs while a wait is in progress (adlib, script hotkey) may wait itself:
-  // the outer wait goes on afterwards with its own clock and result.
-  CWaitFrame outer = Wait;
-  Wait.Result.SetInt(1);
-  int failed = RunWait(state, timeoutMs);
-  result = Wait.Result;
-  Wait = std::move(outer);
-  return failed;
+  wait.Title = Search.Title;
+  wait.Text = Search.Text;
+  wait.Timeout = args.GetCount() == 3 ? SecondsToTimeout(args.GetAt(2)) : 0;
 }
 
 int CQuorvex_Script::WindowWaitCondition(int state) {
   // The search state is shared with every other call: the wait keeps its own window.
-  Search.Title = WaitTitle;
-  Search.Text = WaitText;
+  Search.Title = Run.Wait->Title;
+  Search.Text = Run.Wait->Text;
   switch (state) {
     case WAIT_WINWAIT: return WindowExists() ? 1 : 0;
     case WAIT_WINWAITCLOSE: return WindowExists() ? 0 : 1;
@@ -62,11 +51,9 @@ int CQuorvex_Script::WindowWaitCondition(int state) {
 namespace {
 // The window waits differ only in their state.
 int WindowWaitBuiltin(CQuorvex_Script& script, int state, CValueList& args, CScriptValue& result) {
-  CScriptString title = script.WaitTitle, text = script.WaitText;  // of a wait this one interrupts
-  int failed = script.NestedWait(state, script.SetWindowWait(args), result);
-  script.WaitTitle = title;
-  script.WaitText = text;
-  return failed;
+  CQuorvex_Script::CWait wait;
+  script.SetWindowWait(args, wait);
+  return script.NestedWait(state, wait, result);
 }
 }  // namespace
 

@@ -67,7 +67,7 @@ std::string ScriptHarness::Global(const char* name) {
 
 int ScriptHarness::Tokenize(const std::string& line, CTokenList& tokens) {
   Load(line);
-  script_->CurrentLine = 1;
+  script_->Run.CurrentLine = 1;
   return script_->Tokenize(line.c_str(), tokens);
 }
 
