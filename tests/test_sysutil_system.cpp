@@ -160,20 +160,20 @@ TEST(SysutilMessageBox, RealBoxTimesOutAndClosesOnlyItself) {
   DestroyWindow(g_otherDialog);
 }
 
+// Makes every dialog window of this thread slow to create.
+static LRESULT CALLBACK SlowDialogCreation(int code, WPARAM wParam, LPARAM lParam) {
+  char cls[16] = "";
+  if (code == HCBT_CREATEWND) GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls);
+  if (strcmp(cls, "#32770") == 0) Sleep(1300);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // A box slower to come up than its time-out (a busy machine) still closes at the time-out.
 TEST(SysutilMessageBox, RealBoxCreatedAfterItsTimeoutStillClosesItself) {
   MessageBoxSink previous = SetMessageBoxSink(nullptr);
   g_rescued = false;
   // Hooks are called newest first: this one runs after the box's own catcher has seen the box.
-  HHOOK slow = SetWindowsHookExA(
-      WH_CBT,
-      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        char cls[16] = "";
-        if (code == HCBT_CREATEWND) GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls);
-        if (strcmp(cls, "#32770") == 0) Sleep(1300);
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-      },
-      nullptr, GetCurrentThreadId());
+  HHOOK slow = SetWindowsHookExA(WH_CBT, SlowDialogCreation, nullptr, GetCurrentThreadId());
   ASSERT_NE(slow, nullptr);
   UINT_PTR rescue = SetTimer(nullptr, 0, 15000, RescueBox);
   int result = MessageBoxWithTimeout(nullptr, "Slow to come", "Timed", MB_OK, 1000);

@@ -182,6 +182,11 @@ bool Inside(const RECT& inner, const RECT& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
 }
+BOOL CALLBACK CollectWindow(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
 }  // namespace
 
 std::vector<std::string> CutOffWindows(HWND top) {
@@ -193,13 +198,7 @@ std::vector<std::string> CutOffWindows(HWND top) {
   GetWindowRect(top, &r);
   if (!Inside(r, work)) cut.push_back(Describe(top, r) + " is not inside the work area");
   std::vector<HWND> children;
-  EnumChildWindows(
-      top,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(top, CollectWindow, reinterpret_cast<LPARAM>(&children));
   for (HWND child : children) {
     if (!IsWindowVisible(child)) continue;
     GetWindowRect(child, &r);
