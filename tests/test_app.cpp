@@ -1314,7 +1314,8 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EXPECT_FALSE(IsWindow(splash));
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_EQ(PindrelProcess::BoxText(box), "closes by itself");
-  EXPECT_TRUE(WaitForClipboard("msgbox -1")) << "clipboard: " << ClipboardText();
+  EXPECT_TRUE(WaitForClipboard("msgbox -1")) << "clipboard: " << ClipboardText()
+                                             << "; box still up: " << IsWindow(box);
   EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_FALSE(IsWindow(box));
   EXPECT_TRUE(IsWindowVisible(app.main())) << "the time-out closed only the robot's own box";

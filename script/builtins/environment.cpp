@@ -12,9 +12,10 @@
 
 namespace {
 
-// The clipboard may be held by another program for a moment (up to half a second here).
+// The clipboard may be held by another program for a moment: a clipboard manager copying what
+// was just put there can hold it for most of a second, so up to two seconds are waited here.
 bool OpenClipboardSoon() {
-  for (int tries = 0; tries < 50; ++tries) {
+  for (int tries = 0; tries < 200; ++tries) {
     if (OpenClipboard(nullptr)) return true;
     Sleep(10);
   }

@@ -53,13 +53,14 @@ DWORD WINAPI MsgBoxTimeoutThread(LPVOID parameter) {
     // Unsigned difference: a wrap of the millisecond clock does not end the wait early.
     if (timeGetTime() - start >= call->timeoutMs && call->box.load()) {
       // The box must still be a window of the showing thread (its handle is not reused yet).
-      // On a busy machine it may come up after its time-out: until it is a dialog that can
-      // end, it is tried again, for as long as it is being shown.
+      // On a busy machine it may come up after its time-out, and an end asked for while the
+      // dialog is still being built can be lost: it is asked for again, every 50 ms, for as long
+      // as the box is being shown.
       call->windowFound = false;
       EnumThreadWindows(call->threadId, FindDialogWindowProc, reinterpret_cast<LPARAM>(call));
       if (call->windowFound && EndDialog(call->box.load(), 1)) {
         call->timedOut = true;
-        return 0;
+        Sleep(40);
       }
     }
     Sleep(10);
