@@ -397,21 +397,33 @@ TEST_F(EditorEndToEnd, AddClickRefusesAPointThatIsNotAWholeNumber) {
   }
 }
 
+namespace {
+
+// Starts the program at the given DPI and opens Add Robot (its picture goes to the artifacts);
+// null when the program or the editor does not come up.
+HWND AddRobotAtDpi(PindrelProcess& app, DWORD dpi) {
+  {
+    LogPixels pixels(dpi);
+    if (!app.Start() || !app.WaitForMainWindow()) return nullptr;
+  }
+  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0);
+  HWND editor = nullptr;
+  if (!PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Add Robot")) != nullptr; }, 10000))
+    return nullptr;
+  PumpFor(300);
+  SaveWindowBitmap(editor, ArtifactFolder() + "\\editor" + std::to_string(dpi) + ".bmp");
+  return editor;
+}
+
+}  // namespace
+
 // At another DPI the editor's own controls stand right of the pane stack, which holds its
 // panes, and inside the dialog.
 TEST(EditorLayout, TheControlsStandBesideThePanesAtAnotherDpi) {
   RobotFolder folder;
   PindrelProcess app;
-  {
-    LogPixels dpi(72);
-    ASSERT_TRUE(app.Start());
-    ASSERT_TRUE(app.WaitForMainWindow());
-  }
-  PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0);
-  HWND editor = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Add Robot")) != nullptr; }, 10000));
-  PumpFor(300);
-  SaveWindowBitmap(editor, ArtifactFolder() + "\\editor72.bmp");
+  HWND editor = AddRobotAtDpi(app, 72);
+  ASSERT_TRUE(editor);
   HWND stack = GetParent(GetParent(Control(editor, 1034)));
   ASSERT_EQ(GetParent(stack), editor);
   RECT panes, client;
@@ -439,16 +451,8 @@ TEST(EditorLayout, NoControlIsCutOffAt96And144Dpi) {
   RobotFolder folder;
   for (DWORD dpi : {96, 144}) {
     PindrelProcess app;
-    {
-      LogPixels pixels(dpi);
-      ASSERT_TRUE(app.Start());
-      ASSERT_TRUE(app.WaitForMainWindow());
-    }
-    PostMessageA(app.main(), WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0);
-    HWND editor = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (editor = app.FindWindowOfProcess("#32770", "Add Robot")) != nullptr; }, 10000));
-    PumpFor(300);
-    SaveWindowBitmap(editor, ArtifactFolder() + "\\editor" + std::to_string(dpi) + ".bmp");
+    HWND editor = AddRobotAtDpi(app, dpi);
+    ASSERT_TRUE(editor) << dpi << " DPI";
     for (const std::string& line : CutOffWindows(editor)) ADD_FAILURE() << dpi << " DPI: " << line;
     app.Kill();
   }

@@ -119,6 +119,20 @@ protected:
     EXPECT_NE(std::find(rows.begin(), rows.end(), MoveLine(second)), rows.end());
   }
 
+  // Opens the recorder with the editor's Record Actions button; null when it does not come.
+  HWND OpenRecorder(HWND editor) {
+    Command(Control(editor, kRecordActions));
+    HWND recorder = nullptr;
+    PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000);
+    return recorder;
+  }
+
+  // Presses the recorder's start button: true once its stop button can be pressed.
+  bool StartRecording(HWND recorder) {
+    Command(GetDlgItem(recorder, kRecordStart));
+    return PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000);
+  }
+
   // Saves the robot under a start hotkey and plays it with that key.
   void SaveAndPlay(HWND editor) {
     SendMessageA(GetDlgItem(editor, kRobotName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Recorded"));
@@ -170,14 +184,11 @@ protected:
 TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsIntoTheListAndTheRobotPlaysItBack) {
   HWND editor = OpenEditor();
   ASSERT_TRUE(editor);
-  HWND record = Control(editor, kRecordActions);
-  ASSERT_TRUE(record);
-  Command(record);
-  HWND recorder = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  ASSERT_TRUE(Control(editor, kRecordActions));
+  HWND recorder = OpenRecorder(editor);
+  ASSERT_TRUE(recorder);
   EXPECT_FALSE(IsWindowVisible(editor));
-  Command(GetDlgItem(recorder, kRecordStart));
-  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  ASSERT_TRUE(StartRecording(recorder));
 
   DoTheJob();
   Command(GetDlgItem(recorder, kRecordStop));
@@ -191,11 +202,9 @@ TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsIntoTheListAndTheRobotPlaysItBac
 TEST_F(RecordEndToEnd, APointLeftOfAndAboveTheScreenKeepsItsSign) {
   HWND editor = OpenEditor();
   ASSERT_TRUE(editor);
-  Command(Control(editor, kRecordActions));
-  HWND recorder = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
-  Command(GetDlgItem(recorder, kRecordStart));
-  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  HWND recorder = OpenRecorder(editor);
+  ASSERT_TRUE(recorder);
+  ASSERT_TRUE(StartRecording(recorder));
   PostMessageA(recorder, WM_USER + 14, 0, MAKELPARAM(-5, -20));
   PostMessageA(recorder, WM_USER + 14, 0, MAKELPARAM(-1280, 7));
   PumpFor(100);
@@ -245,9 +254,8 @@ TEST_F(RecordEndToEnd, ARecordingThatCannotWatchTheInputDoesNotStart) {
     ASSERT_TRUE(app.WaitForMainWindow());
     HWND editor = OpenEditor();
     ASSERT_TRUE(editor);
-    Command(Control(editor, kRecordActions));
-    HWND recorder = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+    HWND recorder = OpenRecorder(editor);
+    ASSERT_TRUE(recorder);
     Command(GetDlgItem(recorder, kRecordStart));
     EXPECT_EQ(answer(), c.text);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(recorder, kRecordStart)));
@@ -270,9 +278,8 @@ TEST_F(RecordEndToEnd, ARecordingThatCannotWatchTheInputDoesNotStart) {
 TEST_F(RecordEndToEnd, TheVisibleRecorderRecordsEachPlaceOnceAndNothingOnItself) {
   HWND editor = OpenEditor();
   ASSERT_TRUE(editor);
-  Command(Control(editor, kRecordActions));
-  HWND recorder = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
+  HWND recorder = OpenRecorder(editor);
+  ASSERT_TRUE(recorder);
   RECT own;
   GetWindowRect(recorder, &own);
   auto xclick = [](POINT p) {
@@ -384,11 +391,9 @@ TEST_F(RecordEndToEnd, AHiddenRecordingStartedFromAFieldGetsTheKeyboard) {
 TEST_F(RecordEndToEnd, AfterRecordingsTheMainWindowStillWaitsForTheEditor) {
   HWND editor = OpenEditor();
   ASSERT_TRUE(editor);
-  Command(Control(editor, kRecordActions));
-  HWND recorder = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (recorder = app.FindWindowOfProcess("#32770", kRecorderCaption)) != nullptr; }, 10000));
-  Command(GetDlgItem(recorder, kRecordStart));
-  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(recorder, kRecordStop)) != FALSE; }, 5000));
+  HWND recorder = OpenRecorder(editor);
+  ASSERT_TRUE(recorder);
+  ASSERT_TRUE(StartRecording(recorder));
   Command(GetDlgItem(recorder, kRecordStop));
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(recorder) && IsWindowVisible(editor); }, 10000));
   ASSERT_TRUE(BringToFront(editor));
