@@ -1244,8 +1244,17 @@ void EmptyTheClipboard() {
   CloseClipboard();
 }
 
-bool WaitForClipboard(const std::string& text, int timeoutMs = 15000) {
-  return PumpUntil([&] { return ClipboardText() == text; }, timeoutMs);
+// Waits until the clipboard holds `text`; on a time-out says what it holds and who has it.
+testing::AssertionResult WaitForClipboard(const std::string& text, int timeoutMs = 15000) {
+  if (PumpUntil([&] { return ClipboardText() == text; }, timeoutMs)) return testing::AssertionSuccess();
+  auto process = [](HWND window) {
+    DWORD pid = 0;
+    if (window) GetWindowThreadProcessId(window, &pid);
+    return std::to_string(reinterpret_cast<uintptr_t>(window)) + " (process " + std::to_string(pid) + ")";
+  };
+  return testing::AssertionFailure() << "clipboard \"" << ClipboardText() << "\", not \"" << text
+                                     << "\"; open by window " << process(GetOpenClipboardWindow())
+                                     << ", owned by window " << process(GetClipboardOwner());
 }
 
 }  // namespace
@@ -1293,7 +1302,7 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Dialogs"));
   ASSERT_TRUE(WaitForClipboard("windows up")) << "clipboard: " << ClipboardText() << "; box: "
-                                              << PindrelProcess::BoxText(app.FindWindowOfProcess("#32770"));
+                                              << PindrelProcess::BoxText(app.WaitForMessageBox(0));
   HWND splash = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Splash");
   HWND progress = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Progress");
   ASSERT_TRUE(splash);
@@ -1351,7 +1360,9 @@ TEST_F(AppEndToEnd, ScriptHotkeysPressedWhileTheAdlibFunctionWaitsNeverLetItRunI
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Adlib"));
-  ASSERT_TRUE(WaitForClipboard("waiting"));
+  ASSERT_TRUE(WaitForClipboard("waiting")) << "the second instance " << (second.Running() ? "waits" : "has ended")
+                                           << "; the program's box: "
+                                           << PindrelProcess::BoxText(app.WaitForMessageBox(0));
   // Nearly every press lands while the adlib function waits for its window.
   for (int press = 0; press < 14; ++press) Press("ctrl+alt+h");
   PumpFor(1500);  // ticks that would nest have had their chance

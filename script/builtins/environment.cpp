@@ -12,11 +12,21 @@
 
 namespace {
 
-// The clipboard may be held by another program for a moment: a clipboard manager copying what
-// was just put there can hold it for most of a second, so up to two seconds are waited here.
-bool OpenClipboardSoon() {
-  for (int tries = 0; tries < 200; ++tries) {
-    if (OpenClipboard(nullptr)) return true;
+// The clipboard may be held by another program for a moment (a clipboard manager copying what
+// was just put there can hold it for most of a second), and a program that opens it without a
+// window can take it over between our open and our next step (Wine lets it), so that step
+// fails. Either way the whole use is tried again, every 10 ms, for up to two seconds.
+constexpr int kClipboardTries = 200;
+
+// Runs `use` with the clipboard open until it returns true; false when it never did.
+template <typename Use>
+bool WithClipboard(Use use) {
+  for (int tries = 0; tries < kClipboardTries; ++tries) {
+    if (OpenClipboard(nullptr)) {
+      const bool done = use();
+      CloseClipboard();
+      if (done) return true;
+    }
     Sleep(10);
   }
   return false;
@@ -51,19 +61,21 @@ int CQuorvex_Script::F_EnvUpdate(CValueList&, CScriptValue&) {
 
 // CLIPGET: the clipboard's text; @error 1 when it holds none.
 int CQuorvex_Script::F_ClipGet(CValueList&, CScriptValue& result) {
-  if (!OpenClipboardSoon()) {
-    SetError(1);
-    return 0;
-  }
-  HANDLE data = GetClipboardData(CF_TEXT);
-  const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
-  if (text) {
-    result.SetString(text);
-    GlobalUnlock(data);
-  } else {
-    SetError(1);
-  }
-  CloseClipboard();
+  bool hasText = false;
+  const bool read = WithClipboard([&] {
+    SetLastError(0);
+    HANDLE data = GetClipboardData(CF_TEXT);
+    // Not open any more: taken over since it was opened, so it is read again.
+    if (!data && GetLastError() == ERROR_CLIPBOARD_NOT_OPEN) return false;
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (text) {
+      result.SetString(text);
+      GlobalUnlock(data);
+      hasText = true;
+    }
+    return true;
+  });
+  if (!read || !hasText) SetError(1);
   return 0;
 }
 
@@ -80,12 +92,9 @@ int CQuorvex_Script::F_ClipPut(CValueList& args, CScriptValue& result) {
   }
   memcpy(bytes, text, size);
   GlobalUnlock(memory);
-  bool put = false;
-  if (OpenClipboardSoon()) {
-    put = EmptyClipboard() && SetClipboardData(CF_TEXT, memory);
-    CloseClipboard();
-  }
-  if (!put) {
+  // Once SetClipboardData has taken the memory it belongs to the clipboard; until then it is
+  // ours, and the next try offers it again.
+  if (!WithClipboard([&] { return EmptyClipboard() && SetClipboardData(CF_TEXT, memory); })) {
     // The clipboard did not take the memory: it is still ours to free.
     GlobalFree(memory);
     result.SetInt(0);
