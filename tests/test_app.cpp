@@ -1301,8 +1301,7 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EmptyTheClipboard();
   PindrelProcess second;
   ASSERT_TRUE(second.Start("-a Dialogs"));
-  ASSERT_TRUE(WaitForClipboard("windows up")) << "clipboard: " << ClipboardText() << "; box: "
-                                              << PindrelProcess::BoxText(app.WaitForMessageBox(0));
+  ASSERT_TRUE(WaitForClipboard("windows up")) << "box: " << PindrelProcess::BoxText(app.WaitForMessageBox(0));
   HWND splash = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Splash");
   HWND progress = app.FindWindowOfProcess("VantorelPindrel v1", "Pindrel Robot Progress");
   ASSERT_TRUE(splash);
@@ -1323,8 +1322,7 @@ TEST_F(AppEndToEnd, ARobotsSplashProgressAndTimedBoxComeAndGoAndTheMainWindowSta
   EXPECT_FALSE(IsWindow(splash));
   EXPECT_FALSE(IsWindow(progress));
   EXPECT_EQ(PindrelProcess::BoxText(box), "closes by itself");
-  EXPECT_TRUE(WaitForClipboard("msgbox -1")) << "clipboard: " << ClipboardText()
-                                             << "; box still up: " << IsWindow(box);
+  EXPECT_TRUE(WaitForClipboard("msgbox -1")) << "box still up: " << IsWindow(box);
   EXPECT_EQ(second.WaitForExit(20000), 18);
   EXPECT_FALSE(IsWindow(box));
   EXPECT_TRUE(IsWindowVisible(app.main())) << "the time-out closed only the robot's own box";
@@ -1367,7 +1365,7 @@ TEST_F(AppEndToEnd, ScriptHotkeysPressedWhileTheAdlibFunctionWaitsNeverLetItRunI
   for (int press = 0; press < 14; ++press) Press("ctrl+alt+h");
   PumpFor(1500);  // ticks that would nest have had their chance
   Press("ctrl+alt+j");
-  EXPECT_TRUE(WaitForClipboard("deepest 1 keys 14", 60000)) << "clipboard: " << ClipboardText();
+  EXPECT_TRUE(WaitForClipboard("deepest 1 keys 14", 60000));
   EXPECT_EQ(second.WaitForExit(20000), 18);
 }
 
